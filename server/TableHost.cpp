@@ -1,0 +1,137 @@
+#include "server/TableHost.h"
+
+#include <cstring>
+
+CTableHost::CTableHost(const tagHostConfig& config)
+    : m_table(*this, config.table), m_config(config), m_rng(config.table.seed ^ 0x5EEDB07ull) {
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) m_seats[c].view = CChairView(c);
+}
+
+uint64_t CTableHost::BotDelay() {
+  const uint32_t span = m_config.botDelayMaxMs > m_config.botDelayMinMs
+                            ? m_config.botDelayMaxMs - m_config.botDelayMinMs
+                            : 0;
+  if (span == 0) return m_config.botDelayMinMs;
+  m_rng = m_rng * 6364136223846793005ull + 1442695040888963407ull;
+  return m_config.botDelayMinMs + (m_rng >> 33) % (span + 1);
+}
+
+bool CTableHost::SeatBot(uint16_t chair, std::string_view level) {
+  if (chair >= SEAT_COUNT) return false;
+  std::unique_ptr<CBot> bot = MakeBot(level);
+  if (!bot || !m_table.Sit(chair, false)) return false;
+  Seat& seat = m_seats[chair];
+  seat.bot = std::move(bot);
+  seat.view = CChairView(chair);
+  seat.readyAt = m_now + BotDelay();
+  return true;
+}
+
+bool CTableHost::SeatHuman(uint16_t chair, IChairLink* link) {
+  if (chair >= SEAT_COUNT || !m_table.Sit(chair, true)) return false;
+  m_seats[chair].link = link;
+  return true;
+}
+
+TableCode CTableHost::ClientMessage(uint16_t chair, uint16_t id, const uint8_t* data,
+                                    size_t size, uint64_t now) {
+  m_now = now;
+  return m_table.OnClientMessage(chair, id, data, size, now);
+}
+
+TableCode CTableHost::Ready(uint16_t chair, uint64_t now) {
+  m_now = now;
+  return m_table.SetReady(chair, now);
+}
+
+void CTableHost::Leave(uint16_t chair, uint64_t now) {
+  m_now = now;
+  m_table.Leave(chair, now);
+  if (chair < SEAT_COUNT && !m_table.Seated(chair)) m_seats[chair].link = nullptr;
+}
+
+bool CTableHost::Return(uint16_t chair, uint64_t now) {
+  m_now = now;
+  if (!m_table.Return(chair, now)) return false;
+  uint8_t status = 0;
+  uint8_t buffer[sizeof(tagScenePlaying)];
+  size_t size = 0;
+  if (m_seats[chair].link && m_table.BuildScene(chair, status, buffer, sizeof(buffer), size)) {
+    m_seats[chair].link->DeliverScene(status, buffer, size);
+  }
+  return true;
+}
+
+void CTableHost::OnTableMessage(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) {
+  if (chair >= SEAT_COUNT) return;
+  Seat& seat = m_seats[chair];
+  if (seat.bot) {
+    seat.view.ApplyMessage(id, data, size);
+    if (id == SRV_RESULT) seat.readyAt = m_now + BotDelay();
+    if (!seat.view.MyTurn()) {
+      seat.actAt = NO_DEADLINE;
+    } else if (seat.actAt == NO_DEADLINE) {
+      // After a play nobody could answer, the table holds the lead for a pause.
+      const uint64_t from = seat.view.NewTurnPause() ? m_now + NEW_TURN_PAUSE_MS : m_now;
+      seat.actAt = from + BotDelay();
+    }
+  } else if (seat.link && m_table.Connected(chair)) {
+    seat.link->DeliverMessage(id, data, size);
+  }
+  if (m_observer) m_observer->OnDelivered(chair, id, data, size);
+}
+
+void CTableHost::RunBot(uint16_t chair, uint64_t now) {
+  Seat& seat = m_seats[chair];
+  seat.actAt = NO_DEADLINE;
+  if (!seat.view.MyTurn()) return;
+  const tagBotAction action = seat.bot->Decide(seat.view);
+  TableCode code;
+  if (action.pass) {
+    code = m_table.OnClientMessage(chair, CLI_PASS, nullptr, 0, now);
+  } else {
+    tagCliPlay play{};
+    play.count = action.count;
+    std::memcpy(play.cards, action.cards, action.count);
+    uint8_t buffer[sizeof(tagCliPlay)];
+    const size_t n = EncodeCliPlay(play, buffer, sizeof(buffer));
+    code = m_table.OnClientMessage(chair, CLI_PLAY, buffer, n, now);
+  }
+  // A refused bot move is left to the table's clock, which plays for the chair.
+  if (code != TableCode::Ok) ++m_botRefusals;
+}
+
+uint64_t CTableHost::NextEvent() const {
+  uint64_t next = m_table.NextDeadline();
+  for (const Seat& seat : m_seats) {
+    if (seat.actAt < next) next = seat.actAt;
+    if (seat.readyAt < next) next = seat.readyAt;
+  }
+  return next;
+}
+
+bool CTableHost::Step() {
+  const uint64_t t = NextEvent();
+  if (t == NO_DEADLINE) return false;
+  m_now = t;
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
+    Seat& seat = m_seats[c];
+    if (seat.readyAt == t) {
+      seat.readyAt = NO_DEADLINE;
+      m_table.SetReady(c, t);
+      return true;
+    }
+    if (seat.actAt == t) {
+      RunBot(c, t);
+      return true;
+    }
+  }
+  m_table.Tick(t);
+  return true;
+}
+
+void CTableHost::Advance(uint64_t now) {
+  while (NextEvent() <= now && Step()) {
+  }
+  m_now = now;
+}

@@ -1,0 +1,82 @@
+// A table with its occupants: bots that play from their own chair's view, and links to human
+// clients. The host routes each server message to the chair it is for, schedules the bots'
+// actions (after a human-like delay at a real table, at once in self-play) and feeds them to
+// the table as client messages, so bots pass the same checks as people.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "server/ChairView.h"
+#include "server/Table.h"
+#include "server/bots/Bot.h"
+
+// A human client's end of the table.
+class IChairLink {
+ public:
+  virtual ~IChairLink() = default;
+  virtual void DeliverMessage(uint16_t id, const uint8_t* data, size_t size) = 0;
+  virtual void DeliverScene(uint8_t status, const uint8_t* data, size_t size) = 0;
+};
+
+// Sees every message the table sends, after its chair's occupant got it.
+class ITableObserver {
+ public:
+  virtual ~ITableObserver() = default;
+  virtual void OnDelivered(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) = 0;
+};
+
+struct tagHostConfig {
+  tagTableConfig table;
+  uint32_t botDelayMinMs = 0;  // bots act this long after their turn comes (min..max)
+  uint32_t botDelayMaxMs = 0;
+};
+
+class CTableHost final : public ITableSink {
+ public:
+  explicit CTableHost(const tagHostConfig& config);
+
+  bool SeatBot(uint16_t chair, std::string_view level);
+  bool SeatHuman(uint16_t chair, IChairLink* link);
+  void SetObserver(ITableObserver* observer) { m_observer = observer; }
+
+  // Human inputs, at time `now`.
+  TableCode ClientMessage(uint16_t chair, uint16_t id, const uint8_t* data, size_t size,
+                          uint64_t now);
+  TableCode Ready(uint16_t chair, uint64_t now);
+  void Leave(uint16_t chair, uint64_t now);
+  bool Return(uint16_t chair, uint64_t now);  // the link gets the scene
+
+  // Runs every bot action and table deadline due up to `now`, each at its own time.
+  void Advance(uint64_t now);
+  // Runs the next event alone, at its time; false when nothing is left to happen.
+  bool Step();
+  // The time of the next bot action or table deadline, or NO_DEADLINE.
+  uint64_t NextEvent() const;
+
+  const CTable& Table() const { return m_table; }
+  uint32_t BotRefusals() const { return m_botRefusals; }
+
+  void OnTableMessage(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) override;
+
+ private:
+  struct Seat {
+    std::unique_ptr<CBot> bot;
+    CChairView view;
+    IChairLink* link = nullptr;
+    uint64_t actAt = NO_DEADLINE;    // the bot's next move
+    uint64_t readyAt = NO_DEADLINE;  // the bot readies for the next game
+  };
+  uint64_t BotDelay();
+  void RunBot(uint16_t chair, uint64_t now);
+
+  CTable m_table;
+  tagHostConfig m_config;
+  uint64_t m_rng;
+  uint64_t m_now = 0;
+  Seat m_seats[SEAT_COUNT];
+  ITableObserver* m_observer = nullptr;
+  uint32_t m_botRefusals = 0;
+};
