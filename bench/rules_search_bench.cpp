@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "rules/GameLogic.h"
+#include "tests/rules/card_list_util.h"
 
 namespace {
 
@@ -21,99 +22,29 @@ struct Deal {
   uint8_t turnCount;
 };
 
+// A turn of the chosen type (none for leading) and a hand from the rest of the deck.
 class DealMaker {
  public:
-  explicit DealMaker(uint32_t seed) : rng_(seed) {}
+  explicit DealMaker(uint32_t seed) : plays_(seed) {}
 
   Deal Make(int handCount, uint8_t type) {
     Deal d{};
-    std::vector<uint8_t> turn = Turn(type);
+    const std::vector<uint8_t> turn = plays_.Make(type);
     d.turnCount = static_cast<uint8_t>(turn.size());
-    std::shuffle(turn.begin(), turn.end(), rng_);
     std::copy(turn.begin(), turn.end(), d.turn);
 
     std::vector<uint8_t> rest;
     for (uint8_t card : CARD_DECK) {
       if (std::find(turn.begin(), turn.end(), card) == turn.end()) rest.push_back(card);
     }
-    std::shuffle(rest.begin(), rest.end(), rng_);
+    std::shuffle(rest.begin(), rest.end(), plays_.Rng());
     d.handCount = static_cast<uint8_t>(handCount);
     std::copy(rest.begin(), rest.begin() + handCount, d.hand);
     return d;
   }
 
  private:
-  int Between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-
-  // Natural card of a logic value 3..15 and a colour index.
-  static uint8_t Natural(int logic, int colour) {
-    return static_cast<uint8_t>(colour * 16 + (logic >= 14 ? logic - 13 : logic));
-  }
-
-  std::vector<uint8_t> SameValue(int logic, int count) {
-    std::array<int, 4> colours = {0, 1, 2, 3};
-    std::shuffle(colours.begin(), colours.end(), rng_);
-    std::vector<uint8_t> cards;
-    for (int i = 0; i < count; ++i) cards.push_back(Natural(logic, colours[i]));
-    return cards;
-  }
-
-  uint8_t AnyJoker() { return Between(0, 1) ? CARD_BIG_JOKER : CARD_SMALL_JOKER; }
-
-  std::vector<uint8_t> Turn(uint8_t type) {
-    std::vector<uint8_t> play;
-    switch (type) {
-      case PT_SINGLE:
-        play = {Natural(Between(3, 15), Between(0, 3))};
-        break;
-      case PT_PAIR:
-        play = Between(0, 3) == 0 ? std::vector<uint8_t>{AnyJoker(),
-                                                         Natural(Between(3, 15), Between(0, 3))}
-                                  : SameValue(Between(3, 15), 2);
-        break;
-      case PT_SHUNZI: {
-        const int length = Between(3, 8);
-        const int top = Between(2 + length, 14);
-        for (int k = 0; k < length; ++k) play.push_back(Natural(top - k, Between(0, 3)));
-        break;
-      }
-      case PT_LIANDUI: {
-        const int pairs = Between(2, 5);
-        const int top = Between(2 + pairs, 14);
-        for (int k = 0; k < pairs; ++k) {
-          for (uint8_t card : SameValue(top - k, 2)) play.push_back(card);
-        }
-        break;
-      }
-      case PT_BOMB3_JOKER:
-      case PT_BOMB4_JOKER: {
-        const int size = type == PT_BOMB3_JOKER ? 3 : 4;
-        const int jokers = Between(1, 2);
-        play = SameValue(Between(3, 15), size - jokers);
-        if (jokers == 2) {
-          play.push_back(CARD_BIG_JOKER);
-          play.push_back(CARD_SMALL_JOKER);
-        } else {
-          play.push_back(AnyJoker());
-        }
-        break;
-      }
-      case PT_BOMB3:
-        play = SameValue(Between(3, 15), 3);
-        break;
-      case PT_BOMB4:
-        play = SameValue(Between(3, 15), 4);
-        break;
-      case PT_ROCKET:
-        play = {CARD_SMALL_JOKER, CARD_BIG_JOKER};
-        break;
-      default:  // leading
-        break;
-    }
-    return play;
-  }
-
-  std::mt19937 rng_;
+  cardtest::PlayMaker plays_;
 };
 
 std::vector<Deal> MakeDeals(int handCount, uint8_t type) {

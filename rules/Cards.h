@@ -26,6 +26,23 @@ inline constexpr uint8_t PT_BOMB4_JOKER = 7;   // four of a value made up with j
 inline constexpr uint8_t PT_BOMB4 = 8;         // four natural cards of a value
 inline constexpr uint8_t PT_ROCKET = 9;        // big joker + small joker
 
+// The factor a play of this type multiplies the game multiple by: three-card bombs 2,
+// four-card bombs 4, the rocket 8, anything else 1.
+constexpr uint16_t PlayTypeMultiple(uint8_t type) {
+  switch (type) {
+    case PT_BOMB3_JOKER:
+    case PT_BOMB3:
+      return 2;
+    case PT_BOMB4_JOKER:
+    case PT_BOMB4:
+      return 4;
+    case PT_ROCKET:
+      return 8;
+    default:
+      return 1;
+  }
+}
+
 // Card byte: colour in the high nibble (0x00..0x30 suits, 0x40 jokers), face value in the
 // low nibble (1 = A .. 13 = K, 14 small joker, 15 big joker). 0 is no card.
 inline constexpr uint8_t CARD_COLOUR_MASK = 0xF0;

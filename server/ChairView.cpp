@@ -2,25 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-uint16_t MultipleFactor(uint8_t type) {
-  switch (type) {
-    case PT_BOMB3_JOKER:
-    case PT_BOMB3:
-      return 2;
-    case PT_BOMB4_JOKER:
-    case PT_BOMB4:
-      return 4;
-    case PT_ROCKET:
-      return 8;
-    default:
-      return 1;
-  }
-}
-
-}  // namespace
-
 void CChairView::SetHand(const uint8_t* cards, uint8_t count) {
   std::memset(m_hand, 0, sizeof(m_hand));
   m_handCount = count <= MAX_CARDS ? count : 0;
@@ -71,7 +52,7 @@ bool CChairView::ApplyMessage(uint16_t id, const uint8_t* data, size_t size) {
       std::memcpy(m_turn.resolved, p.resolved, p.count);
       m_turnChair = p.outChair;
       m_multiple = static_cast<uint16_t>(
-          m_multiple * MultipleFactor(m_logic.ClassifyPlay(p.resolved, p.count)));
+          m_multiple * PlayTypeMultiple(m_logic.ClassifyPlay(p.resolved, p.count)));
       if (p.outChair == m_me) {
         uint8_t hand[MAX_CARDS];
         std::memcpy(hand, m_hand, sizeof(hand));

@@ -7,21 +7,6 @@
 
 namespace {
 
-uint16_t MultipleFactor(uint8_t type) {
-  switch (type) {
-    case PT_BOMB3_JOKER:
-    case PT_BOMB3:
-      return 2;
-    case PT_BOMB4_JOKER:
-    case PT_BOMB4:
-      return 4;
-    case PT_ROCKET:
-      return 8;
-    default:
-      return 1;
-  }
-}
-
 int32_t ClampToInt32(int64_t v) {
   if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
   if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
@@ -257,7 +242,7 @@ TableCode CTable::Play(uint16_t chair, const tagCliPlay& play, uint64_t now) {
   m_lastPlayType = type;
   ++m_playsMade[chair];
   ++m_stats.turns;
-  m_multiple = static_cast<uint16_t>(m_multiple * MultipleFactor(type));
+  m_multiple = static_cast<uint16_t>(m_multiple * PlayTypeMultiple(type));
   if (type >= PT_BOMB3_JOKER && type <= PT_BOMB4) ++m_bombCount;
   if (type == PT_ROCKET) ++m_rocketCount;
 
