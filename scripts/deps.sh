@@ -7,6 +7,8 @@ TORVALY_PACKAGES=(
   cmake ninja-build g++ ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
+  libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfreetype-dev libguichan-dev libsimpleini-dev
+  xvfb xauth
 )
 
 torvaly_missing_packages() {

@@ -1,0 +1,68 @@
+#include "platform/frame/BrisvaneView2D.h"
+
+#include "platform/frame/BrisvaneDlg.h"
+
+CBrisvaneView2D::CBrisvaneView2D() : m_pHge(hgeCreate(HGE_VERSION)) {}
+
+CBrisvaneView2D::~CBrisvaneView2D() {
+  // The widget tree goes before the engine reference; the derived view has already deleted
+  // its own widgets.
+  OnDestroy();
+  m_pHge->Release();
+}
+
+int CBrisvaneView2D::OnCreate() {
+  gcn::SDL2ImageLoader::Install();
+  const bool ok = gcn::GuiGuard(__func__, [&] {
+    m_pGuiGraphics = std::make_unique<gcn::SDL2Graphics>();
+    m_pGuiInput = std::make_unique<gcn::SDL2Input>();
+    m_pGuiContainer = std::make_unique<gcn::Container>();
+    m_pGuiContainer->setOpaque(false);
+    m_pGuiContainer->setDimension(gcn::Rectangle(0, 0, m_pHge->System_GetStateInt(HGE_SCREENWIDTH),
+                                                 m_pHge->System_GetStateInt(HGE_SCREENHEIGHT)));
+    m_pGui = std::make_unique<gcn::Gui>();
+    m_pGui->setGraphics(m_pGuiGraphics.get());
+    m_pGui->setInput(m_pGuiInput.get());
+    m_pGui->setTop(m_pGuiContainer.get());
+  });
+  return ok ? 0 : -1;
+}
+
+void CBrisvaneView2D::OnDestroy() {
+  if (m_pGui) m_pGui->setTop(nullptr);
+  m_pGui.reset();
+  m_pGuiContainer.reset();
+  m_pGuiInput.reset();
+  m_pGuiGraphics.reset();
+}
+
+const tagUserData* CBrisvaneView2D::GetUserInfo(WORD viewSeat) const {
+  if (m_pFrameDlg == nullptr || viewSeat >= FRAME_CHAIR_COUNT) return nullptr;
+  return m_pFrameDlg->GetUserData(m_pFrameDlg->SwitchChairID(viewSeat));
+}
+
+WORD CBrisvaneView2D::GetUserTimer(WORD viewSeat) const {
+  if (m_pFrameDlg == nullptr || viewSeat >= FRAME_CHAIR_COUNT) return 0;
+  return m_pFrameDlg->GetGameTimerSeconds(m_pFrameDlg->SwitchChairID(viewSeat));
+}
+
+void CBrisvaneView2D::UpdateGameView(const RECT* /*rect*/) { ++m_redrawRequests; }
+
+void CBrisvaneView2D::DrawMatchScrollMessage() {}
+
+bool CBrisvaneView2D::DrawGui() {
+  if (!m_pGui) return false;
+  return gcn::GuiGuard(__func__, [&] { m_pGui->draw(); });
+}
+
+bool CBrisvaneView2D::GuiLogic() {
+  if (!m_pGui) return false;
+  // The container covers the screen, so widgets anywhere on it get the mouse.
+  const int w = m_pHge->System_GetStateInt(HGE_SCREENWIDTH);
+  const int h = m_pHge->System_GetStateInt(HGE_SCREENHEIGHT);
+  return gcn::GuiGuard(__func__, [&] {
+    if (m_pGuiContainer->getWidth() != w || m_pGuiContainer->getHeight() != h)
+      m_pGuiContainer->setSize(w, h);
+    m_pGui->logic();
+  });
+}

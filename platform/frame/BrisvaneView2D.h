@@ -1,0 +1,104 @@
+// CBrisvaneView2D: the frame's view base. It is a window of the frame and supplies what the
+// table view stands on: the engine interface, the widget tree (a gcn::Gui whose top is the
+// widget container, drawn by the SDL2 graphics and fed by the SDL2 input), the users of the
+// table by view seat and their countdown clocks, the redraw request and the match notice.
+//
+// The frame calls the four view virtuals: ResetTable, ArrangeView (width, height of the
+// drawing area; after the window is created and whenever the dialog's window is resized),
+// DrawTable (from the view's own render callback) and AdvanceFrame (elapsed seconds, once per
+// frame, before the render callback). Window creation (WM_CREATE) runs OnCreate: the base
+// makes the widget tree; a derived view calls the base first, then loads its resources.
+//
+// One frame of the application loop, in order: SDL events to the widget input and as mouse
+// messages to this window; the link's packets; queued window messages and due window timers;
+// the countdown clocks; AdvanceFrame; the widgets' logic; the engine's render callback, which
+// draws the table, then (its last steps) DrawGui for the widgets on top.
+#pragma once
+
+#include <memory>
+
+#include "platform/engine/hge.h"
+#include "platform/frame/Brisvane.h"
+#include "platform/gui/SDL2Graphics.h"
+#include "platform/win/WinMessage.h"
+
+class CBrisvaneDlg;
+
+// The frame base's own moving sprites, drawn inside the table scene. The frame has none of its
+// own today, so GetMoveSpriteManager answers null.
+class CMoveSpriteManager {
+ public:
+  virtual ~CMoveSpriteManager() = default;
+  virtual void Render() = 0;
+};
+
+// How the frame reaches its view.
+class IBrisvaneView {
+ public:
+  virtual CWnd* GetViewWindow() = 0;
+
+ protected:
+  ~IBrisvaneView() = default;
+};
+
+class IHighResolutionTimeSink {
+ public:
+  virtual void OnHighResolutionTime(DWORD elapsedMs) = 0;
+
+ protected:
+  ~IHighResolutionTimeSink() = default;
+};
+
+class CBrisvaneView2D : public CWnd, public IBrisvaneView, public IHighResolutionTimeSink {
+ public:
+  CBrisvaneView2D();
+  ~CBrisvaneView2D() override;
+
+  // Frame-view virtuals, in slot order.
+  virtual void ResetTable() = 0;
+  virtual void ArrangeView(int width, int height) = 0;
+  virtual void DrawTable(int width, int height) = 0;
+  virtual void AdvanceFrame(float elapsed) = 0;
+
+  // The user in a view seat (0..2, 1 = the local player), or null.
+  const tagUserData* GetUserInfo(WORD viewSeat) const;
+  // Seconds left on the countdown of the chair in that view seat; 0 when none runs.
+  WORD GetUserTimer(WORD viewSeat) const;
+  // Asks for a redraw. Every frame is drawn anyway; the requests are only counted.
+  void UpdateGameView(const RECT* rect);
+  unsigned RedrawRequests() const { return m_redrawRequests; }
+  // Draws the frame's match notice into the current scene (the frame has no notices yet).
+  void DrawMatchScrollMessage();
+  CMoveSpriteManager* GetMoveSpriteManager() const { return m_pMoveSpriteManager; }
+
+  HGE* GetEngine() const { return m_pHge; }
+  gcn::Gui* GetGui() const { return m_pGui.get(); }
+  gcn::Container* GetGuiContainer() const { return m_pGuiContainer.get(); }
+  gcn::SDL2Input* GetGuiInput() const { return m_pGuiInput.get(); }
+  gcn::SDL2Graphics* GetGuiGraphics() const { return m_pGuiGraphics.get(); }
+  CBrisvaneDlg* GetFrameDlg() const { return m_pFrameDlg; }
+
+  // Draws the widget tree into the current scene; false if the widget library failed.
+  bool DrawGui();
+  // One frame of widget logic (input to widgets, their logic); false if the library failed.
+  bool GuiLogic();
+
+  CWnd* GetViewWindow() override { return this; }
+  void OnHighResolutionTime(DWORD /*elapsedMs*/) override {}
+
+ protected:
+  int OnCreate() override;
+  void OnDestroy() override;
+
+  HGE* m_pHge;
+  std::unique_ptr<gcn::SDL2Graphics> m_pGuiGraphics;
+  std::unique_ptr<gcn::SDL2Input> m_pGuiInput;
+  std::unique_ptr<gcn::Container> m_pGuiContainer;
+  std::unique_ptr<gcn::Gui> m_pGui;
+  CMoveSpriteManager* m_pMoveSpriteManager = nullptr;
+
+ private:
+  friend class CBrisvaneDlg;
+  CBrisvaneDlg* m_pFrameDlg = nullptr;
+  unsigned m_redrawRequests = 0;
+};

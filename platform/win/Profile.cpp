@@ -1,0 +1,216 @@
+#define SI_NO_CONVERSION
+#include "platform/win/Profile.h"
+
+#include <SimpleIni.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <list>
+#include <string_view>
+
+#include "platform/win/ResourceFolder.h"
+
+namespace {
+
+// Section and key names are case-insensitive in CSimpleIniA; multi-key so that the first of
+// two equal keys can be answered, as Windows does.
+struct IniFile {
+  CSimpleIniA ini{true, true, false};
+  bool loaded = false;
+};
+
+bool LoadIni(const std::string& path, IniFile& file) {
+  file.ini.SetQuotes(false);
+  file.loaded = !path.empty() && file.ini.LoadFile(path.c_str()) == SI_OK;
+  return file.loaded;
+}
+
+std::string_view StripQuotes(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+DWORD CopyOut(std::string_view text, LPSTR out, DWORD size) {
+  const size_t n = text.size() < size - 1 ? text.size() : size - 1;
+  std::memcpy(out, text.data(), n);
+  out[n] = '\0';
+  return static_cast<DWORD>(n);
+}
+
+// Copies a list of names, each terminated, the list ended by a second terminator.
+DWORD CopyList(const CSimpleIniA::TNamesDepend& names, LPSTR out, DWORD size) {
+  if (size < 2) {
+    out[0] = '\0';
+    return 0;
+  }
+  size_t used = 0;
+  for (const auto& entry : names) {
+    const size_t len = std::strlen(entry.pItem);
+    if (used + len + 1 > size - 1) {  // does not fit: cut and end with two terminators
+      const size_t room = size - 2 - used;
+      std::memcpy(out + used, entry.pItem, room);
+      out[size - 2] = '\0';
+      out[size - 1] = '\0';
+      return size - 2;
+    }
+    std::memcpy(out + used, entry.pItem, len + 1);
+    used += len + 1;
+  }
+  out[used] = '\0';
+  return static_cast<DWORD>(used);
+}
+
+std::string_view TrimTrailingBlanks(std::string_view text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+bool ReadValue(const CSimpleIniA& ini, LPCSTR app, LPCSTR key, std::string_view& value) {
+  const char* found = ini.GetValue(app, key, nullptr);  // first of equal keys
+  if (found == nullptr) return false;
+  value = StripQuotes(found);
+  return true;
+}
+
+int ParseWindowsInt(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  unsigned base = 10;
+  if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  uint32_t value = 0;  // wraps like the 32-bit Windows result
+  for (; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    unsigned digit;
+    if (std::isdigit(c)) {
+      digit = c - '0';
+    } else if (base == 16 && std::isxdigit(c)) {
+      digit = static_cast<unsigned>(std::tolower(c) - 'a' + 10);
+    } else {
+      break;
+    }
+    value = value * base + digit;
+  }
+  return static_cast<int>(negative ? 0u - value : value);
+}
+
+bool MakeParentFolders(const std::string& path) {
+  for (size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1)) {
+    const std::string dir = path.substr(0, pos);
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  return true;
+}
+
+BOOL WriteIniValue(const std::string& path, LPCSTR app, LPCSTR key, LPCSTR value) {
+  if (path.empty() || app == nullptr) return FALSE;
+  IniFile file;
+  LoadIni(path, file);  // a missing file starts empty
+  if (key == nullptr) {
+    file.ini.Delete(app, nullptr);
+  } else if (value == nullptr) {
+    file.ini.Delete(app, key);
+  } else {
+    // Replace every copy of the key so that the first one read back is the new value.
+    file.ini.Delete(app, key);
+    if (file.ini.SetValue(app, key, value) < 0) return FALSE;
+  }
+  if (!MakeParentFolders(path)) return FALSE;
+  const std::string temp = path + ".tmp";
+  if (file.ini.SaveFile(temp.c_str(), false) != SI_OK) return FALSE;
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue,
+                               LPSTR returnedString, DWORD size, LPCSTR fileName) {
+  if (returnedString == nullptr || size == 0) return 0;
+  IniFile file;
+  LoadIni(ResolvePath(fileName), file);
+
+  if (appName == nullptr || keyName == nullptr) {
+    CSimpleIniA::TNamesDepend names;
+    if (file.loaded) {
+      if (appName == nullptr) {
+        file.ini.GetAllSections(names);
+      } else {
+        file.ini.GetAllKeys(appName, names);
+      }
+      names.sort(CSimpleIniA::Entry::LoadOrder());
+      // Keep each name once, as a key written twice is still one key.
+      CSimpleIniA::TNamesDepend unique;
+      for (const auto& entry : names) {
+        bool seen = false;
+        for (const auto& kept : unique) seen = seen || strcasecmp(kept.pItem, entry.pItem) == 0;
+        if (!seen) unique.push_back(entry);
+      }
+      return CopyList(unique, returnedString, size);
+    }
+    return CopyList(names, returnedString, size);
+  }
+
+  std::string_view value;
+  if (file.loaded && ReadValue(file.ini, appName, keyName, value))
+    return CopyOut(value, returnedString, size);
+  return CopyOut(TrimTrailingBlanks(defaultValue ? defaultValue : ""), returnedString, size);
+}
+
+UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, int defaultValue, LPCSTR fileName) {
+  if (appName == nullptr || keyName == nullptr) return static_cast<UINT>(defaultValue);
+  char buffer[256];
+  if (GetPrivateProfileStringA(appName, keyName, "", buffer, sizeof(buffer), fileName) == 0)
+    return static_cast<UINT>(defaultValue);
+  return static_cast<UINT>(ParseWindowsInt(buffer));
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LPCSTR fileName) {
+  return WriteIniValue(ResolvePath(fileName), appName, keyName, value);
+}
+
+CProfile::CProfile(std::string path) : m_path(path.empty() ? DefaultPath() : std::move(path)) {}
+
+std::string CProfile::DefaultPath() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') return std::string(config) + "/torvaly/profile.ini";
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] != '\0') return std::string(home) + "/.config/torvaly/profile.ini";
+  return {};  // nowhere to keep it: reads give defaults, writes fail
+}
+
+UINT CProfile::GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue) const {
+  if (m_path.empty()) return static_cast<UINT>(defaultValue);
+  return GetPrivateProfileIntA(section, entry, defaultValue, m_path.c_str());
+}
+
+BOOL CProfile::WriteProfileInt(LPCSTR section, LPCSTR entry, int value) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%d", value);
+  return WriteIniValue(m_path, section, entry, text);
+}
+
+std::string CProfile::GetProfileString(LPCSTR section, LPCSTR entry, LPCSTR defaultValue) const {
+  char buffer[1024];
+  if (m_path.empty()) return defaultValue ? defaultValue : "";
+  GetPrivateProfileStringA(section, entry, defaultValue, buffer, sizeof(buffer), m_path.c_str());
+  return buffer;
+}
+
+BOOL CProfile::WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value) {
+  return WriteIniValue(m_path, section, entry, value);
+}
