@@ -9,6 +9,7 @@ TORVALY_PACKAGES=(
   nlohmann-json3-dev
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfreetype-dev libguichan-dev libsimpleini-dev
   xvfb xauth
+  fonts-wqy-microhei fonts-dejavu-core
 )
 
 torvaly_missing_packages() {

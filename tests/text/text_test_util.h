@@ -1,0 +1,146 @@
+// Helpers of the text tests: a headless engine, a render target to draw text into, the two
+// fonts, and a FreeType seam that counts (and can refuse) calls.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/engine/hge.h"
+#include "platform/win/ResourceFolder.h"
+#include "text/FontManager.h"
+
+namespace text_test {
+
+inline const char* const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+// The game font as the program finds it: in Torvaly/ of the resource folder.
+inline std::string GameFontPath() { return ResolvePath("Torvaly\\fzzy.TTF"); }
+
+class CountingApi : public CFreeTypeApi {
+ public:
+  FT_Error InitFreeType(FT_Library* library) override {
+    ++init;
+    return CFreeTypeApi::InitFreeType(library);
+  }
+  FT_Error DoneFreeType(FT_Library library) override {
+    ++doneLibrary;
+    return CFreeTypeApi::DoneFreeType(library);
+  }
+  FT_Error NewFace(FT_Library library, const char* path, FT_Long index, FT_Face* face) override {
+    ++newFace;
+    return CFreeTypeApi::NewFace(library, path, index, face);
+  }
+  FT_Error DoneFace(FT_Face face) override {
+    ++doneFace;
+    return CFreeTypeApi::DoneFace(face);
+  }
+  FT_Error SetPixelSizes(FT_Face face, FT_UInt w, FT_UInt h) override {
+    ++setPixelSizes;
+    return CFreeTypeApi::SetPixelSizes(face, w, h);
+  }
+  FT_UInt GetCharIndex(FT_Face face, FT_ULong code) override {
+    ++getCharIndex;
+    if (code == refusedChar) return 0;  // as if the face did not have it
+    return CFreeTypeApi::GetCharIndex(face, code);
+  }
+  FT_Error LoadGlyph(FT_Face face, FT_UInt index, FT_Int32 flags) override {
+    ++loadGlyph;
+    return CFreeTypeApi::LoadGlyph(face, index, flags);
+  }
+  FT_Error GetKerning(FT_Face face, FT_UInt l, FT_UInt r, FT_UInt mode, FT_Vector* k) override {
+    ++getKerning;
+    return CFreeTypeApi::GetKerning(face, l, r, mode, k);
+  }
+
+  // The calls that render glyphs.
+  int GlyphCalls() const { return setPixelSizes + getCharIndex + loadGlyph; }
+  int AllCalls() const {
+    return init + doneLibrary + newFace + doneFace + GlyphCalls() + getKerning;
+  }
+  void Reset() {
+    init = doneLibrary = newFace = doneFace = setPixelSizes = getCharIndex = loadGlyph =
+        getKerning = 0;
+  }
+
+  int init = 0, doneLibrary = 0, newFace = 0, doneFace = 0, setPixelSizes = 0, getCharIndex = 0,
+      loadGlyph = 0, getKerning = 0;
+  FT_ULong refusedChar = 0xFFFFFFFF;
+};
+
+// The engine, started headless, with a render target that text is drawn into.
+class Canvas {
+ public:
+  static constexpr int kWidth = 320;
+  static constexpr int kHeight = 160;
+
+  Canvas() {
+    m_hge = hgeCreate(HGE_VERSION);
+    m_hge->System_SetStateBool(HGE_HEADLESS, true);
+    m_hge->System_SetStateBool(HGE_USESOUND, false);
+    m_hge->System_SetStateInt(HGE_SCREENWIDTH, kWidth);
+    m_hge->System_SetStateInt(HGE_SCREENHEIGHT, kHeight);
+    m_ok = m_hge->System_Initiate();
+    if (m_ok) m_target = m_hge->Target_Create(kWidth, kHeight, false);
+  }
+  ~Canvas() {
+    if (m_target) m_hge->Target_Free(m_target);
+    m_hge->Release();
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  bool Ok() const { return m_ok && m_target != 0; }
+  HGE* Engine() const { return m_hge; }
+
+  // The target's pixels (0xAARRGGBB, kWidth per row) after draw ran on a transparent clear.
+  std::vector<uint32_t> Render(const std::function<void()>& draw) {
+    std::vector<uint32_t> out;
+    if (!m_hge->Gfx_BeginScene(m_target)) return out;
+    m_hge->Gfx_Clear(0);
+    draw();
+    m_hge->Gfx_EndScene();
+    const HTEXTURE tex = m_hge->Target_GetTexture(m_target);
+    const int w = m_hge->Texture_GetWidth(tex), h = m_hge->Texture_GetHeight(tex);
+    if (DWORD* p = m_hge->Texture_Lock(tex, true)) {
+      out.assign(p, p + static_cast<size_t>(w) * h);
+      m_hge->Texture_Unlock(tex);
+    }
+    return out;
+  }
+
+ private:
+  HGE* m_hge;
+  bool m_ok = false;
+  HTARGET m_target = 0;
+};
+
+struct Box {
+  int left = 0, top = 0, right = -1, bottom = -1;  // inclusive; empty when right < left
+  bool Empty() const { return right < left; }
+};
+
+// The box around every pixel that is not fully transparent.
+inline Box InkBox(const std::vector<uint32_t>& pixels, int width = Canvas::kWidth) {
+  Box box{width, 1 << 30, -1, -1};
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    if ((pixels[i] >> 24) == 0) continue;
+    const int x = static_cast<int>(i % width), y = static_cast<int>(i / width);
+    box.left = std::min(box.left, x), box.right = std::max(box.right, x);
+    box.top = std::min(box.top, y), box.bottom = std::max(box.bottom, y);
+  }
+  return box;
+}
+
+inline int CountDifferent(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  if (a.size() != b.size()) return -1;
+  int n = 0;
+  for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
+  return n;
+}
+
+}  // namespace text_test
