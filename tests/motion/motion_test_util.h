@@ -12,30 +12,14 @@
 #include "motion/VarnelAnimationCallBack.h"
 #include "motion/VarnelMoveSpriteInterface.h"
 #include "platform/engine/hge.h"
+#include "tests/support/headless_engine.h"
 
 namespace motion_test {
 
-// The engine, started headless, for one test.
-class HeadlessEngine {
+// The engine, started headless on a 64 x 64 screen, for one test.
+class HeadlessEngine : public testsupport::HeadlessEngine {
  public:
-  HeadlessEngine() {
-    m_hge = hgeCreate(HGE_VERSION);
-    m_hge->System_SetStateBool(HGE_HEADLESS, true);
-    m_hge->System_SetStateBool(HGE_USESOUND, false);
-    m_hge->System_SetStateInt(HGE_SCREENWIDTH, 64);
-    m_hge->System_SetStateInt(HGE_SCREENHEIGHT, 64);
-    m_ok = m_hge->System_Initiate();
-  }
-  ~HeadlessEngine() { m_hge->Release(); }
-  HeadlessEngine(const HeadlessEngine&) = delete;
-  HeadlessEngine& operator=(const HeadlessEngine&) = delete;
-  HGE* operator->() const { return m_hge; }
-  HGE* Get() const { return m_hge; }
-  bool Ok() const { return m_ok; }
-
- private:
-  HGE* m_hge;
-  bool m_ok;
+  HeadlessEngine() : testsupport::HeadlessEngine(64, 64) {}
 };
 
 // The colour of the cell at column c, row r of a strip: every cell differs.

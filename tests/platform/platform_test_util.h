@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/engine/hge.h"
+#include "tests/support/headless_engine.h"
 
 namespace platform_test {
 
@@ -78,40 +79,8 @@ inline void WriteWav(const std::string& path) {
   WriteText(path, b);
 }
 
-// Holds the engine, started headless, for one test.
-class HeadlessEngine {
- public:
-  explicit HeadlessEngine(int width = 320, int height = 240, bool sound = false) {
-    m_hge = hgeCreate(HGE_VERSION);
-    m_hge->System_SetStateBool(HGE_HEADLESS, true);
-    m_hge->System_SetStateBool(HGE_USESOUND, sound);
-    m_hge->System_SetStateInt(HGE_SCREENWIDTH, width);
-    m_hge->System_SetStateInt(HGE_SCREENHEIGHT, height);
-    m_ok = m_hge->System_Initiate();
-  }
-  ~HeadlessEngine() { m_hge->Release(); }
-  HeadlessEngine(const HeadlessEngine&) = delete;
-  HeadlessEngine& operator=(const HeadlessEngine&) = delete;
-  HGE* operator->() const { return m_hge; }
-  HGE* Get() const { return m_hge; }
-  bool Ok() const { return m_ok; }
-
- private:
-  HGE* m_hge;
-  bool m_ok;
-};
-
-// The pixels of a render target, read through a read-only lock.
-inline std::vector<uint32_t> ReadTarget(HGE* hge, HTARGET target) {
-  const HTEXTURE tex = hge->Target_GetTexture(target);
-  const int w = hge->Texture_GetWidth(tex), h = hge->Texture_GetHeight(tex);
-  std::vector<uint32_t> out;
-  if (DWORD* p = hge->Texture_Lock(tex, true)) {
-    out.assign(p, p + static_cast<size_t>(w) * h);
-    hge->Texture_Unlock(tex);
-  }
-  return out;
-}
+using testsupport::HeadlessEngine;
+using testsupport::ReadTarget;
 
 // Channels of a pixel within a tolerance, for messages that say which channel is off.
 inline ::testing::AssertionResult NearColor(uint32_t actual, uint32_t expected, int tolerance) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/engine/hge.h"
+#include "tests/support/headless_engine.h"
 #include "platform/win/ResourceFolder.h"
 #include "text/FontManager.h"
 
@@ -78,23 +79,17 @@ class Canvas {
   static constexpr int kWidth = 320;
   static constexpr int kHeight = 160;
 
-  Canvas() {
-    m_hge = hgeCreate(HGE_VERSION);
-    m_hge->System_SetStateBool(HGE_HEADLESS, true);
-    m_hge->System_SetStateBool(HGE_USESOUND, false);
-    m_hge->System_SetStateInt(HGE_SCREENWIDTH, kWidth);
-    m_hge->System_SetStateInt(HGE_SCREENHEIGHT, kHeight);
-    m_ok = m_hge->System_Initiate();
-    if (m_ok) m_target = m_hge->Target_Create(kWidth, kHeight, false);
+  Canvas() : m_engine(kWidth, kHeight) {
+    m_hge = m_engine.Get();
+    if (m_engine.Ok()) m_target = m_hge->Target_Create(kWidth, kHeight, false);
   }
   ~Canvas() {
     if (m_target) m_hge->Target_Free(m_target);
-    m_hge->Release();
   }
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
 
-  bool Ok() const { return m_ok && m_target != 0; }
+  bool Ok() const { return m_engine.Ok() && m_target != 0; }
   HGE* Engine() const { return m_hge; }
 
   // The target's pixels (0xAARRGGBB, kWidth per row) after draw ran on a transparent clear.
@@ -104,18 +99,12 @@ class Canvas {
     m_hge->Gfx_Clear(0);
     draw();
     m_hge->Gfx_EndScene();
-    const HTEXTURE tex = m_hge->Target_GetTexture(m_target);
-    const int w = m_hge->Texture_GetWidth(tex), h = m_hge->Texture_GetHeight(tex);
-    if (DWORD* p = m_hge->Texture_Lock(tex, true)) {
-      out.assign(p, p + static_cast<size_t>(w) * h);
-      m_hge->Texture_Unlock(tex);
-    }
-    return out;
+    return testsupport::ReadTarget(m_hge, m_target);
   }
 
  private:
+  testsupport::HeadlessEngine m_engine;
   HGE* m_hge;
-  bool m_ok = false;
   HTARGET m_target = 0;
 };
 
