@@ -1,5 +1,6 @@
 #include "platform/engine/hgeSprite.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -8,6 +9,13 @@ namespace {
 float SizeOr1(int v) { return v > 0 ? static_cast<float>(v) : 1.0f; }
 
 }  // namespace
+
+// Seconds per frame; a rate that is not a positive finite number (or so large that its frame
+// time vanishes) runs at one frame a second.
+float hgeAnimation::FrameTime(float fps) {
+  const float t = fps > 0 && std::isfinite(fps) ? 1.0f / fps : 1.0f;
+  return t > 0 ? t : 1.0f;
+}
 
 hgeSprite::hgeSprite(HTEXTURE tex, float x, float y, float w, float h)
     : hge(hgeCreate(HGE_VERSION)),
@@ -216,7 +224,7 @@ hgeAnimation::hgeAnimation(int id, HTEXTURE tex, int nframes, float fps, float x
       m_nID(id),
       m_nImageWidth(hge->Texture_GetWidth(tex, true)),
       m_nFrames(nframes < 1 ? 1 : nframes),
-      m_fSpeed(fps > 0 ? 1.0f / fps : 1.0f),
+      m_fSpeed(FrameTime(fps)),
       m_fFirstX(x),
       m_fFirstY(y) {
   SetFrame(0);
@@ -246,15 +254,23 @@ void hgeAnimation::SetMode(int mode) {
 }
 
 void hgeAnimation::Update(float deltaTime) {
-  if (!m_bPlaying) return;
+  if (!m_bPlaying || !std::isfinite(deltaTime)) return;
   if (m_fSinceLastFrame < 0.0f) {
     m_fSinceLastFrame = 0.0f;
   } else {
     m_fSinceLastFrame += deltaTime;
   }
+  if (m_fSinceLastFrame < m_fSpeed) return;
+  // Count the frame steps at once: subtracting the frame time from a very large float one step
+  // at a time changes nothing and never ends. Every mode repeats after `period` steps, so a long
+  // run keeps its place modulo that and at most two periods are stepped.
+  long long steps = static_cast<long long>(std::min(
+      static_cast<double>(m_fSinceLastFrame) / m_fSpeed, 1e15));
+  m_fSinceLastFrame = std::fmod(m_fSinceLastFrame, m_fSpeed);
+  const long long period = 2LL * m_nFrames * (m_nFrames > 1 ? m_nFrames - 1 : 1);
+  if (steps > 2 * period) steps = steps % period + period;
   const int mode = m_nMode & 7;
-  while (m_fSinceLastFrame >= m_fSpeed) {
-    m_fSinceLastFrame -= m_fSpeed;
+  for (long long i = 0; i < steps && m_bPlaying; ++i) {
     if (m_nCurFrame + m_nDelta == m_nFrames) {  // stepping past the last frame
       if (mode == 0 || mode == 3) {
         StopRun();

@@ -86,7 +86,7 @@ class hgeAnimation : public hgeSprite {
   bool IsPlaying() const { return m_bPlaying; }
 
   void SetMode(int mode);
-  void SetSpeed(float fps) { m_fSpeed = fps > 0 ? 1.0f / fps : 1.0f; }
+  void SetSpeed(float fps) { m_fSpeed = FrameTime(fps); }
   void SetFrame(int n);
   void SetFrames(int n) { m_nFrames = n < 1 ? 1 : n; }
 
@@ -97,6 +97,7 @@ class hgeAnimation : public hgeSprite {
   int GetFrames() const { return m_nFrames; }
 
  private:
+  static float FrameTime(float fps);
   void StopRun() { m_bPlaying = false; }
 
   int m_nID;

@@ -313,3 +313,43 @@ TEST(EngineResources, MissingFilesGiveZeroOrNull) {
 }
 
 }  // namespace
+
+// One long step of a frame animation lands where the same time in single frames does, and a
+// step far longer than any run ends at once.
+TEST(EngineAnimation, LongStepsMatchSingleFramesAndEnd) {
+  platform_test::HeadlessEngine engine(64, 64);
+  ASSERT_TRUE(engine.Ok());
+  const HTEXTURE tex = engine->Texture_Create(160, 16);
+  struct Case {
+    int mode;
+    int steps;
+  };
+  const Case cases[] = {
+      {HGEANIM_FWD | HGEANIM_LOOP, 1234},
+      {HGEANIM_FWD | HGEANIM_LOOP | HGEANIM_PINGPONG, 1237},
+      {HGEANIM_REV | HGEANIM_LOOP | HGEANIM_PINGPONG, 999},
+      {HGEANIM_FWD | HGEANIM_NOLOOP, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    hgeAnimation stepped(1, tex, 10, 10.0f, 0, 0, 16, 16);
+    hgeAnimation jumped(stepped);
+    for (hgeAnimation* a : {&stepped, &jumped}) {
+      a->SetMode(c.mode);
+      a->Play();
+      a->Update(0.0f);  // the first update only starts the clock
+    }
+    for (int i = 0; i < c.steps; ++i) stepped.Update(0.1f);
+    jumped.Update(0.1f * c.steps + 0.05f);
+    EXPECT_EQ(jumped.GetFrame(), stepped.GetFrame());
+    EXPECT_EQ(jumped.IsPlaying(), stepped.IsPlaying());
+  }
+  hgeAnimation forever(1, tex, 10, 10.0f, 0, 0, 16, 16);
+  forever.SetMode(HGEANIM_FWD | HGEANIM_LOOP);
+  forever.Play();
+  forever.Update(0.0f);
+  forever.Update(1e30f);  // must return, on some frame
+  EXPECT_GE(forever.GetFrame(), 0);
+  EXPECT_LT(forever.GetFrame(), 10);
+  engine->Texture_Free(tex);
+}
