@@ -1,157 +1,21 @@
-// The engine object behind hgeCreate (see hge.h for what it offers).
+// The engine object behind hgeCreate: the system and its states (start, stop, window or offscreen
+// surface, the screen texture, snapshots), and the engine interface handed on to its parts:
+// textures and targets (EngineTextures), drawing (EngineGraphics), sound (EngineAudio) and input
+// (EngineInput). See hge.h for what it offers.
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
-#include <SDL2/SDL_mixer.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/engine/EngineAudio.h"
+#include "platform/engine/EngineGraphics.h"
+#include "platform/engine/EngineInput.h"
+#include "platform/engine/EngineTextures.h"
 #include "platform/engine/hge.h"
-#include "platform/win/ResourceFolder.h"
 
 namespace {
-
-constexpr int kMaxTextureSide = 8192;
-constexpr int kInputQueueSize = 64;
-
-int RoundUpPow2(int v) {
-  int p = 1;
-  while (p < v) p <<= 1;
-  return p;
-}
-
-// Slots addressed by handles (generation << 16) | (index + 1); 0 is never a handle.
-template <class T>
-class CHandleTable {
- public:
-  uint32_t Add(const T& item) {
-    size_t index = 0;
-    while (index < m_slots.size() && m_slots[index].used) ++index;
-    if (index >= 0xFFFF) return 0;
-    if (index == m_slots.size()) m_slots.push_back(Slot{});
-    Slot& slot = m_slots[index];
-    slot.used = true;
-    slot.gen = static_cast<uint16_t>(slot.gen == 0xFFFF ? 1 : slot.gen + 1);
-    slot.item = item;
-    return (static_cast<uint32_t>(slot.gen) << 16) | static_cast<uint32_t>(index + 1);
-  }
-  T* Get(uint32_t handle) {
-    const uint32_t index = (handle & 0xFFFF);
-    if (index == 0 || index > m_slots.size()) return nullptr;
-    Slot& slot = m_slots[index - 1];
-    if (!slot.used || slot.gen != (handle >> 16)) return nullptr;
-    return &slot.item;
-  }
-  void Remove(uint32_t handle) {
-    if (Get(handle) == nullptr) return;
-    Slot& slot = m_slots[(handle & 0xFFFF) - 1];
-    slot.used = false;
-    slot.item = T{};
-  }
-  template <class F>
-  void ForEachHandle(F f) {
-    for (size_t i = 0; i < m_slots.size(); ++i) {
-      if (m_slots[i].used) f((static_cast<uint32_t>(m_slots[i].gen) << 16) | (i + 1));
-    }
-  }
-
- private:
-  struct Slot {
-    bool used = false;
-    uint16_t gen = 0;
-    T item{};
-  };
-  std::vector<Slot> m_slots;
-};
-
-enum class TextureKind { Loaded, Blank, Target };
-
-struct Texture {
-  SDL_Texture* sdl = nullptr;
-  TextureKind kind = TextureKind::Loaded;
-  int imageW = 0, imageH = 0;
-  int realW = 0, realH = 0;
-  std::vector<uint32_t> pixels;  // blank: the pixels; target: the snapshot of a lock
-  bool locked = false;
-  bool lockReadOnly = true;
-};
-
-struct Target {
-  HTEXTURE tex = 0;
-};
-
-struct Effect {
-  Mix_Chunk* chunk = nullptr;  // null when running silent
-};
-
-SDL_Color ToSdlColor(DWORD col) {
-  return SDL_Color{static_cast<Uint8>(GETR(col)), static_cast<Uint8>(GETG(col)),
-                   static_cast<Uint8>(GETB(col)), static_cast<Uint8>(GETA(col))};
-}
-
-int MapKey(SDL_Keycode sym) {
-  if (sym >= SDLK_a && sym <= SDLK_z) return HGEK_A + (sym - SDLK_a);
-  if (sym >= SDLK_0 && sym <= SDLK_9) return HGEK_0 + (sym - SDLK_0);
-  if (sym >= SDLK_F1 && sym <= SDLK_F12) return HGEK_F1 + (sym - SDLK_F1);
-  switch (sym) {
-    case SDLK_ESCAPE:
-      return HGEK_ESCAPE;
-    case SDLK_RETURN:
-      return HGEK_ENTER;
-    case SDLK_KP_ENTER:
-      return HGEK_ENTER;
-    case SDLK_SPACE:
-      return HGEK_SPACE;
-    case SDLK_BACKSPACE:
-      return HGEK_BACKSPACE;
-    case SDLK_TAB:
-      return HGEK_TAB;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-      return HGEK_SHIFT;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-      return HGEK_CTRL;
-    case SDLK_LALT:
-    case SDLK_RALT:
-      return HGEK_ALT;
-    case SDLK_PAUSE:
-      return HGEK_PAUSE;
-    case SDLK_PAGEUP:
-      return HGEK_PGUP;
-    case SDLK_PAGEDOWN:
-      return HGEK_PGDN;
-    case SDLK_END:
-      return HGEK_END;
-    case SDLK_HOME:
-      return HGEK_HOME;
-    case SDLK_LEFT:
-      return HGEK_LEFT;
-    case SDLK_UP:
-      return HGEK_UP;
-    case SDLK_RIGHT:
-      return HGEK_RIGHT;
-    case SDLK_DOWN:
-      return HGEK_DOWN;
-    case SDLK_INSERT:
-      return HGEK_INSERT;
-    case SDLK_DELETE:
-      return HGEK_DELETE;
-    default:
-      return 0;
-  }
-}
-
-int MapModifiers(Uint16 mod) {
-  int flags = 0;
-  if (mod & KMOD_SHIFT) flags |= HGEINP_SHIFT;
-  if (mod & KMOD_CTRL) flags |= HGEINP_CTRL;
-  if (mod & KMOD_ALT) flags |= HGEINP_ALT;
-  return flags;
-}
 
 class CEngine final : public HGE {
  public:
@@ -194,31 +58,21 @@ class CEngine final : public HGE {
     m_rendererName = SDL_GetRendererInfo(m_renderer, &info) == 0 ? info.name : "unknown";
     SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_BLEND);
     IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
+    m_textures.Attach(m_renderer);
+    m_graphics.Attach(m_renderer);
     if (!CreateScreenTexture()) return Fail("no screen texture");
-    if (m_useSound) OpenAudio();
+    if (m_useSound) m_audio.Open(m_headless);
     m_initiated = true;
     return true;
   }
 
   void System_Shutdown() override {
     if (!m_initiated && m_renderer == nullptr && m_subsystems == 0) return;
-    if (m_inScene) Gfx_EndScene();
-    if (m_audioOpen) Mix_HaltChannel(-1);
-    std::vector<uint32_t> handles;
-    m_effects.ForEachHandle([&](uint32_t h) { handles.push_back(h); });
-    for (uint32_t h : handles) Effect_Free(h);
-    handles.clear();
-    m_targets.ForEachHandle([&](uint32_t h) { handles.push_back(h); });
-    for (uint32_t h : handles) Target_Free(h);
-    handles.clear();
-    m_textures.ForEachHandle([&](uint32_t h) { handles.push_back(h); });
-    for (uint32_t h : handles) Texture_Free(h);
-    if (m_audioOpen) {
-      Mix_CloseAudio();
-      Mix_Quit();
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
-      m_audioOpen = false;
-    }
+    if (m_graphics.InScene()) Gfx_EndScene();
+    m_audio.Close();
+    m_textures.FreeAll();
+    m_textures.Attach(nullptr);
+    m_graphics.Attach(nullptr);
     if (m_screen) SDL_DestroyTexture(m_screen);
     m_screen = nullptr;
     if (m_renderer) SDL_DestroyRenderer(m_renderer);
@@ -232,7 +86,7 @@ class CEngine final : public HGE {
     m_subsystems = 0;
     SDL_Quit();
     m_initiated = false;
-    m_inputCount = 0;
+    m_input.ClearQueue();
   }
 
   const char* System_GetErrorMessage() override { return m_error.c_str(); }
@@ -241,7 +95,7 @@ class CEngine final : public HGE {
     if (!m_initiated) return false;
     SDL_Event e;
     if (SDL_PollEvent(&e) == 0) return false;
-    Translate(e);
+    if (m_input.Translate(e)) m_quitRequested = true;
     if (event) *event = e;
     return true;
   }
@@ -249,7 +103,9 @@ class CEngine final : public HGE {
   bool System_Snapshot(const char* filename) override {
     if (!m_initiated || filename == nullptr || filename[0] == '\0') return false;
     std::vector<uint32_t> pixels(static_cast<size_t>(m_width) * m_height);
-    if (!ReadPixels(m_screen, m_width, m_height, pixels.data())) return false;
+    const bool read = m_textures.ReadPixels(m_screen, m_width, m_height, pixels.data());
+    m_graphics.ReapplyClip();
+    if (!read) return false;
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
         pixels.data(), m_width, m_height, 32, m_width * 4, SDL_PIXELFORMAT_ARGB8888);
     if (surface == nullptr) return false;
@@ -274,6 +130,7 @@ class CEngine final : public HGE {
         break;
       case HGE_TEXTUREFILTER:
         m_textureFilter = value;
+        m_textures.SetFilter(value);
         break;
       case HGE_USESOUND:
         if (!m_initiated) m_useSound = value;
@@ -300,7 +157,7 @@ class CEngine final : public HGE {
     switch (state) {
       case HGE_SCREENWIDTH:
       case HGE_SCREENHEIGHT: {
-        if (value < 1 || value > kMaxTextureSide) return;
+        if (value < 1 || value > CEngineTextures::kMaxSide) return;
         const int w = state == HGE_SCREENWIDTH ? value : m_width;
         const int h = state == HGE_SCREENHEIGHT ? value : m_height;
         Resize(w, h);
@@ -329,7 +186,7 @@ class CEngine final : public HGE {
       case HGE_TEXTUREFILTER:
         return m_textureFilter;
       case HGE_USESOUND:
-        return m_initiated ? m_audioOpen : m_useSound;
+        return m_initiated ? m_audio.IsOpen() : m_useSound;
       case HGE_HIDEMOUSE:
         return m_hideMouse;
       case HGE_HEADLESS:
@@ -366,305 +223,115 @@ class CEngine final : public HGE {
 
   // ---- sound ------------------------------------------------------------------------------
   HEFFECT Effect_Load(const char* filename, DWORD size) override {
-    if (!m_initiated || filename == nullptr) return 0;
-    if (m_audioOpen) {
-      SDL_RWops* rw = size ? SDL_RWFromConstMem(filename, static_cast<int>(size))
-                           : SDL_RWFromFile(ResolvePath(filename).c_str(), "rb");
-      if (rw == nullptr) return 0;
-      Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
-      if (chunk == nullptr) return 0;
-      const HEFFECT h = m_effects.Add(Effect{chunk});
-      if (h == 0) Mix_FreeChunk(chunk);
-      return h;
-    }
-    // Silent: the effect exists when its file can be read.
-    if (size == 0) {
-      std::FILE* f = std::fopen(ResolvePath(filename).c_str(), "rb");
-      if (f == nullptr) return 0;
-      const bool hasData = std::fgetc(f) != EOF;
-      std::fclose(f);
-      if (!hasData) return 0;
-    }
-    return m_effects.Add(Effect{nullptr});
+    return m_initiated ? m_audio.Load(filename, size) : 0;
   }
-
-  void Effect_Free(HEFFECT eff) override {
-    Effect* e = m_effects.Get(eff);
-    if (e == nullptr) return;
-    if (e->chunk) {
-      const int channels = Mix_AllocateChannels(-1);
-      for (int ch = 0; ch < channels; ++ch) {
-        if (Mix_GetChunk(ch) == e->chunk) Mix_HaltChannel(ch);
-      }
-      Mix_FreeChunk(e->chunk);
-    }
-    m_effects.Remove(eff);
-  }
-
-  HCHANNEL Effect_Play(HEFFECT eff) override { return Effect_PlayEx(eff, 100, 0, 1.0f, false); }
-
+  void Effect_Free(HEFFECT eff) override { m_audio.Free(eff); }
+  HCHANNEL Effect_Play(HEFFECT eff) override { return m_audio.Play(eff, 100, 0, false); }
   HCHANNEL Effect_PlayEx(HEFFECT eff, int volume, int pan, float /*pitch*/, bool loop) override {
-    Effect* e = m_effects.Get(eff);
-    if (e == nullptr || e->chunk == nullptr) return 0;
-    const int ch = Mix_PlayChannel(-1, e->chunk, loop ? -1 : 0);
-    if (ch < 0) return 0;
-    volume = std::clamp(volume, 0, 100);
-    pan = std::clamp(pan, -100, 100);
-    Mix_Volume(ch, volume * MIX_MAX_VOLUME / 100);
-    const Uint8 left = static_cast<Uint8>(pan > 0 ? 255 * (100 - pan) / 100 : 255);
-    const Uint8 right = static_cast<Uint8>(pan < 0 ? 255 * (100 + pan) / 100 : 255);
-    Mix_SetPanning(ch, left, right);
-    return static_cast<HCHANNEL>(ch + 1);
+    return m_audio.Play(eff, volume, pan, loop);
   }
-
-  void Channel_Stop(HCHANNEL chn) override {
-    if (m_audioOpen && chn > 0) Mix_HaltChannel(static_cast<int>(chn) - 1);
-  }
-  void Channel_StopAll() override {
-    if (m_audioOpen) Mix_HaltChannel(-1);
-  }
-  bool Channel_IsPlaying(HCHANNEL chn) override {
-    return m_audioOpen && chn > 0 && Mix_Playing(static_cast<int>(chn) - 1) != 0;
-  }
+  void Channel_Stop(HCHANNEL chn) override { m_audio.Stop(chn); }
+  void Channel_StopAll() override { m_audio.StopAll(); }
+  bool Channel_IsPlaying(HCHANNEL chn) override { return m_audio.IsPlaying(chn); }
 
   // ---- input ------------------------------------------------------------------------------
-  bool Input_GetEvent(hgeInputEvent* event) override {
-    if (m_inputCount == 0) return false;
-    if (event) *event = m_input[m_inputHead];
-    m_inputHead = (m_inputHead + 1) % kInputQueueSize;
-    --m_inputCount;
-    return true;
-  }
-
-  void Input_GetMousePos(float* x, float* y) override {
-    if (x) *x = m_mouseX;
-    if (y) *y = m_mouseY;
-  }
-
-  bool Input_GetKeyState(int key) override { return key > 0 && key < 256 && m_keyDown[key]; }
+  bool Input_GetEvent(hgeInputEvent* event) override { return m_input.Next(event); }
+  void Input_GetMousePos(float* x, float* y) override { m_input.GetMousePos(x, y); }
+  bool Input_GetKeyState(int key) override { return m_input.KeyState(key); }
 
   // ---- graphics ---------------------------------------------------------------------------
   bool Gfx_BeginScene(HTARGET target) override {
-    if (!m_initiated || m_inScene) return false;
+    if (!m_initiated || m_graphics.InScene()) return false;
     SDL_Texture* dest = m_screen;
     if (target != 0) {
-      Target* t = m_targets.Get(target);
-      Texture* tex = t ? m_textures.Get(t->tex) : nullptr;
-      if (tex == nullptr) return false;
-      dest = tex->sdl;
+      dest = m_textures.Sdl(m_textures.TargetTexture(target));
+      if (dest == nullptr) return false;
     }
-    if (SDL_SetRenderTarget(m_renderer, dest) != 0) return false;
-    m_sceneTexture = dest;
-    m_sceneTarget = target;
-    m_clipMode = ClipMode::Off;
-    SDL_RenderSetClipRect(m_renderer, nullptr);
-    m_inScene = true;
-    return true;
+    return m_graphics.Begin(dest, target);
   }
 
   void Gfx_EndScene() override {
-    if (!m_inScene) return;
-    m_inScene = false;
-    if (m_sceneTarget == 0 && m_window != nullptr) {
+    const HTARGET target = m_graphics.SceneTarget();
+    if (!m_graphics.End()) return;
+    if (target == 0 && m_window != nullptr) {
+      // The screen scene is over: show it in the window.
       SDL_SetRenderTarget(m_renderer, nullptr);
       SDL_RenderSetClipRect(m_renderer, nullptr);
       SDL_RenderCopy(m_renderer, m_screen, nullptr, nullptr);
       SDL_RenderPresent(m_renderer);
     }
-    m_sceneTexture = nullptr;
-    m_sceneTarget = 0;
   }
 
-  void Gfx_Clear(DWORD color) override {
-    if (!m_inScene) return;
-    SDL_SetRenderDrawColor(m_renderer, GETR(color), GETG(color), GETB(color), GETA(color));
-    SDL_RenderClear(m_renderer);
-  }
+  void Gfx_Clear(DWORD color) override { m_graphics.Clear(color); }
 
   void Gfx_RenderLine(float x1, float y1, float x2, float y2, DWORD color, float) override {
-    if (!m_inScene) return;
-    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_BLEND);
-    SDL_SetRenderDrawColor(m_renderer, GETR(color), GETG(color), GETB(color), GETA(color));
-    SDL_RenderDrawLineF(m_renderer, x1, y1, x2, y2);
+    m_graphics.Line(x1, y1, x2, y2, color);
   }
 
   void Gfx_RenderTriple(const hgeTriple* triple) override {
-    if (triple == nullptr) return;
-    static const int kIndices[3] = {0, 1, 2};
-    RenderGeometry(triple->v, 3, kIndices, 3, triple->tex, triple->blend);
+    SDL_Texture* tex = nullptr;
+    if (triple != nullptr && TextureOf(triple->tex, tex)) {
+      m_graphics.Triple(triple->v, tex, triple->blend);
+    }
   }
 
   void Gfx_RenderQuad(const hgeQuad* quad) override {
-    if (quad == nullptr) return;
-    static const int kIndices[6] = {0, 1, 2, 0, 2, 3};
-    RenderGeometry(quad->v, 4, kIndices, 6, quad->tex, quad->blend);
+    SDL_Texture* tex = nullptr;
+    if (quad != nullptr && TextureOf(quad->tex, tex)) m_graphics.Quad(quad->v, tex, quad->blend);
   }
 
-  void Gfx_SetClipping(int x, int y, int w, int h) override {
-    if (x == 0 && y == 0 && w == 0 && h == 0) {
-      m_clipMode = ClipMode::Off;
-    } else if (w <= 0 || h <= 0) {
-      m_clipMode = ClipMode::Empty;
-    } else {
-      m_clipMode = ClipMode::Rect;
-      m_clip = SDL_Rect{x, y, w, h};
-    }
-    if (m_inScene) ApplyClip();
-  }
+  void Gfx_SetClipping(int x, int y, int w, int h) override { m_graphics.SetClipping(x, y, w, h); }
 
   // ---- targets ----------------------------------------------------------------------------
   HTARGET Target_Create(int width, int height, bool /*zbuffer*/) override {
-    if (!m_initiated || width < 1 || height < 1 || width > kMaxTextureSide ||
-        height > kMaxTextureSide)
-      return 0;
-    SDL_Texture* sdl = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888,
-                                         SDL_TEXTUREACCESS_TARGET, width, height);
-    if (sdl == nullptr) return 0;
-    SetupTexture(sdl);
-    // Start transparent black, like a blank texture.
-    SDL_Texture* previous = SDL_GetRenderTarget(m_renderer);
-    SDL_SetRenderTarget(m_renderer, sdl);
-    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 0);
-    SDL_RenderClear(m_renderer);
-    SDL_SetRenderTarget(m_renderer, previous);
-    if (m_inScene) ApplyClip();
-    Texture tex;
-    tex.sdl = sdl;
-    tex.kind = TextureKind::Target;
-    tex.imageW = tex.realW = width;
-    tex.imageH = tex.realH = height;
-    const HTEXTURE th = m_textures.Add(tex);
-    if (th == 0) {
-      SDL_DestroyTexture(sdl);
-      return 0;
-    }
-    const HTARGET target = m_targets.Add(Target{th});
-    if (target == 0) Texture_Free(th);
+    if (!m_initiated) return 0;
+    const HTARGET target = m_textures.CreateTarget(width, height);
+    m_graphics.ReapplyClip();
     return target;
   }
 
   void Target_Free(HTARGET target) override {
-    Target* t = m_targets.Get(target);
-    if (t == nullptr) return;
-    if (m_inScene && m_sceneTarget == target) Gfx_EndScene();
-    Texture_Free(t->tex);
-    m_targets.Remove(target);
+    if (m_graphics.InScene() && m_graphics.SceneTarget() == target) Gfx_EndScene();
+    m_textures.FreeTarget(target);
   }
 
-  HTEXTURE Target_GetTexture(HTARGET target) override {
-    Target* t = m_targets.Get(target);
-    return t ? t->tex : 0;
-  }
+  HTEXTURE Target_GetTexture(HTARGET target) override { return m_textures.TargetTexture(target); }
 
   // ---- textures ---------------------------------------------------------------------------
   HTEXTURE Texture_Create(int width, int height) override {
-    if (!m_initiated || width < 1 || height < 1 || width > kMaxTextureSide ||
-        height > kMaxTextureSide)
-      return 0;
-    Texture tex;
-    tex.kind = TextureKind::Blank;
-    tex.imageW = width;
-    tex.imageH = height;
-    tex.realW = RoundUpPow2(width);
-    tex.realH = RoundUpPow2(height);
-    tex.sdl = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
-                                tex.realW, tex.realH);
-    if (tex.sdl == nullptr) return 0;
-    SetupTexture(tex.sdl);
-    tex.pixels.assign(static_cast<size_t>(tex.realW) * tex.realH, 0u);
-    SDL_UpdateTexture(tex.sdl, nullptr, tex.pixels.data(), tex.realW * 4);
-    const HTEXTURE h = m_textures.Add(tex);
-    if (h == 0) SDL_DestroyTexture(tex.sdl);
-    return h;
+    return m_initiated ? m_textures.Create(width, height) : 0;
   }
 
   HTEXTURE Texture_Load(const char* filename, DWORD size, bool /*mipmap*/) override {
-    if (!m_initiated || filename == nullptr) return 0;
-    SDL_Surface* loaded = size
-                              ? IMG_Load_RW(SDL_RWFromConstMem(filename, static_cast<int>(size)), 1)
-                              : IMG_Load(ResolvePath(filename).c_str());
-    if (loaded == nullptr) return 0;
-    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(loaded);
-    if (argb == nullptr) return 0;
-    HTEXTURE h = 0;
-    if (argb->w <= kMaxTextureSide && argb->h <= kMaxTextureSide) {
-      Texture tex;
-      tex.kind = TextureKind::Loaded;
-      tex.imageW = tex.realW = argb->w;
-      tex.imageH = tex.realH = argb->h;
-      tex.sdl = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
-                                  argb->w, argb->h);
-      if (tex.sdl != nullptr) {
-        SetupTexture(tex.sdl);
-        SDL_UpdateTexture(tex.sdl, nullptr, argb->pixels, argb->pitch);
-        h = m_textures.Add(tex);
-        if (h == 0) SDL_DestroyTexture(tex.sdl);
-      }
+    return m_initiated ? m_textures.Load(filename, size) : 0;
+  }
+
+  void Texture_Free(HTEXTURE tex) override {
+    SDL_Texture* sdl = m_textures.Sdl(tex);
+    if (sdl != nullptr && m_graphics.InScene() && m_graphics.SceneTexture() == sdl) {
+      Gfx_EndScene();
     }
-    SDL_FreeSurface(argb);
-    return h;
+    m_textures.Free(tex);
   }
 
-  void Texture_Free(HTEXTURE h) override {
-    Texture* tex = m_textures.Get(h);
-    if (tex == nullptr) return;
-    if (tex->sdl) {
-      if (m_inScene && m_sceneTexture == tex->sdl) Gfx_EndScene();
-      SDL_DestroyTexture(tex->sdl);
-    }
-    m_textures.Remove(h);
+  int Texture_GetWidth(HTEXTURE tex, bool original) override {
+    return m_textures.Width(tex, original);
   }
 
-  int Texture_GetWidth(HTEXTURE h, bool original) override {
-    Texture* tex = m_textures.Get(h);
-    return tex ? (original ? tex->imageW : tex->realW) : 0;
+  int Texture_GetHeight(HTEXTURE tex, bool original) override {
+    return m_textures.Height(tex, original);
   }
 
-  int Texture_GetHeight(HTEXTURE h, bool original) override {
-    Texture* tex = m_textures.Get(h);
-    return tex ? (original ? tex->imageH : tex->realH) : 0;
-  }
-
-  DWORD* Texture_Lock(HTEXTURE h, bool readOnly, int left, int top, int width,
+  DWORD* Texture_Lock(HTEXTURE tex, bool readOnly, int left, int top, int width,
                       int height) override {
-    Texture* tex = m_textures.Get(h);
-    if (tex == nullptr || tex->locked || tex->kind == TextureKind::Loaded) return nullptr;
-    if (width == 0 || height == 0) {
-      left = top = 0;
-      width = tex->realW;
-      height = tex->realH;
-    }
-    if (left < 0 || top < 0 || width < 0 || height < 0 || left + width > tex->realW ||
-        top + height > tex->realH)
-      return nullptr;
-    if (tex->kind == TextureKind::Target) {
-      tex->pixels.assign(static_cast<size_t>(tex->realW) * tex->realH, 0u);
-      if (!ReadPixels(tex->sdl, tex->realW, tex->realH, tex->pixels.data())) {
-        tex->pixels.clear();
-        return nullptr;
-      }
-    }
-    tex->locked = true;
-    tex->lockReadOnly = readOnly;
-    return tex->pixels.data() + static_cast<size_t>(top) * tex->realW + left;
+    DWORD* pixels = m_textures.Lock(tex, readOnly, left, top, width, height);
+    m_graphics.ReapplyClip();  // a target's pixels are read through the renderer
+    return pixels;
   }
 
-  void Texture_Unlock(HTEXTURE h) override {
-    Texture* tex = m_textures.Get(h);
-    if (tex == nullptr || !tex->locked) return;
-    tex->locked = false;
-    if (!tex->lockReadOnly)
-      SDL_UpdateTexture(tex->sdl, nullptr, tex->pixels.data(), tex->realW * 4);
-    if (tex->kind == TextureKind::Target) {
-      tex->pixels.clear();
-      tex->pixels.shrink_to_fit();
-    }
-  }
+  void Texture_Unlock(HTEXTURE tex) override { m_textures.Unlock(tex); }
 
  private:
-  enum class ClipMode { Off, Rect, Empty };
-
   bool Fail(const char* what) {
     m_error = std::string(what) + ": " + SDL_GetError();
     // Undo what was made so far; the engine can be initiated again.
@@ -673,27 +340,11 @@ class CEngine final : public HGE {
     return false;
   }
 
-  void OpenAudio() {
-    if (m_headless) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-    const bool subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    if (m_headless) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-    if (subsystem && Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
-      Mix_AllocateChannels(32);
-      m_audioOpen = true;
-      return;
-    }
-    static bool noted = false;
-    if (!noted) {
-      std::fprintf(stderr, "torvaly: no audio device (%s); sound effects are silent\n",
-                   SDL_GetError());
-      noted = true;
-    }
-    if (subsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  }
-
-  void SetupTexture(SDL_Texture* sdl) {
-    SDL_SetTextureBlendMode(sdl, SDL_BLENDMODE_BLEND);
-    SDL_SetTextureScaleMode(sdl, m_textureFilter ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+  // The SDL texture of a quad's handle: null for handle 0; false for a handle that is no
+  // texture (nothing is drawn).
+  bool TextureOf(HTEXTURE handle, SDL_Texture*& tex) {
+    tex = handle != 0 ? m_textures.Sdl(handle) : nullptr;
+    return handle == 0 || tex != nullptr;
   }
 
   bool CreateScreenTexture() {
@@ -718,7 +369,7 @@ class CEngine final : public HGE {
       m_height = h;
       return;
     }
-    if (m_inScene) return;  // not while drawing
+    if (m_graphics.InScene()) return;  // not while drawing
     const int oldW = m_width, oldH = m_height;
     m_width = w;
     m_height = h;
@@ -728,118 +379,6 @@ class CEngine final : public HGE {
       return;
     }
     if (m_window) SDL_SetWindowSize(m_window, w, h);
-  }
-
-  void ApplyClip() {
-    if (m_clipMode == ClipMode::Off) {
-      SDL_RenderSetClipRect(m_renderer, nullptr);
-    } else if (m_clipMode == ClipMode::Empty) {
-      // A rectangle wholly off the target: SDL would read an empty one as "no clipping".
-      const SDL_Rect offscreen{-4, -4, 1, 1};
-      SDL_RenderSetClipRect(m_renderer, &offscreen);
-    } else {
-      SDL_RenderSetClipRect(m_renderer, &m_clip);
-    }
-  }
-
-  bool ReadPixels(SDL_Texture* texture, int w, int h, uint32_t* out) {
-    SDL_Texture* previous = SDL_GetRenderTarget(m_renderer);
-    if (SDL_SetRenderTarget(m_renderer, texture) != 0) return false;
-    const SDL_Rect all{0, 0, w, h};
-    const bool ok =
-        SDL_RenderReadPixels(m_renderer, &all, SDL_PIXELFORMAT_ARGB8888, out, w * 4) == 0;
-    SDL_SetRenderTarget(m_renderer, previous);
-    if (m_inScene) ApplyClip();
-    return ok;
-  }
-
-  void RenderGeometry(const hgeVertex* v, int count, const int* indices, int indexCount,
-                      HTEXTURE texHandle, int blend) {
-    if (!m_inScene) return;
-    SDL_Texture* sdl = nullptr;
-    if (texHandle != 0) {
-      Texture* tex = m_textures.Get(texHandle);
-      if (tex == nullptr || tex->sdl == nullptr || tex->sdl == m_sceneTexture) return;
-      sdl = tex->sdl;
-    }
-    const SDL_BlendMode mode = (blend & BLEND_ALPHABLEND) ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_ADD;
-    if (sdl) {
-      SDL_SetTextureBlendMode(sdl, mode);
-    } else {
-      SDL_SetRenderDrawBlendMode(m_renderer, mode);
-    }
-    SDL_Vertex verts[4];
-    for (int i = 0; i < count; ++i) {
-      verts[i].position = SDL_FPoint{v[i].x, v[i].y};
-      verts[i].color = ToSdlColor(v[i].col);
-      verts[i].tex_coord = SDL_FPoint{v[i].tx, v[i].ty};
-    }
-    SDL_RenderGeometry(m_renderer, sdl, verts, count, indices, indexCount);
-    if (!sdl) SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_BLEND);
-  }
-
-  void PushInput(const hgeInputEvent& e) {
-    if (m_inputCount == kInputQueueSize) {  // full: the oldest event is dropped
-      m_inputHead = (m_inputHead + 1) % kInputQueueSize;
-      --m_inputCount;
-    }
-    m_input[(m_inputHead + m_inputCount) % kInputQueueSize] = e;
-    ++m_inputCount;
-  }
-
-  void Translate(const SDL_Event& e) {
-    hgeInputEvent in{};
-    in.x = m_mouseX;
-    in.y = m_mouseY;
-    switch (e.type) {
-      case SDL_QUIT:
-        m_quitRequested = true;
-        return;
-      case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE) m_quitRequested = true;
-        return;
-      case SDL_KEYDOWN:
-      case SDL_KEYUP: {
-        in.key = MapKey(e.key.keysym.sym);
-        if (in.key == 0) return;
-        in.type = e.type == SDL_KEYDOWN ? INPUT_KEYDOWN : INPUT_KEYUP;
-        in.flags = MapModifiers(e.key.keysym.mod) | (e.key.repeat ? HGEINP_REPEAT : 0);
-        const SDL_Keycode sym = e.key.keysym.sym;
-        if (sym >= 32 && sym < 127) {
-          in.chr = static_cast<int>(sym);
-          if ((in.flags & HGEINP_SHIFT) && sym >= 'a' && sym <= 'z') in.chr -= 32;
-        }
-        if (in.key < 256) m_keyDown[in.key] = in.type == INPUT_KEYDOWN;
-        PushInput(in);
-        return;
-      }
-      case SDL_MOUSEBUTTONDOWN:
-      case SDL_MOUSEBUTTONUP: {
-        m_mouseX = in.x = static_cast<float>(e.button.x);
-        m_mouseY = in.y = static_cast<float>(e.button.y);
-        in.key = e.button.button == SDL_BUTTON_LEFT    ? HGEK_LBUTTON
-                 : e.button.button == SDL_BUTTON_RIGHT ? HGEK_RBUTTON
-                                                       : HGEK_MBUTTON;
-        in.type = e.type == SDL_MOUSEBUTTONDOWN ? INPUT_MBUTTONDOWN : INPUT_MBUTTONUP;
-        in.flags = MapModifiers(static_cast<Uint16>(SDL_GetModState()));
-        m_keyDown[in.key] = in.type == INPUT_MBUTTONDOWN;
-        PushInput(in);
-        return;
-      }
-      case SDL_MOUSEMOTION:
-        m_mouseX = in.x = static_cast<float>(e.motion.x);
-        m_mouseY = in.y = static_cast<float>(e.motion.y);
-        in.type = INPUT_MOUSEMOVE;
-        PushInput(in);
-        return;
-      case SDL_MOUSEWHEEL:
-        in.type = INPUT_MOUSEWHEEL;
-        in.wheel = e.wheel.y;
-        PushInput(in);
-        return;
-      default:
-        return;
-    }
   }
 
   int m_refCount = 0;
@@ -868,26 +407,12 @@ class CEngine final : public HGE {
   SDL_Surface* m_baseSurface = nullptr;
   SDL_Renderer* m_renderer = nullptr;
   SDL_Texture* m_screen = nullptr;
-  bool m_audioOpen = false;
 
-  // scene
-  bool m_inScene = false;
-  HTARGET m_sceneTarget = 0;
-  SDL_Texture* m_sceneTexture = nullptr;
-  ClipMode m_clipMode = ClipMode::Off;
-  SDL_Rect m_clip{};
-
-  CHandleTable<Texture> m_textures;
-  CHandleTable<Target> m_targets;
-  CHandleTable<Effect> m_effects;
-
-  // input
-  hgeInputEvent m_input[kInputQueueSize] = {};
-  int m_inputHead = 0;
-  int m_inputCount = 0;
-  bool m_keyDown[256] = {};
-  float m_mouseX = 0;
-  float m_mouseY = 0;
+  // the parts
+  CEngineTextures m_textures;
+  CEngineGraphics m_graphics;
+  CEngineAudio m_audio;
+  CEngineInput m_input;
 };
 
 CEngine* CEngine::s_instance = nullptr;

@@ -1,0 +1,102 @@
+#include "platform/engine/EngineAudio.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_mixer.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "platform/win/ResourceFolder.h"
+
+bool CEngineAudio::Open(bool headless) {
+  if (m_open) return true;
+  if (headless) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+  const bool subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  if (headless) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+  if (subsystem && Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
+    Mix_AllocateChannels(32);
+    m_open = true;
+    return true;
+  }
+  static bool noted = false;
+  if (!noted) {
+    std::fprintf(stderr, "torvaly: no audio device (%s); sound effects are silent\n",
+                 SDL_GetError());
+    noted = true;
+  }
+  if (subsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  return false;
+}
+
+void CEngineAudio::Close() {
+  if (m_open) Mix_HaltChannel(-1);
+  for (uint32_t h : m_effects.Handles()) Free(h);
+  if (!m_open) return;
+  Mix_CloseAudio();
+  Mix_Quit();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  m_open = false;
+}
+
+HEFFECT CEngineAudio::Load(const char* filename, DWORD size) {
+  if (filename == nullptr || size > INT_MAX) return 0;
+  if (m_open) {
+    SDL_RWops* rw = size ? SDL_RWFromConstMem(filename, static_cast<int>(size))
+                         : SDL_RWFromFile(ResolvePath(filename).c_str(), "rb");
+    if (rw == nullptr) return 0;
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
+    if (chunk == nullptr) return 0;
+    const HEFFECT h = m_effects.Add(Effect{chunk});
+    if (h == 0) Mix_FreeChunk(chunk);
+    return h;
+  }
+  // Silent: the effect exists when its file can be read.
+  if (size == 0) {
+    std::FILE* f = std::fopen(ResolvePath(filename).c_str(), "rb");
+    if (f == nullptr) return 0;
+    const bool hasData = std::fgetc(f) != EOF;
+    std::fclose(f);
+    if (!hasData) return 0;
+  }
+  return m_effects.Add(Effect{nullptr});
+}
+
+void CEngineAudio::Free(HEFFECT effect) {
+  Effect* e = m_effects.Get(effect);
+  if (e == nullptr) return;
+  if (e->chunk) {
+    const int channels = Mix_AllocateChannels(-1);
+    for (int ch = 0; ch < channels; ++ch) {
+      if (Mix_GetChunk(ch) == e->chunk) Mix_HaltChannel(ch);
+    }
+    Mix_FreeChunk(e->chunk);
+  }
+  m_effects.Remove(effect);
+}
+
+HCHANNEL CEngineAudio::Play(HEFFECT effect, int volume, int pan, bool loop) {
+  Effect* e = m_effects.Get(effect);
+  if (e == nullptr || e->chunk == nullptr) return 0;
+  const int ch = Mix_PlayChannel(-1, e->chunk, loop ? -1 : 0);
+  if (ch < 0) return 0;
+  volume = std::clamp(volume, 0, 100);
+  pan = std::clamp(pan, -100, 100);
+  Mix_Volume(ch, volume * MIX_MAX_VOLUME / 100);
+  const Uint8 left = static_cast<Uint8>(pan > 0 ? 255 * (100 - pan) / 100 : 255);
+  const Uint8 right = static_cast<Uint8>(pan < 0 ? 255 * (100 + pan) / 100 : 255);
+  Mix_SetPanning(ch, left, right);
+  return static_cast<HCHANNEL>(ch + 1);
+}
+
+void CEngineAudio::Stop(HCHANNEL channel) {
+  if (m_open && channel > 0) Mix_HaltChannel(static_cast<int>(channel) - 1);
+}
+
+void CEngineAudio::StopAll() {
+  if (m_open) Mix_HaltChannel(-1);
+}
+
+bool CEngineAudio::IsPlaying(HCHANNEL channel) const {
+  return m_open && channel > 0 && Mix_Playing(static_cast<int>(channel) - 1) != 0;
+}
