@@ -86,6 +86,7 @@ class CEngine final : public HGE {
     m_subsystems = 0;
     SDL_Quit();
     m_initiated = false;
+    m_rendererName.clear();
     m_input.ClearQueue();
   }
 

@@ -1,10 +1,6 @@
 #include "platform/engine/EngineTextures.h"
 
-#include <SDL2/SDL_image.h>
-
-#include <climits>
-
-#include "platform/win/ResourceFolder.h"
+#include "platform/engine/ImageFile.h"
 
 namespace {
 
@@ -50,12 +46,8 @@ HTEXTURE CEngineTextures::Create(int width, int height) {
 }
 
 HTEXTURE CEngineTextures::Load(const char* filename, DWORD size) {
-  if (m_renderer == nullptr || filename == nullptr || size > INT_MAX) return 0;
-  SDL_Surface* loaded = size ? IMG_Load_RW(SDL_RWFromConstMem(filename, static_cast<int>(size)), 1)
-                             : IMG_Load(ResolvePath(filename).c_str());
-  if (loaded == nullptr) return 0;
-  SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
-  SDL_FreeSurface(loaded);
+  if (m_renderer == nullptr || filename == nullptr) return 0;
+  SDL_Surface* argb = size ? LoadImageSurface(filename, size) : LoadImageSurface(filename);
   if (argb == nullptr) return 0;
   HTEXTURE h = 0;
   if (SideOk(argb->w) && SideOk(argb->h)) {

@@ -3,7 +3,8 @@
 // on a surface included, so it can be used without a window or the rest of the engine.
 //
 // Three kinds of texture:
-//   loaded - from an image file or file data, exactly the image's size; not lockable;
+//   loaded - from an image file or file data (PNG, JPEG or BMP of at most 4096 x 4096, see
+//            ImageFile.h), exactly the image's size; not lockable;
 //   blank  - from Create, rounded up to powers of two (a 100 x 30 request is 128 x 32), pixels
 //            kept here too so that a lock reads them back; they start transparent black;
 //   target - the texture of a render target, as large as asked; a lock reads its pixels from the
@@ -42,7 +43,7 @@ class CEngineTextures {
 
   HTEXTURE Create(int width, int height);
   // size 0: `filename` is a file name; otherwise it points to size bytes of file data. 0 for
-  // a missing file or one SDL2_image cannot read.
+  // anything the image reader refuses (ImageFile.h), like a missing file.
   HTEXTURE Load(const char* filename, DWORD size);
   void Free(HTEXTURE tex);
   int Width(HTEXTURE tex, bool original);

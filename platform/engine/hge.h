@@ -11,7 +11,8 @@
 // In both, the screen is drawn into a screen-sized texture; the window back end copies it to
 // the window at the end of each screen scene. System_Snapshot saves it as PNG.
 //
-// Handles are 32-bit values; 0 means "none": a missing or unreadable file gives 0, and every
+// Handles are 32-bit values; 0 means "none": a missing or unreadable file gives 0 (so does an
+// image that is not PNG, JPEG or BMP, or is larger than 4096 x 4096: see ImageFile.h), and every
 // operation accepts 0 (and stale handles) and does nothing. Handles carry a generation, so a
 // freed handle never reaches a texture made later in the same slot.
 //
@@ -97,7 +98,8 @@ enum hgeIntState {
 };
 enum hgeStringState {
   HGE_TITLE = 27,
-  HGE_RENDERERNAME = 28,  // read only: SDL's name of the renderer in use ("software", ...)
+  HGE_RENDERERNAME = 28,  // read only: SDL's name of the renderer in use ("software", ...),
+                          // empty while the engine is not running
 };
 
 using hgeCallback = bool (*)();

@@ -1,10 +1,8 @@
 #include "platform/gui/SDL2Graphics.h"
 
-#include <SDL2/SDL_image.h>
-
 #include <cstring>
 
-#include "platform/win/ResourceFolder.h"
+#include "platform/engine/ImageFile.h"
 #include "platform/win/WinTime.h"
 
 namespace gcn {
@@ -206,14 +204,23 @@ void SDL2Image::putPixel(int x, int y, const Color& color) {
 void SDL2Image::convertToDisplayFormat() { getTexture(); }
 
 HTEXTURE SDL2Image::getTexture() const {
-  if (mSurface == nullptr) return 0;
+  if (mSurface == nullptr || mFailed) return 0;
   if (!mDirty && mTexture != 0) return mTexture;
   if (mHge == nullptr) mHge = hgeCreate(HGE_VERSION);
   if (mTexture == 0) mTexture = mHge->Texture_Create(mSurface->w, mSurface->h);
-  if (mTexture == 0) return 0;  // engine not running yet: try again at the next draw
+  if (mTexture == 0) {
+    // Before the engine runs nothing can be made yet: the next draw tries again. A running
+    // engine that refuses the texture will refuse it every frame, so the image stops asking.
+    mFailed = mHge->System_GetStateString(HGE_RENDERERNAME)[0] != '\0';
+    return 0;
+  }
   const int pitch = mHge->Texture_GetWidth(mTexture);
   DWORD* pixels = mHge->Texture_Lock(mTexture, false);
-  if (pixels == nullptr) return 0;
+  if (pixels == nullptr) {
+    releaseTexture();
+    mFailed = true;
+    return 0;
+  }
   for (int y = 0; y < mSurface->h; ++y) {
     std::memcpy(pixels + static_cast<size_t>(y) * pitch,
                 static_cast<const uint8_t*>(mSurface->pixels) + y * mSurface->pitch,
@@ -227,7 +234,7 @@ HTEXTURE SDL2Image::getTexture() const {
 // ---- SDL2ImageLoader ------------------------------------------------------------------------
 
 Image* SDL2ImageLoader::load(const std::string& filename, bool convertToDisplayFormat) {
-  SDL_Surface* surface = ToArgbSurface(IMG_Load(ResolvePath(filename.c_str()).c_str()));
+  SDL_Surface* surface = LoadImageSurface(filename.c_str());
   if (surface == nullptr) return nullptr;
   auto* image = new SDL2Image(surface);
   if (convertToDisplayFormat) image->convertToDisplayFormat();

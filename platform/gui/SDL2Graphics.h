@@ -12,10 +12,12 @@
 //
 // gcn::SDL2Image keeps its pixels in an SDL surface and makes its engine texture on first use
 // (or at convertToDisplayFormat); putPixel marks the texture for renewal. Each image holds an
-// engine reference while it has a texture, so the engine cannot go away under it.
+// engine reference while it has a texture, so the engine cannot go away under it. A texture the
+// running engine refuses is not asked for again: the image then draws nothing.
 //
-// gcn::SDL2ImageLoader loads images with SDL2_image; a missing or unreadable file gives null
-// (not an exception), so gcn::Image::load(path) answers null. Paths go through ResolvePath.
+// gcn::SDL2ImageLoader reads images as the engine does (ImageFile.h: PNG, JPEG or BMP of at most
+// 4096 x 4096); anything else, like a missing file, gives null (not an exception), so
+// gcn::Image::load(path) answers null. Paths go through ResolvePath.
 //
 // gcn::SDL2Input turns SDL events into Guichan's key and mouse input; time stamps come from the
 // program's millisecond clock (WinTime.h), so injected events click and double-click the same
@@ -92,8 +94,11 @@ class SDL2Image : public Image {
   void putPixel(int x, int y, const Color& color) override;
   void convertToDisplayFormat() override;
 
-  // The engine texture with the image at its top-left (0 without engine or pixels).
+  // The engine texture with the image at its top-left (0 without engine or pixels, or once the
+  // running engine has refused to make it).
   HTEXTURE getTexture() const;
+  // True once the running engine has refused the texture.
+  bool textureFailed() const { return mFailed; }
   SDL_Surface* getSurface() const { return mSurface; }
 
  private:
@@ -103,6 +108,7 @@ class SDL2Image : public Image {
   mutable HGE* mHge = nullptr;
   mutable HTEXTURE mTexture = 0;
   mutable bool mDirty = true;
+  mutable bool mFailed = false;
 };
 
 class SDL2ImageLoader : public ImageLoader {
