@@ -1,16 +1,14 @@
 // Animation_Varnel: a sprite whose texture rectangle steps through a strip of equally sized
-// frames at a fixed frame rate. The frames are laid out left to right from the first frame's
-// rectangle and continue on the following rows at x = 0 once a row of the image (its own width,
-// not the padded texture width) is full.
+// frames at a fixed frame rate, and which tells a listener by its id when a run that does not
+// loop stops. The stepping and the layout of the strip are the engine's frame strip
+// (platform/engine/FrameStrip.h: the eight modes, the timing, long steps, frames continuing on
+// the following rows of the image by its own width, not the padded texture width).
 //
-// Modes are a bit set: 1 reverse, 2 ping-pong, 4 loop; 0 is forward once.
-//   0 forward once            4 forward loop
-//   1 reverse once            5 reverse loop
-//   2 forward ping-pong once  6 forward ping-pong loop
-//   3 reverse ping-pong once  7 reverse ping-pong loop
-// A run that does not loop stops at the end of its direction (for ping-pong after coming back):
-// playing is cleared, the listener hears the id, and then the show flag becomes
-// !hide-on-end. Looping runs never stop by themselves and never call the listener.
+// Modes: 0 forward once, 1 reverse once, 2 forward ping-pong once, 3 reverse ping-pong once,
+// 4..7 the same looping. When a run stops: playing is cleared, the listener hears the id, and
+// then the show flag becomes !hide-on-end (a listener that clears hide-on-end keeps the last
+// frame shown; one that starts the run again ends the update there). Looping runs never stop by
+// themselves and never call the listener.
 //
 // Created stopped on frame 0, mode 4, hide-on-end set. The first Update after Play counts no
 // time, so a run shows its first frame for one whole frame time after the first update.
@@ -20,6 +18,7 @@
 #pragma once
 
 #include "motion/VarnelAnimationCallBack.h"
+#include "platform/engine/FrameStrip.h"
 #include "platform/engine/hgeSprite.h"
 
 class Animation_Varnel : public hgeSprite {
@@ -34,9 +33,9 @@ class Animation_Varnel : public hgeSprite {
     MODE_PINGPONG_LOOP = 6,
     MODE_REVERSE_PINGPONG_LOOP = 7,
   };
-  static constexpr int MODE_BIT_REVERSE = 1;
-  static constexpr int MODE_BIT_PINGPONG = 2;
-  static constexpr int MODE_BIT_LOOP = 4;
+  static constexpr int MODE_BIT_REVERSE = FRAME_MODE_REVERSE;
+  static constexpr int MODE_BIT_PINGPONG = FRAME_MODE_PINGPONG;
+  static constexpr int MODE_BIT_LOOP = FRAME_MODE_LOOP;
 
   // The first frame is the rectangle (x, y, w, h) of the texture. A frame count below 1 counts
   // as 1; a frame rate that is not a positive finite number gives one frame per second.
@@ -67,35 +66,23 @@ class Animation_Varnel : public hgeSprite {
   float GetAlpha() const { return m_fAlpha; }
 
   int GetID() const { return m_nID; }
-  int GetFrames() const { return m_nFrames; }
-  int GetFrame() const { return m_nCurFrame; }
-  int GetMode() const { return m_nMode; }
-  bool IsPlaying() const { return m_bPlaying; }
+  int GetFrames() const { return m_strip.Frames(); }
+  int GetFrame() const { return m_strip.Current(); }
+  int GetMode() const { return m_strip.Mode(); }
+  bool IsPlaying() const { return m_strip.Playing(); }
   bool GetHideOnEnd() const { return m_bHideOnEnd; }
-  float GetFrameTime() const { return m_fSpeed; }
+  float GetFrameTime() const { return m_strip.FrameTime(); }
   int GetImageWidth() const { return m_nImageWidth; }
 
  private:
   void Init(int id, int nframes, float frameTime);
-  void JumpToStartOfDirection();
   void StopRun();
-  // One frame step of a playing run; false when the listener started the run again.
-  bool StepOnce();
-  // Trims an accumulated time of very many frame times (a stalled clock) to an equivalent
-  // handful, so that the stepping loop stays short and exact.
-  void TrimLongStep();
 
   HGE* m_pHGE = nullptr;  // our own engine reference
   int m_nID = 0;
   VarnelAnimationCallBack* m_pCallBack = nullptr;  // not owned
   int m_nImageWidth = 0;
-  bool m_bPlaying = false;
   bool m_bHideOnEnd = true;
-  float m_fSpeed = 1.0f;  // seconds per frame
-  float m_fSinceLastFrame = -1.0f;
-  int m_nMode = MODE_FORWARD_LOOP;
-  int m_nDelta = 1;
-  int m_nFrames = 1;
-  int m_nCurFrame = 0;
+  CFrameStrip m_strip;  // frame count, frame time, mode, direction, current frame, the clock
   float m_fAlpha = 255.0f;
 };

@@ -1,6 +1,5 @@
 #include "platform/engine/hgeSprite.h"
 
-#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -9,13 +8,6 @@ namespace {
 float SizeOr1(int v) { return v > 0 ? static_cast<float>(v) : 1.0f; }
 
 }  // namespace
-
-// Seconds per frame; a rate that is not a positive finite number (or so large that its frame
-// time vanishes) runs at one frame a second.
-float hgeAnimation::FrameTime(float fps) {
-  const float t = fps > 0 && std::isfinite(fps) ? 1.0f / fps : 1.0f;
-  return t > 0 ? t : 1.0f;
-}
 
 hgeSprite::hgeSprite(HTEXTURE tex, float x, float y, float w, float h)
     : hge(hgeCreate(HGE_VERSION)),
@@ -157,6 +149,10 @@ void hgeSprite::SetTextureRect(float x, float y, float w, float h, bool adjSize)
     width = w;
     height = h;
   }
+  MapTexture(x, y, w, h);
+}
+
+void hgeSprite::MapTexture(float x, float y, float w, float h) {
   const float u1 = x / tex_width, v1 = y / tex_height;
   const float u2 = (x + w) / tex_width, v2 = (y + h) / tex_height;
   quad.v[0].tx = u1, quad.v[0].ty = v1;
@@ -167,6 +163,12 @@ void hgeSprite::SetTextureRect(float x, float y, float w, float h, bool adjSize)
   const bool flipX = bXFlip, flipY = bYFlip, flipHot = bHSFlip;
   bXFlip = bYFlip = false;
   SetFlip(flipX, flipY, flipHot);
+}
+
+void hgeSprite::ShowStripFrame(int n, int imageWidth) {
+  float x = 0, y = 0;
+  StripFramePosition(tx, ty, width, height, imageWidth, n, x, y);
+  MapTexture(x, y, width, height);
 }
 
 void hgeSprite::SetColor(DWORD col, int i) {
@@ -223,94 +225,11 @@ hgeAnimation::hgeAnimation(int id, HTEXTURE tex, int nframes, float fps, float x
     : hgeSprite(tex, x, y, w, h),
       m_nID(id),
       m_nImageWidth(hge->Texture_GetWidth(tex, true)),
-      m_nFrames(nframes < 1 ? 1 : nframes),
-      m_fSpeed(FrameTime(fps)),
-      m_fFirstX(x),
-      m_fFirstY(y) {
+      m_strip(nframes, CFrameStrip::FrameTimeOf(fps)) {
   SetFrame(0);
 }
 
-void hgeAnimation::Play() {
-  m_bPlaying = true;
-  m_fSinceLastFrame = -1.0f;
-  if (m_nMode & HGEANIM_REV) {
-    m_nDelta = -1;
-    SetFrame(m_nFrames - 1);
-  } else {
-    m_nDelta = 1;
-    SetFrame(0);
-  }
-}
-
-void hgeAnimation::SetMode(int mode) {
-  m_nMode = mode;
-  if (mode & HGEANIM_REV) {
-    m_nDelta = -1;
-    SetFrame(m_nFrames - 1);
-  } else {
-    m_nDelta = 1;
-    SetFrame(0);
-  }
-}
-
 void hgeAnimation::Update(float deltaTime) {
-  if (!m_bPlaying || !std::isfinite(deltaTime)) return;
-  if (m_fSinceLastFrame < 0.0f) {
-    m_fSinceLastFrame = 0.0f;
-  } else {
-    m_fSinceLastFrame += deltaTime;
-  }
-  if (m_fSinceLastFrame < m_fSpeed) return;
-  // Count the frame steps at once: subtracting the frame time from a very large float one step
-  // at a time changes nothing and never ends. Every mode repeats after `period` steps, so a long
-  // run keeps its place modulo that and at most two periods are stepped.
-  long long steps = static_cast<long long>(std::min(
-      static_cast<double>(m_fSinceLastFrame) / m_fSpeed, 1e15));
-  m_fSinceLastFrame = std::fmod(m_fSinceLastFrame, m_fSpeed);
-  const long long period = 2LL * m_nFrames * (m_nFrames > 1 ? m_nFrames - 1 : 1);
-  if (steps > 2 * period) steps = steps % period + period;
-  const int mode = m_nMode & 7;
-  for (long long i = 0; i < steps && m_bPlaying; ++i) {
-    if (m_nCurFrame + m_nDelta == m_nFrames) {  // stepping past the last frame
-      if (mode == 0 || mode == 3) {
-        StopRun();
-      } else if (mode == 2 || mode == 6 || mode == 7) {
-        m_nDelta = -m_nDelta;
-      }
-    } else if (m_nCurFrame + m_nDelta < 0) {  // stepping before the first frame
-      if (mode == 1 || mode == 2) {
-        StopRun();
-      } else if (mode == 3 || mode == 6 || mode == 7) {
-        m_nDelta = -m_nDelta;
-      }
-    }
-    if (m_bPlaying) SetFrame(m_nCurFrame + m_nDelta);
-  }
-}
-
-void hgeAnimation::SetFrame(int n) {
-  const int frameW = static_cast<int>(width);
-  const int frameH = static_cast<int>(height);
-  n %= m_nFrames;
-  if (n < 0) n += m_nFrames;
-  m_nCurFrame = n;
-  float x1 = m_fFirstX + n * width;
-  float y1 = m_fFirstY;
-  if (frameW > 0 && m_nImageWidth >= frameW && x1 > m_nImageWidth - width) {
-    // Continue on the following rows, starting at x = 0.
-    const int columns = m_nImageWidth / frameW;
-    const int onFirstRow = static_cast<int>(m_nImageWidth - m_fFirstX) / frameW;
-    const int rest = n - onFirstRow;
-    x1 = static_cast<float>(frameW * (rest % columns));
-    y1 += static_cast<float>(frameH * (1 + rest / columns));
-  }
-  const bool flipX = bXFlip, flipY = bYFlip, flipHot = bHSFlip;
-  const float u1 = x1 / tex_width, v1 = y1 / tex_height;
-  const float u2 = (x1 + width) / tex_width, v2 = (y1 + height) / tex_height;
-  quad.v[0].tx = u1, quad.v[0].ty = v1;
-  quad.v[1].tx = u2, quad.v[1].ty = v1;
-  quad.v[2].tx = u2, quad.v[2].ty = v2;
-  quad.v[3].tx = u1, quad.v[3].ty = v2;
-  bXFlip = bYFlip = false;
-  SetFlip(flipX, flipY, flipHot);
+  m_strip.Update(
+      deltaTime, [this](int n) { SetFrame(n); }, [] {});
 }

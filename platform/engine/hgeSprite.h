@@ -11,6 +11,7 @@
 // per vertex (index -1 = all four); z is per vertex and kept for the engine (0.5 by default).
 #pragma once
 
+#include "platform/engine/FrameStrip.h"
 #include "platform/engine/hge.h"
 
 class hgeSprite {
@@ -54,6 +55,12 @@ class hgeSprite {
   float EffectiveHotX() const { return (bHSFlip && bXFlip) ? width - hotX : hotX; }
   float EffectiveHotY() const { return (bHSFlip && bYFlip) ? height - hotY : hotY; }
   void Draw();
+  // Shows the area (x, y, w, h) of the texture on the quad and applies the flips again; the
+  // texture rectangle stays as it is.
+  void MapTexture(float x, float y, float w, float h);
+  // Shows frame n of a strip whose first frame is the texture rectangle, in an image
+  // `imageWidth` pixels wide (StripFramePosition).
+  void ShowStripFrame(int n, int imageWidth);
 
   HGE* hge;
   hgeQuad quad;
@@ -64,50 +71,40 @@ class hgeSprite {
 };
 
 inline constexpr int HGEANIM_FWD = 0;
-inline constexpr int HGEANIM_REV = 1;
-inline constexpr int HGEANIM_PINGPONG = 2;
+inline constexpr int HGEANIM_REV = FRAME_MODE_REVERSE;
+inline constexpr int HGEANIM_PINGPONG = FRAME_MODE_PINGPONG;
 inline constexpr int HGEANIM_NOPINGPONG = 0;
-inline constexpr int HGEANIM_LOOP = 4;
+inline constexpr int HGEANIM_LOOP = FRAME_MODE_LOOP;
 inline constexpr int HGEANIM_NOLOOP = 0;
 
-// Frames are laid out left to right from the first frame's rectangle and continue on the next
-// rows at x = 0 of the image. Created stopped on frame 0, mode forward loop. Update(dt)
-// advances by whole frame times; a run that is not looping stops at the end of its direction
-// (for ping-pong, after coming back).
+// A sprite stepping through a strip of frames (FrameStrip.h: the modes, the timing, how frames
+// continue on the following rows of the image). The texture rectangle given at construction is
+// the first frame. Created stopped on frame 0, mode forward loop; the end of a run only stops it.
 class hgeAnimation : public hgeSprite {
  public:
   hgeAnimation(int id, HTEXTURE tex, int nframes, float fps, float x, float y, float w, float h);
   hgeAnimation(const hgeAnimation& other) = default;
 
-  void Play();
-  void Stop() { m_bPlaying = false; }
-  void Resume() { m_bPlaying = true; }
+  void Play() { SetFrame(m_strip.Start()); }
+  void Stop() { m_strip.Pause(); }
+  void Resume() { m_strip.Resume(); }
   void Update(float deltaTime);
-  bool IsPlaying() const { return m_bPlaying; }
+  bool IsPlaying() const { return m_strip.Playing(); }
 
-  void SetMode(int mode);
-  void SetSpeed(float fps) { m_fSpeed = FrameTime(fps); }
-  void SetFrame(int n);
-  void SetFrames(int n) { m_nFrames = n < 1 ? 1 : n; }
+  // Bits above 7 are dropped; jumps to the first frame of the mode's direction.
+  void SetMode(int mode) { SetFrame(m_strip.SetMode(mode)); }
+  void SetSpeed(float fps) { m_strip.SetFrameTime(CFrameStrip::FrameTimeOf(fps)); }
+  void SetFrame(int n) { ShowStripFrame(m_strip.Wrap(n), m_nImageWidth); }
+  void SetFrames(int n) { m_strip.SetFrames(n); }
 
   int GetID() const { return m_nID; }
-  int GetMode() const { return m_nMode; }
-  float GetSpeed() const { return 1.0f / m_fSpeed; }
-  int GetFrame() const { return m_nCurFrame; }
-  int GetFrames() const { return m_nFrames; }
+  int GetMode() const { return m_strip.Mode(); }
+  float GetSpeed() const { return 1.0f / m_strip.FrameTime(); }
+  int GetFrame() const { return m_strip.Current(); }
+  int GetFrames() const { return m_strip.Frames(); }
 
  private:
-  static float FrameTime(float fps);
-  void StopRun() { m_bPlaying = false; }
-
   int m_nID;
   int m_nImageWidth;  // unpadded width of the texture's image
-  int m_nFrames;
-  float m_fSpeed;  // seconds per frame
-  float m_fSinceLastFrame = -1.0f;
-  int m_nMode = HGEANIM_FWD | HGEANIM_LOOP;
-  int m_nDelta = 1;
-  int m_nCurFrame = 0;
-  bool m_bPlaying = false;
-  float m_fFirstX, m_fFirstY;  // the first frame's texture position
+  CFrameStrip m_strip;
 };

@@ -316,4 +316,40 @@ TEST_F(AnimationTest, AlphaIsClampedAndReachesTheVertices) {
   }
 }
 
+// The engine's hgeAnimation and the game's animation share their stepping: the same updates
+// show the same frames, cut from the same place, and end at the same time.
+template <class A>
+class QuadProbe : public A {
+ public:
+  using A::A;
+  std::vector<float> Coords() const {
+    std::vector<float> uv;
+    for (const hgeVertex& v : this->quad.v) uv.insert(uv.end(), {v.tx, v.ty});
+    return uv;
+  }
+};
+
+TEST_F(AnimationTest, EngineAnimationStepsAlike) {
+  const HTEXTURE tex = MakeCellTexture(hge.Get(), 60, 30, 10, 10);  // 14 frames on 3 rows
+  const std::vector<float> updates = {0.0f, 0.1f, 0.05f, 0.3f, -1.0f, NAN,   0.7f,
+                                      0.2f, 5.0f, 0.15f, 1e6f, 0.1f,  0.35f, 0.1f};
+  for (int mode = 0; mode < 8; ++mode) {
+    SCOPED_TRACE("mode " + std::to_string(mode));
+    QuadProbe<Animation_Varnel> game(1, tex, 14, 10.0f, 0, 0, 10, 10);
+    QuadProbe<hgeAnimation> engine(1, tex, 14, 10.0f, 0, 0, 10, 10);
+    game.SetMode(mode);
+    engine.SetMode(mode);
+    game.Play();
+    engine.Play();
+    for (size_t i = 0; i < updates.size(); ++i) {
+      game.Update(updates[i]);
+      engine.Update(updates[i]);
+      ASSERT_EQ(engine.GetFrame(), game.GetFrame()) << "after update " << i;
+      ASSERT_EQ(engine.IsPlaying(), game.IsPlaying()) << "after update " << i;
+      ASSERT_EQ(engine.Coords(), game.Coords()) << "after update " << i;
+    }
+  }
+  hge->Texture_Free(tex);
+}
+
 }  // namespace
