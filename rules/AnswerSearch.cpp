@@ -13,11 +13,6 @@
 
 namespace {
 
-constexpr uint8_t kAceRow = 0;
-constexpr uint8_t kTwoRow = 1;
-constexpr uint8_t kAceHighRow = 13;  // the Ace again, above the K
-constexpr uint8_t kRankTwo = 15;     // logic value of a 2
-
 // Rows of the bomb loops of the list: A, 3 .. K, A again; the 2s come after the loop.
 constexpr uint8_t kListBombRows[] = {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
 // Rows of the bomb loop of the single answer: A, 2, 3 .. K, A again.
@@ -43,13 +38,9 @@ struct SearchTurn {
 bool IsDeckHand(const uint8_t hand[], uint8_t count) {
   uint64_t seen = 0;
   for (uint8_t i = 0; i < count; ++i) {
-    const uint8_t card = hand[i];
-    if (!IsValidCard(card)) return false;
-    const unsigned bit = IsJokerCard(card)
-                             ? 52u + (card & CARD_FACE_MASK) - 14u
-                             : ((card >> 4) * 13u) + (card & CARD_FACE_MASK) - 1u;
-    if (seen & (uint64_t{1} << bit)) return false;
-    seen |= uint64_t{1} << bit;
+    const int index = CardDeckIndex(hand[i]);
+    if (index < 0 || (seen & (uint64_t{1} << index))) return false;
+    seen |= uint64_t{1} << index;
   }
   return true;
 }
@@ -70,7 +61,8 @@ bool Prepare(const CGameLogic& logic, const uint8_t hand[], uint8_t handCount,
   h.jokers = static_cast<uint8_t>((IsJokerCard(h.cards[0]) ? 1 : 0) +
                                   (handCount > 1 && IsJokerCard(h.cards[1]) ? 1 : 0));
   logic.TallyCards(h.cards, h.count, h.tally);
-  std::memcpy(h.tally.rows[kAceHighRow], h.tally.rows[kAceRow], sizeof(h.tally.rows[0]));
+  std::memcpy(h.tally.rows[TALLY_ACE_HIGH_ROW], h.tally.rows[TALLY_ACE_ROW],
+              sizeof(h.tally.rows[0]));
 
   std::memset(t.cards, 0, sizeof(t.cards));
   if (turnCount > 0) std::memcpy(t.cards, turn, turnCount);
@@ -98,7 +90,7 @@ void Push(tagPlayCandidate& c, uint8_t card) {
 // Takes up to k cards of a row, one per colour it holds, colours 0x00, 0x10, 0x20, 0x30 in
 // this order. Row 13 is written as Aces. Returns the number taken.
 uint8_t TakeFromRow(const SearchHand& h, uint8_t row, uint8_t k, tagPlayCandidate& c) {
-  const uint8_t valueIndex = row == kAceHighRow ? kAceRow : row;
+  const uint8_t valueIndex = row == TALLY_ACE_HIGH_ROW ? TALLY_ACE_ROW : row;
   uint8_t taken = 0;
   for (uint8_t colour = 0; colour < 4 && taken < k && c.count < MAX_CARDS; ++colour) {
     if (h.tally.rows[row][colour] == 0) continue;
@@ -159,10 +151,10 @@ void ListSingles(ListContext& x) {
     }
   }
   // A 2 beats any lower single; it never beats a 2 or a joker played as a single.
-  if (beat >= kRankTwo) return;
+  if (beat >= RANK_TWO) return;
   for (uint8_t i = 0; i < x.hand.count; ++i) {
     const uint8_t card = x.hand.cards[i];
-    if (!IsJokerCard(card) && CGameLogic::GetCardRank(card) == kRankTwo) {
+    if (!IsJokerCard(card) && CGameLogic::GetCardRank(card) == RANK_TWO) {
       Clear(x.work);
       Push(x.work, card);
       Offer(x.list, x.work, 1);
@@ -174,38 +166,38 @@ void ListSingles(ListContext& x) {
 // joker pair.
 void ListPairs(ListContext& x) {
   const uint8_t tr = RowOf(x.turn.cards[1]);
-  if (tr == kTwoRow) return;  // nothing but a bomb beats a pair of 2s
-  if (tr >= kAceHighRow) return;
+  if (tr == TALLY_TWO_ROW) return;  // nothing but a bomb beats a pair of 2s
+  if (tr >= TALLY_ACE_HIGH_ROW) return;
   const uint8_t next = tr + 1;
   const SearchHand& h = x.hand;
 
   // a. The next pair up.
-  if (RowTotal(h, next) >= 2 && tr != kAceRow) x.RowWithJokers(next, 2);
+  if (RowTotal(h, next) >= 2 && tr != TALLY_ACE_ROW) x.RowWithJokers(next, 2);
   // b. A pair of 2s.
-  if (RowTotal(h, kTwoRow) >= 2) x.RowWithJokers(kTwoRow, 2);
+  if (RowTotal(h, TALLY_TWO_ROW) >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2);
   // c. Against a joker pair, the natural pair of the same value, then the 2s again.
   if (IsJokerCard(x.turn.cards[0]) || IsJokerCard(x.turn.cards[1])) {
-    if (tr != kAceRow && RowTotal(h, tr) >= 2) x.RowWithJokers(tr, 2);
-    if (RowTotal(h, kTwoRow) >= 2) x.RowWithJokers(kTwoRow, 2);
+    if (tr != TALLY_ACE_ROW && RowTotal(h, tr) >= 2) x.RowWithJokers(tr, 2);
+    if (RowTotal(h, TALLY_TWO_ROW) >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2);
   }
   // d. Both jokers: a lone card of the next value with either joker, then a 2 with either.
   if (h.jokers == 2) {
-    if (tr != kAceRow && RowTotal(h, next) == 1 && tr != kAceHighRow) {
+    if (tr != TALLY_ACE_ROW && RowTotal(h, next) == 1 && tr != TALLY_ACE_HIGH_ROW) {
       x.RowWithJokers(next, 1, CARD_BIG_JOKER);
       x.RowWithJokers(next, 1, CARD_SMALL_JOKER);
     }
-    if (RowTotal(h, kTwoRow) >= 1) {
-      x.RowWithJokers(kTwoRow, 1, CARD_BIG_JOKER);
-      x.RowWithJokers(kTwoRow, 1, CARD_SMALL_JOKER);
+    if (RowTotal(h, TALLY_TWO_ROW) >= 1) {
+      x.RowWithJokers(TALLY_TWO_ROW, 1, CARD_BIG_JOKER);
+      x.RowWithJokers(TALLY_TWO_ROW, 1, CARD_SMALL_JOKER);
     }
   }
   // e. One joker: the next value with it, then a 2 with it.
   if (h.jokers == 1) {
     const uint8_t joker = h.cards[0];
-    if (tr != kAceRow && RowTotal(h, next) >= 1 && tr != kAceHighRow) {
+    if (tr != TALLY_ACE_ROW && RowTotal(h, next) >= 1 && tr != TALLY_ACE_HIGH_ROW) {
       x.RowWithJokers(next, 1, joker);
     }
-    if (RowTotal(h, kTwoRow) >= 1) x.RowWithJokers(kTwoRow, 1, joker);
+    if (RowTotal(h, TALLY_TWO_ROW) >= 1) x.RowWithJokers(TALLY_TWO_ROW, 1, joker);
   }
 }
 
@@ -222,11 +214,11 @@ RunTarget TargetOf(const SearchTurn& t) {
   r.per = t.type == PT_SHUNZI ? 1 : 2;
   r.length = static_cast<uint8_t>(t.count / r.per);
   const int tr = RowOf(t.cards[0]);
-  if (tr == kAceRow) return r;  // nothing continues above an Ace
+  if (tr == TALLY_ACE_ROW) return r;  // nothing continues above an Ace
   const int s = tr - r.length + 2;
   if (s < 3) return r;
   // The target's top row is tr + 1, at most the Ace above the K.
-  if (s + r.length - 1 > kAceHighRow) return r;
+  if (s + r.length - 1 > TALLY_ACE_HIGH_ROW) return r;
   r.first = static_cast<uint8_t>(s);
   r.valid = true;
   return r;
@@ -302,17 +294,17 @@ FamilyGate GateOf(const SearchTurn& t, uint8_t code, uint8_t turnCard) {
   if (t.type > code) return {false, false, -1};
   if (t.type < code) return {true, true, -1};
   const uint8_t tr = RowOf(t.cards[turnCard]);
-  if (tr == kTwoRow) return {false, false, -1};  // nothing of this family beats the 2s
+  if (tr == TALLY_TWO_ROW) return {false, false, -1};  // nothing of this family beats the 2s
   // Against Aces the rows above row 0 are the lower values 3 .. K and the Ace again:
   // the loop has nothing to offer, only the 2s can beat them.
-  if (tr == kAceRow) return {true, false, -1};
+  if (tr == TALLY_ACE_ROW) return {true, false, -1};
   return {true, true, tr};
 }
 
 void ListBombs(ListContext& x) {
   const SearchHand& h = x.hand;
   const SearchTurn& t = x.turn;
-  const uint8_t twos = RowTotal(h, kTwoRow);
+  const uint8_t twos = RowTotal(h, TALLY_TWO_ROW);
 
   // a. Three cards made up with jokers.
   FamilyGate g = GateOf(t, PT_BOMB3_JOKER, 2);
@@ -330,11 +322,11 @@ void ListBombs(ListContext& x) {
       }
     }
     if (h.jokers == 1) {
-      if (twos >= 2) x.RowWithJokers(kTwoRow, 2, h.cards[0]);
+      if (twos >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2, h.cards[0]);
     } else {
-      if (twos >= 2) x.RowWithJokers(kTwoRow, 2, CARD_BIG_JOKER);
-      if (twos >= 2) x.RowWithJokers(kTwoRow, 2, CARD_SMALL_JOKER);
-      if (twos >= 1) x.RowWithJokers(kTwoRow, 1, CARD_BIG_JOKER, CARD_SMALL_JOKER);
+      if (twos >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2, CARD_BIG_JOKER);
+      if (twos >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2, CARD_SMALL_JOKER);
+      if (twos >= 1) x.RowWithJokers(TALLY_TWO_ROW, 1, CARD_BIG_JOKER, CARD_SMALL_JOKER);
     }
   }
 
@@ -346,7 +338,7 @@ void ListBombs(ListContext& x) {
         if (static_cast<int>(r) > g.above && RowTotal(h, r) >= 3) x.RowWithJokers(r, 3);
       }
     }
-    if (twos >= 3) x.RowWithJokers(kTwoRow, 3);
+    if (twos >= 3) x.RowWithJokers(TALLY_TWO_ROW, 3);
   }
 
   // c. Four cards made up with jokers.
@@ -365,11 +357,11 @@ void ListBombs(ListContext& x) {
       }
     }
     if (h.jokers == 1) {
-      if (twos >= 3) x.RowWithJokers(kTwoRow, 3, h.cards[0]);
+      if (twos >= 3) x.RowWithJokers(TALLY_TWO_ROW, 3, h.cards[0]);
     } else {
-      if (twos >= 3) x.RowWithJokers(kTwoRow, 3, CARD_BIG_JOKER);
-      if (twos >= 3) x.RowWithJokers(kTwoRow, 3, CARD_SMALL_JOKER);
-      if (twos >= 2) x.RowWithJokers(kTwoRow, 2, CARD_BIG_JOKER, CARD_SMALL_JOKER);
+      if (twos >= 3) x.RowWithJokers(TALLY_TWO_ROW, 3, CARD_BIG_JOKER);
+      if (twos >= 3) x.RowWithJokers(TALLY_TWO_ROW, 3, CARD_SMALL_JOKER);
+      if (twos >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2, CARD_BIG_JOKER, CARD_SMALL_JOKER);
     }
   }
 
@@ -381,7 +373,7 @@ void ListBombs(ListContext& x) {
         if (static_cast<int>(r) > g.above && RowTotal(h, r) >= 4) x.RowWithJokers(r, 4);
       }
     }
-    if (twos >= 4) x.RowWithJokers(kTwoRow, 4);
+    if (twos >= 4) x.RowWithJokers(TALLY_TWO_ROW, 4);
   }
 
   // e. The rocket.
@@ -422,10 +414,10 @@ bool FindSingle(const SearchHand& h, const SearchTurn& t, tagPlayCandidate& out)
       return true;
     }
   }
-  if (beat >= kRankTwo) return false;
+  if (beat >= RANK_TWO) return false;
   for (uint8_t i = 0; i < h.count; ++i) {
     const uint8_t card = h.cards[i];
-    if (!IsJokerCard(card) && CGameLogic::GetCardRank(card) == kRankTwo) {
+    if (!IsJokerCard(card) && CGameLogic::GetCardRank(card) == RANK_TWO) {
       Clear(out);
       Push(out, card);
       return true;
@@ -437,22 +429,22 @@ bool FindSingle(const SearchHand& h, const SearchTurn& t, tagPlayCandidate& out)
 bool FindPair(const CGameLogic& logic, const SearchHand& h, const SearchTurn& t,
               tagPlayCandidate& out) {
   const uint8_t tr = RowOf(t.cards[1]);
-  if (tr == kTwoRow || tr >= kAceHighRow) return false;
+  if (tr == TALLY_TWO_ROW || tr >= TALLY_ACE_HIGH_ROW) return false;
   const uint8_t next = tr + 1;
   if (IsJokerCard(t.cards[0])) {
     if (RowTotal(h, tr) >= 2 && BuildRow(h, tr, 2, 0, out)) return true;
-    if (RowTotal(h, kTwoRow) >= 2 && BuildRow(h, kTwoRow, 2, 0, out)) return true;
+    if (RowTotal(h, TALLY_TWO_ROW) >= 2 && BuildRow(h, TALLY_TWO_ROW, 2, 0, out)) return true;
   }
   if (RowTotal(h, next) >= 2 && BuildRow(h, next, 2, 0, out)) return true;
-  if (RowTotal(h, kTwoRow) >= 2 && BuildRow(h, kTwoRow, 2, 0, out)) return true;
+  if (RowTotal(h, TALLY_TWO_ROW) >= 2 && BuildRow(h, TALLY_TWO_ROW, 2, 0, out)) return true;
   if (IsJokerCard(h.cards[0])) {
     const uint8_t joker = h.cards[0];
-    if (RowTotal(h, next) == 1 && tr != kAceHighRow && BuildRow(h, next, 1, joker, out) &&
+    if (RowTotal(h, next) == 1 && tr != TALLY_ACE_HIGH_ROW && BuildRow(h, next, 1, joker, out) &&
         Beats(logic, t, out)) {
       return true;
     }
     const bool bigJoker = h.cards[0] == CARD_BIG_JOKER;
-    if (RowTotal(h, kTwoRow) == 1 && bigJoker && BuildRow(h, kTwoRow, 1, joker, out) &&
+    if (RowTotal(h, TALLY_TWO_ROW) == 1 && bigJoker && BuildRow(h, TALLY_TWO_ROW, 1, joker, out) &&
         Beats(logic, t, out)) {
       return true;
     }
@@ -467,7 +459,7 @@ bool FindStraight(const SearchHand& h, const SearchTurn& t, tagPlayCandidate& ou
   const uint8_t beat = CGameLogic::GetCardRank(t.cards[0]);
   for (int p = h.count - t.count; p >= 0; --p) {
     const uint8_t top = CGameLogic::GetCardRank(h.cards[p]);
-    if (top >= kRankTwo) break;
+    if (top >= RANK_TWO) break;
     if (top <= beat) continue;
     Clear(out);
     uint8_t want = top;

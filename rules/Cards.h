@@ -69,6 +69,44 @@ constexpr bool IsValidCard(uint8_t card) {
 
 constexpr bool IsJokerCard(uint8_t card) { return (card & CARD_COLOUR_MASK) == CARD_JOKER_COLOUR; }
 
+// Index of a card in CARD_DECK (colour index * 13 + face value - 1; the jokers 52 and 53), or -1
+// for a byte that is no card.
+constexpr int CardDeckIndex(uint8_t card) {
+  if (!IsValidCard(card)) return -1;
+  if (IsJokerCard(card)) return card == CARD_BIG_JOKER ? 53 : 52;
+  return (card >> 4) * 13 + (card & CARD_FACE_MASK) - 1;
+}
+
+constexpr bool DeckIndexMatchesTheDeck() {
+  for (int i = 0; i < DECK_SIZE; ++i) {
+    if (CardDeckIndex(CARD_DECK[i]) != i) return false;
+  }
+  return true;
+}
+static_assert(DeckIndexMatchesTheDeck());
+
+// Logic values, which order cards for every comparison: 3..K keep their face value, the Ace is
+// above the K and the 2 above the Ace; the jokers rank above the 2; no card is 0.
+inline constexpr uint8_t RANK_THREE = 3;
+inline constexpr uint8_t RANK_KING = 13;
+inline constexpr uint8_t RANK_ACE = 14;
+inline constexpr uint8_t RANK_TWO = 15;
+inline constexpr uint8_t RANK_SMALL_JOKER = 16;
+inline constexpr uint8_t RANK_BIG_JOKER = 17;
+
+// The logic value of a card byte (CGameLogic::GetCardRank): jokers face value + 2, A and 2 face
+// value + 13, anything else its face value.
+constexpr uint8_t CardRank(uint8_t card) {
+  const uint8_t face = card & CARD_FACE_MASK;
+  if (face == 0) return 0;
+  if ((card & CARD_COLOUR_MASK) == CARD_JOKER_COLOUR) return static_cast<uint8_t>(face + 2);
+  return face > 2 ? face : static_cast<uint8_t>(face + 13);
+}
+static_assert(CardRank(0x03) == RANK_THREE && CardRank(0x3D) == RANK_KING &&
+              CardRank(0x21) == RANK_ACE && CardRank(0x12) == RANK_TWO &&
+              CardRank(CARD_SMALL_JOKER) == RANK_SMALL_JOKER &&
+              CardRank(CARD_BIG_JOKER) == RANK_BIG_JOKER);
+
 // Result of SplitIntoBlocks: runs of equal logic value grouped by length.
 // Block k of a group of size s occupies elements k*s .. k*s+s-1 of its array.
 struct tagCardBlocks {
@@ -84,9 +122,13 @@ struct tagCardBlocks {
 
 // Result of TallyCards. rows[face - 1][colour index] counts cards of that face and colour;
 // rows[face - 1][5] counts all cards of that face. Aces are row 0, 2s row 1, the small
-// joker row 13 and the big joker row 14 (colour index 4).
+// joker row 13 and the big joker row 14 (colour index 4). The searches copy the Aces' row over
+// row 13, where it stands for the Ace above the K.
 inline constexpr size_t TALLY_ROWS = 15;
 inline constexpr size_t TALLY_TOTAL = 5;
+inline constexpr uint8_t TALLY_ACE_ROW = 0;
+inline constexpr uint8_t TALLY_TWO_ROW = 1;
+inline constexpr uint8_t TALLY_ACE_HIGH_ROW = 13;
 struct tagCardTally {
   uint8_t cardCount;
   uint8_t rows[TALLY_ROWS][6];

@@ -28,12 +28,7 @@ CGameLogic::CGameLogic() { m_answers.reserve(kAnswerReserve); }
 
 CGameLogic::~CGameLogic() = default;
 
-uint8_t CGameLogic::GetCardRank(uint8_t card) {
-  const uint8_t face = GetCardFace(card);
-  if (face == 0) return 0;
-  if (GetCardSuit(card) == CARD_JOKER_COLOUR) return face + 2;
-  return face > 2 ? face : face + 13;
-}
+uint8_t CGameLogic::GetCardRank(uint8_t card) { return CardRank(card); }
 
 uint8_t CGameLogic::ComposeCard(uint8_t valueIndex, uint8_t colourIndex) {
   return static_cast<uint8_t>((colourIndex << 4) | (valueIndex + 1));
@@ -187,7 +182,7 @@ uint8_t CGameLogic::ClassifyPlay(const uint8_t cards[], uint8_t count) const {
   if (blocks.doubleCount < 2) {
     if (blocks.singleCount != count || count < 3) return PT_INVALID;
     const uint8_t top = GetCardRank(blocks.singleCards[0]);
-    if (top >= 15) return PT_INVALID;
+    if (top >= RANK_TWO) return PT_INVALID;
     for (uint8_t k = 1; k < blocks.singleCount; ++k) {
       if (GetCardRank(blocks.singleCards[k]) != top - k) return PT_INVALID;
     }
@@ -195,7 +190,7 @@ uint8_t CGameLogic::ClassifyPlay(const uint8_t cards[], uint8_t count) const {
   }
   if (blocks.doubleCount * 2 != count) return PT_INVALID;
   const uint8_t top = GetCardRank(blocks.doubleCards[0]);
-  if (top >= 15) return PT_INVALID;
+  if (top >= RANK_TWO) return PT_INVALID;
   for (uint8_t k = 1; k < blocks.doubleCount; ++k) {
     if (GetCardRank(blocks.doubleCards[k * 2]) != top - k) return PT_INVALID;
   }
@@ -228,13 +223,13 @@ bool CGameLogic::CanBeat(const uint8_t first[], const uint8_t next[], uint8_t fi
     case PT_SINGLE: {
       const uint8_t l1 = GetCardRank(first[0]);
       const uint8_t l2 = GetCardRank(next[0]);
-      return l2 == l1 + 1 || (l2 == 15 && l1 < 15);
+      return l2 == l1 + 1 || (l2 == RANK_TWO && l1 < RANK_TWO);
     }
     case PT_PAIR: {
       const uint8_t l1 = GetCardRank(first[1]);
       const uint8_t l2 = GetCardRank(next[1]);
       if (l1 == l2) return IsJokerCard(first[0]) && !IsJokerCard(next[0]);
-      return l2 == l1 + 1 || (l2 == 15 && l1 < 15);
+      return l2 == l1 + 1 || (l2 == RANK_TWO && l1 < RANK_TWO);
     }
     case PT_SHUNZI:
     case PT_LIANDUI:
@@ -321,19 +316,22 @@ bool CGameLogic::ResolveJokers(const uint8_t cards[], uint8_t count, uint8_t out
   }
 
   const uint8_t top = GetCardRank(table[0]);
-  if (top == 14) return unchanged();  // nothing continues above an Ace
+  if (top == RANK_ACE) return unchanged();  // nothing continues above an Ace
 
   if (tableType == PT_SHUNZI) {
     tagCardTally tally;
     TallyCards(naturals, naturalCount, tally);
-    std::memcpy(tally.rows[13], tally.rows[0], sizeof(tally.rows[0]));
+    std::memcpy(tally.rows[TALLY_ACE_HIGH_ROW], tally.rows[TALLY_ACE_ROW],
+                sizeof(tally.rows[0]));
     // The target is the straight one step higher: values top+1 down to top+2-turnCount.
     // A turn that classifies as a straight starts at 3 or above, so no value drops below 2.
     uint8_t missing[MAX_CARDS];
     uint8_t missingCount = 0;
     for (int value = top + 1; value >= top + 2 - turnCount; --value) {
-      const int row = value == 14 ? 13 : value - 1;
-      if (tally.rows[row][TALLY_TOTAL] == 0) missing[missingCount++] = value == 14 ? 1 : value;
+      const int row = value == RANK_ACE ? TALLY_ACE_HIGH_ROW : value - 1;
+      if (tally.rows[row][TALLY_TOTAL] == 0) {
+        missing[missingCount++] = value == RANK_ACE ? 1 : value;  // the Ace's face value is 1
+      }
     }
     if (missingCount != jokers) return unchanged();
     const uint8_t sorted = count < turnCount ? count : turnCount;

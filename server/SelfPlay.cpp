@@ -10,14 +10,6 @@
 
 namespace {
 
-// Index of a card in the deck, or -1 for a byte that is no card.
-int DeckIndex(uint8_t card) {
-  for (int i = 0; i < DECK_SIZE; ++i) {
-    if (CARD_DECK[i] == card) return i;
-  }
-  return -1;
-}
-
 bool SameCards(const uint8_t* a, const uint8_t* b, uint8_t count) {
   return std::memcmp(a, b, count) == 0;
 }
@@ -80,7 +72,7 @@ class CSelfPlayWatch final : public ITableObserver {
     unsigned total = 0;
     auto count = [&](const uint8_t* cards, uint8_t n) {
       for (uint8_t i = 0; i < n; ++i) {
-        const int at = DeckIndex(cards[i]);
+        const int at = CardDeckIndex(cards[i]);
         if (at < 0) {
           Violation("a byte that is no card is in play");
           return;

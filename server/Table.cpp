@@ -75,10 +75,7 @@ bool CTable::StackNextDeal(const uint8_t deck[DECK_SIZE], uint16_t banker) {
   if (banker >= SEAT_COUNT) return false;
   bool seen[DECK_SIZE] = {};
   for (int i = 0; i < DECK_SIZE; ++i) {
-    int at = -1;
-    for (int k = 0; k < DECK_SIZE; ++k) {
-      if (CARD_DECK[k] == deck[i]) at = k;
-    }
+    const int at = CardDeckIndex(deck[i]);
     if (at < 0 || seen[at]) return false;
     seen[at] = true;
   }

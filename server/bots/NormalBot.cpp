@@ -10,11 +10,8 @@
 
 namespace {
 
-// Logic values of the natural cards run from 3 to 15 (A 14, 2 15); arrays indexed by them.
-constexpr int kLow = 3;
-constexpr int kAce = 14;
-constexpr int kTwo = 15;
-constexpr int kValues = 16;
+// Logic values of the natural cards run from RANK_THREE to RANK_TWO; arrays indexed by them.
+constexpr int kValues = RANK_TWO + 1;
 
 // The hand by logic value.
 struct tagShape {
@@ -38,11 +35,11 @@ struct tagOption {
 // check a whole hand that has no chance.
 bool CouldBeOnePlay(const uint8_t counts[kValues], int jokers, int total) {
   if (total <= 4) return true;
-  if (counts[kTwo] > 0) return false;  // a 2 is never part of a run
+  if (counts[RANK_TWO] > 0) return false;  // a 2 is never part of a run
   int lo = 0;
   int hi = 0;
   int most = 0;
-  for (int v = kLow; v <= kAce; ++v) {
+  for (int v = RANK_THREE; v <= RANK_ACE; ++v) {
     if (counts[v] == 0) continue;
     if (lo == 0) lo = v;
     hi = v;
@@ -76,7 +73,7 @@ void BuildShape(const uint8_t hand[], uint8_t handCount, tagShape& shape) {
       continue;
     }
     const uint8_t v = CGameLogic::GetCardRank(card);
-    if (v < kLow || v > kTwo || shape.count[v] >= 4) continue;  // not a card of the deck
+    if (v < RANK_THREE || v > RANK_TWO || shape.count[v] >= 4) continue;  // not a card of the deck
     shape.cards[v][shape.count[v]++] = card;
   }
   if (shape.jokers == 2 && shape.jokerCards[0] == CARD_BIG_JOKER) {
@@ -94,7 +91,7 @@ int TakeRuns(uint8_t w[kValues], int per, int minLength) {
     int bestLength = 0;
     int start = 0;
     int length = 0;
-    for (int v = kLow; v <= kAce; ++v) {
+    for (int v = RANK_THREE; v <= RANK_ACE; ++v) {
       if (w[v] >= per) {
         if (length == 0) start = v;
         ++length;
@@ -122,7 +119,7 @@ int Plan(const uint8_t counts[kValues], int jokers) {
     std::memcpy(w, counts, kValues);
     int plays = 0;
     if (variant & 1) {
-      for (int v = kLow; v <= kTwo; ++v) {
+      for (int v = RANK_THREE; v <= RANK_TWO; ++v) {
         if (w[v] >= 3) {
           ++plays;
           w[v] = 0;
@@ -136,7 +133,7 @@ int Plan(const uint8_t counts[kValues], int jokers) {
       plays += TakeRuns(w, 1, 3);
       plays += TakeRuns(w, 2, 2);
     }
-    for (int v = kLow; v <= kTwo; ++v) {
+    for (int v = RANK_THREE; v <= RANK_TWO; ++v) {
       if (w[v] > 0) ++plays;  // a single, a pair, or a bomb left whole
     }
     if (plays < best) best = plays;
@@ -171,13 +168,13 @@ void ForEachOption(const tagShape& s, uint8_t handCount, uint8_t want, Fn&& fn) 
   // The whole hand: a play that goes out.
   if (handCount > 0 && handCount <= MAX_CARDS && (all || handCount == want || handCount <= 4)) {
     reset(PT_INVALID);
-    for (int v = kLow; v <= kTwo; ++v) take(v, s.count[v]);
+    for (int v = RANK_THREE; v <= RANK_TWO; ++v) take(v, s.count[v]);
     for (int i = 0; i < J; ++i) joker(i);
     if (o.count == handCount && CouldBeOnePlay(s.count, J, handCount)) fn(o);
   }
 
   if (all || want == 1) {
-    for (int v = kLow; v <= kTwo; ++v) {
+    for (int v = RANK_THREE; v <= RANK_TWO; ++v) {
       if (s.count[v] == 0) continue;
       reset(PT_SINGLE);
       take(v, 1);
@@ -191,7 +188,7 @@ void ForEachOption(const tagShape& s, uint8_t handCount, uint8_t want, Fn&& fn) 
   }
 
   if (all || want == 2) {
-    for (int v = kLow; v <= kTwo; ++v) {
+    for (int v = RANK_THREE; v <= RANK_TWO; ++v) {
       if (s.count[v] >= 2) {
         reset(PT_PAIR);
         take(v, 2);
@@ -208,9 +205,9 @@ void ForEachOption(const tagShape& s, uint8_t handCount, uint8_t want, Fn&& fn) 
 
   // Straights: values s..s+L-1 within 3..A, missing values filled by jokers.
   if (all || want >= 3) {
-    for (int start = kLow; start <= kAce - 2; ++start) {
+    for (int start = RANK_THREE; start <= RANK_ACE - 2; ++start) {
       int missing = 0;
-      for (int length = 1; start + length - 1 <= kAce; ++length) {
+      for (int length = 1; start + length - 1 <= RANK_ACE; ++length) {
         if (s.count[start + length - 1] == 0) ++missing;
         if (missing > J) break;
         if (length < 3 || (!all && length != want)) continue;
@@ -231,10 +228,10 @@ void ForEachOption(const tagShape& s, uint8_t handCount, uint8_t want, Fn&& fn) 
 
   // Consecutive pairs: two of each value, missing cards filled by jokers.
   if (all || (want >= 4 && want % 2 == 0)) {
-    for (int start = kLow; start <= kAce - 1; ++start) {
+    for (int start = RANK_THREE; start <= RANK_ACE - 1; ++start) {
       int missing = 0;
       bool emptyValue = false;
-      for (int pairs = 1; start + pairs - 1 <= kAce; ++pairs) {
+      for (int pairs = 1; start + pairs - 1 <= RANK_ACE; ++pairs) {
         const int v = start + pairs - 1;
         const int have = s.count[v] < 2 ? s.count[v] : 2;
         missing += 2 - have;
@@ -255,7 +252,7 @@ void ForEachOption(const tagShape& s, uint8_t handCount, uint8_t want, Fn&& fn) 
   }
 
   // Bombs answer anything below them.
-  for (int v = kLow; v <= kTwo; ++v) {
+  for (int v = RANK_THREE; v <= RANK_TWO; ++v) {
     const int c = s.count[v];
     if (c >= 3) {
       reset(PT_BOMB3);
@@ -324,7 +321,7 @@ class CNormalBot final : public CBot {
     }
     s.topSingle = 0;
     s.topPair = 0;
-    for (int v = kLow; v <= kTwo; ++v) {
+    for (int v = RANK_THREE; v <= RANK_TWO; ++v) {
       if (m_shape.count[v] > 0) s.topSingle = v;
       if (m_shape.count[v] >= 2 || (m_shape.count[v] == 1 && m_shape.jokers > 0)) s.topPair = v;
     }
@@ -421,7 +418,7 @@ class CNormalBot final : public CBot {
     if (o.count == s.handCount) return INT_MAX;  // goes out
 
     uint8_t after[kValues];
-    int low = 17;
+    int low = RANK_BIG_JOKER;
     bool breaksBomb = false;
     for (int v = 0; v < kValues; ++v) {
       after[v] = static_cast<uint8_t>(m_shape.count[v] - o.used[v]);
@@ -432,7 +429,7 @@ class CNormalBot final : public CBot {
     }
     const int plan = Plan(after, m_shape.jokers - o.jokers);
     const int left = s.handCount - o.count;
-    const int twos = o.used[kTwo];
+    const int twos = o.used[RANK_TWO];
     const bool bomb = type >= PT_BOMB3_JOKER;
 
     int score = -120 * plan + 20 * o.count - low;

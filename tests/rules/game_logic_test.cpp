@@ -35,6 +35,31 @@ TEST(CardByte, LogicValueFaceColourAndComposition) {
   }
 }
 
+// Every byte: a deck index exactly for the 54 cards, each its place in the deck, and a rank
+// that is 0 only for the bytes without a face value.
+TEST(CardByte, DeckIndexOfEveryByte) {
+  const struct {
+    uint8_t card;
+    int index;
+  } named[] = {{0x01, 0},  {0x0D, 12}, {0x11, 13}, {0x3D, 51}, {0x4E, 52}, {0x4F, 53},
+               {0x00, -1}, {0x0E, -1}, {0x10, -1}, {0x40, -1}, {0x41, -1}, {0x4D, -1},
+               {0x50, -1}, {0x5E, -1}, {0xCE, -1}, {0xFF, -1}};
+  for (const auto& c : named) EXPECT_EQ(CardDeckIndex(c.card), c.index) << Hex(&c.card, 1);
+  int seen[DECK_SIZE] = {};
+  for (int b = 0; b < 256; ++b) {
+    const uint8_t card = static_cast<uint8_t>(b);
+    const int index = CardDeckIndex(card);
+    EXPECT_EQ(index >= 0, IsValidCard(card)) << Hex(&card, 1);
+    if (index >= 0) {
+      ASSERT_LT(index, DECK_SIZE);
+      EXPECT_EQ(CARD_DECK[index], card);
+      ++seen[index];
+    }
+    EXPECT_EQ(CardRank(card), CGameLogic::GetCardRank(card));
+  }
+  for (int count : seen) EXPECT_EQ(count, 1);
+}
+
 TEST(CardLists, SortCards) {
   const struct {
     const char* name;
