@@ -19,17 +19,8 @@ constexpr int kMaxActsPerTick = 64;
 }  // namespace
 
 CTable::CTable(ITableSink& sink, const tagTableConfig& config)
-    : m_sink(sink), m_config(config), m_rng(config.seed) {
+    : m_sink(sink), m_config(config), m_random(config.seed) {
   m_stats.winner = NO_CHAIR;
-}
-
-uint32_t CTable::Random(uint32_t bound) {
-  // splitmix64: the same on every platform, so a seed replays a game anywhere.
-  uint64_t z = (m_rng += 0x9E3779B97F4A7C15ull);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  z ^= z >> 31;
-  return static_cast<uint32_t>((z >> 32) * bound >> 32);
 }
 
 void CTable::Send(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) {
@@ -126,10 +117,10 @@ void CTable::StartGame(uint64_t now) {
     std::memcpy(deck, m_stackedDeck, DECK_SIZE);
   } else {
     m_banker =
-        m_lastWinner < SEAT_COUNT ? m_lastWinner : static_cast<uint16_t>(Random(SEAT_COUNT));
+        m_lastWinner < SEAT_COUNT ? m_lastWinner : static_cast<uint16_t>(m_random.Below(SEAT_COUNT));
     std::memcpy(deck, CARD_DECK, DECK_SIZE);
     for (int i = DECK_SIZE - 1; i > 0; --i) {
-      const uint32_t j = Random(static_cast<uint32_t>(i + 1));
+      const uint32_t j = m_random.Below(static_cast<uint32_t>(i + 1));
       const uint8_t t = deck[i];
       deck[i] = deck[j];
       deck[j] = t;

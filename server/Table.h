@@ -11,6 +11,7 @@
 #include "protocol/Protocol.h"
 #include "rules/GameLogic.h"
 #include "server/PlayCheck.h"
+#include "server/Random.h"
 
 // Receives the table's server messages, one chair at a time. Must not call back into the
 // table from inside OnTableMessage.
@@ -125,7 +126,6 @@ class CTable {
   bool CanAnyoneAnswer(uint16_t outChair);
   void StartClock(uint64_t now, uint64_t clockMs);
   uint16_t NextChair(uint16_t chair) const { return static_cast<uint16_t>((chair + 1) % SEAT_COUNT); }
-  uint32_t Random(uint32_t bound);
 
   void Send(uint16_t chair, uint16_t id, const uint8_t* data, size_t size);
   void SendPlay(const tagSrvPlay& play);
@@ -133,7 +133,7 @@ class CTable {
 
   ITableSink& m_sink;
   tagTableConfig m_config;
-  uint64_t m_rng;
+  CRandom m_random;  // the shuffle and the first banker
   CGameLogic m_logic;
 
   // Seats.

@@ -3,7 +3,9 @@
 #include <cstring>
 
 CTableHost::CTableHost(const tagHostConfig& config)
-    : m_table(*this, config.table), m_config(config), m_rng(config.table.seed ^ 0x5EEDB07ull) {
+    : m_table(*this, config.table),
+      m_config(config),
+      m_random(config.table.seed ^ 0x5EEDB07ull) {
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) m_seats[c].view = CChairView(c);
 }
 
@@ -12,8 +14,7 @@ uint64_t CTableHost::BotDelay() {
                             ? m_config.botDelayMaxMs - m_config.botDelayMinMs
                             : 0;
   if (span == 0) return m_config.botDelayMinMs;
-  m_rng = m_rng * 6364136223846793005ull + 1442695040888963407ull;
-  return m_config.botDelayMinMs + (m_rng >> 33) % (span + 1);
+  return uint64_t{m_config.botDelayMinMs} + m_random.Below(uint64_t{span} + 1);
 }
 
 bool CTableHost::SeatBot(uint16_t chair, std::string_view level) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "server/ChairView.h"
+#include "server/Random.h"
 #include "server/Table.h"
 #include "server/bots/Bot.h"
 
@@ -74,7 +75,7 @@ class CTableHost final : public ITableSink {
 
   CTable m_table;
   tagHostConfig m_config;
-  uint64_t m_rng;
+  CRandom m_random;  // the bots' thinking times
   uint64_t m_now = 0;
   Seat m_seats[SEAT_COUNT];
   ITableObserver* m_observer = nullptr;

@@ -357,4 +357,27 @@ TEST(TableSeed, TheSameSeedDealsTheSameGame) {
   EXPECT_NE(firstDeal(42), firstDeal(43));
 }
 
+// Seed 1 has always dealt these hands: a change of the generator or the shuffle would make old
+// seeds replay other games.
+TEST(TableSeed, SeedOneDealsAsItAlwaysHas) {
+  Recorder sink;
+  CTable table(sink, tagTableConfig{1, 1});
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
+    table.Sit(c, false);
+    table.SetReady(c, 0);
+  }
+  const Cards dealt[SEAT_COUNT] = {{0x4E, 0x18, 0x28, 0x08, 0x0D},
+                                   {0x13, 0x01, 0x31, 0x2C, 0x2A, 0x36},
+                                   {0x05, 0x0C, 0x35, 0x27, 0x19}};
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
+    SCOPED_TRACE(c);
+    const Sent* s = sink.Last(SRV_DEAL, c);
+    ASSERT_NE(s, nullptr);
+    tagSrvDeal deal{};
+    ASSERT_TRUE(DecodeSrvDeal(s->bytes.data(), s->bytes.size(), deal));
+    EXPECT_EQ(deal.bankerChair, 1);
+    EXPECT_EQ(Cards(deal.cardArea, deal.cardArea + deal.handCount), dealt[c]);
+  }
+}
+
 }  // namespace
