@@ -27,3 +27,11 @@ bool CheckPlay(const CGameLogic& logic, const uint8_t play[], uint8_t count, con
   type = displayType;
   return true;
 }
+
+bool IsLegalPlay(const CGameLogic& logic, const uint8_t play[], uint8_t count,
+                 const tagTurn& turn) {
+  uint8_t sorted[MAX_CARDS];
+  uint8_t resolved[MAX_CARDS];
+  uint8_t type = PT_INVALID;
+  return CheckPlay(logic, play, count, turn, sorted, resolved, type);
+}

@@ -20,3 +20,5 @@ struct tagTurn {
 // form. Does not check that the cards are in a hand.
 bool CheckPlay(const CGameLogic& logic, const uint8_t play[], uint8_t count, const tagTurn& turn,
                uint8_t sorted[], uint8_t resolved[], uint8_t& type);
+// The same check when only the verdict matters.
+bool IsLegalPlay(const CGameLogic& logic, const uint8_t play[], uint8_t count, const tagTurn& turn);

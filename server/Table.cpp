@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "server/bots/Bot.h"
+#include "server/TrusteePlay.h"
 
 namespace {
 
@@ -267,7 +267,7 @@ TableCode CTable::Play(uint16_t chair, const tagCliPlay& play, uint64_t now) {
 
 bool CTable::CanAnyoneAnswer(uint16_t outChair) {
   for (uint16_t c = NextChair(outChair); c != outChair; c = NextChair(c)) {
-    const tagBotAction a = ChooseEasyAction(m_logic, m_hands[c], m_handCount[c], m_turn);
+    const tagTableMove a = ChooseTrusteeMove(m_logic, m_hands[c], m_handCount[c], m_turn);
     if (!a.pass) return true;
   }
   return false;
@@ -426,7 +426,7 @@ void CTable::SetTrustee(uint16_t chair, bool on, bool quiet) {
 // The server plays for a chair: the first legal hint, else a pass (sent as a pass notice
 // unless it ends the trick).
 void CTable::ActFor(uint16_t chair, uint64_t now) {
-  const tagBotAction a = ChooseEasyAction(m_logic, m_hands[chair], m_handCount[chair], m_turn);
+  const tagTableMove a = ChooseTrusteeMove(m_logic, m_hands[chair], m_handCount[chair], m_turn);
   if (!a.pass) {
     tagCliPlay play{};
     play.count = a.count;

@@ -345,32 +345,21 @@ class CNormalBot final : public CBot {
       for (int i = 0; i < m_keptCount; ++i) {
         const tagKept& k = m_kept[i];
         uint8_t type = PT_INVALID;
-        if (k.checked || Legal(k.option, turn, type)) return Play(k.option.cards, k.option.count);
+        if (k.checked || Legal(k.option, turn, type)) {
+          return PlayMove(k.option.cards, k.option.count);
+        }
       }
       if (m_keptCount == 0) break;  // nothing legal, or nothing worth playing
     }
 
-    // Leading must play; the easy choice knows the last resorts.
-    if (s.leading) return ChooseEasyAction(m_logic, hand, handCount, turn);
-    return Pass();
+    // Leading must play; the table's trustee move knows the last resorts.
+    if (s.leading) return ChooseTrusteeMove(m_logic, hand, handCount, turn);
+    return PassMove();
   }
 
   const char* Level() const override { return "normal"; }
 
  private:
-  static tagBotAction Play(const uint8_t cards[], uint8_t count) {
-    tagBotAction a{};
-    a.pass = false;
-    a.count = count;
-    std::memcpy(a.cards, cards, count);
-    return a;
-  }
-  static tagBotAction Pass() {
-    tagBotAction a{};
-    a.pass = true;
-    return a;
-  }
-
   bool Legal(const tagOption& o, const tagTurn& turn, uint8_t& type) const {
     uint8_t sorted[MAX_CARDS];
     uint8_t resolved[MAX_CARDS];
@@ -407,10 +396,7 @@ class CNormalBot final : public CBot {
     }
     if (restCount == 0) return false;
     const tagTurn lead{};
-    uint8_t sorted[MAX_CARDS];
-    uint8_t resolved[MAX_CARDS];
-    uint8_t type = PT_INVALID;
-    return CheckPlay(m_logic, rest, restCount, lead, sorted, resolved, type);
+    return IsLegalPlay(m_logic, rest, restCount, lead);
   }
 
   // Higher is better; kReject when the bot would rather pass than make this answer.
