@@ -68,25 +68,7 @@ class CSelfPlayWatch final : public ITableObserver {
   // Every card of the deck is in exactly one hand, the pile or the played cards.
   void CheckCards(const CTable& table) {
     if (table.Phase() == TablePhase::Free && table.GamesPlayed() == 0) return;
-    uint8_t seen[DECK_SIZE] = {};
-    unsigned total = 0;
-    auto count = [&](const uint8_t* cards, uint8_t n) {
-      for (uint8_t i = 0; i < n; ++i) {
-        const int at = CardDeckIndex(cards[i]);
-        if (at < 0) {
-          Violation("a byte that is no card is in play");
-          return;
-        }
-        ++seen[at];
-        ++total;
-      }
-    };
-    for (uint16_t c = 0; c < SEAT_COUNT; ++c) count(table.Hand(c), table.HandCount(c));
-    count(table.Pile(), table.PileCount());
-    count(table.Played(), table.PlayedCount());
-    bool once = total == DECK_SIZE;
-    for (uint8_t s : seen) once = once && s == 1;
-    if (!once) Violation("the 54 cards are not all there exactly once");
+    if (!table.HoldsEveryCardOnce()) Violation("the 54 cards are not all there exactly once");
   }
 
   void CheckView(const CTable& table, const CChairView& view, const std::string& who) {

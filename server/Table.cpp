@@ -501,6 +501,25 @@ void CTable::Tick(uint64_t now) {
   }
 }
 
+bool CTable::HoldsEveryCardOnce() const {
+  uint8_t seen[DECK_SIZE] = {};
+  auto count = [&seen](const uint8_t* cards, uint8_t n) {
+    for (uint8_t i = 0; i < n; ++i) {
+      const int at = CardDeckIndex(cards[i]);
+      if (at < 0 || seen[at]++ != 0) return false;
+    }
+    return true;
+  };
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
+    if (!count(m_hands[c], m_handCount[c])) return false;
+  }
+  if (!count(m_pile, m_pileCount) || !count(m_played, m_playedCount)) return false;
+  for (uint8_t s : seen) {
+    if (s != 1) return false;
+  }
+  return true;
+}
+
 uint64_t CTable::NextDeadline() const {
   if (m_phase == TablePhase::Dealing) return m_dealDeadline;
   if (m_phase != TablePhase::Playing || m_current >= SEAT_COUNT) return NO_DEADLINE;

@@ -112,6 +112,9 @@ class CTable {
   int64_t Gold(uint16_t chair) const { return m_gold[chair]; }
   const tagGameStats& Stats() const { return m_stats; }
   uint32_t GamesPlayed() const { return m_games; }
+  // Every card of the deck is in exactly one hand, the pile or the played cards, and nothing
+  // else is: true from the first deal on.
+  bool HoldsEveryCardOnce() const;
 
  private:
   void StartGame(uint64_t now);

@@ -328,6 +328,19 @@ TEST_F(TableFlow, AutoPlayIsEchoedWithItsQuietFlag) {
   EXPECT_EQ(echo.quiet, 1);
 }
 
+TEST(TableDeck, EveryCardIsHeldOnceFromTheFirstDeal) {
+  Recorder sink;
+  CTable table(sink, tagTableConfig{});
+  EXPECT_FALSE(table.HoldsEveryCardOnce()) << "no cards before the first deal";
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
+    table.Sit(c, false);
+    table.SetReady(c, 0);
+  }
+  EXPECT_TRUE(table.HoldsEveryCardOnce());
+  EXPECT_EQ(table.PileCount() + table.HandCount(0) + table.HandCount(1) + table.HandCount(2),
+            DECK_SIZE);
+}
+
 TEST(TableDeck, StackingRefusesAnythingButAPermutationOfTheDeck) {
   Recorder sink;
   CTable table(sink, tagTableConfig{});
