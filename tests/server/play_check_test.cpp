@@ -4,25 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "server/PlayCheck.h"
+#include "tests/rules/card_list_util.h"
 
 namespace {
 
-using Cards = std::vector<uint8_t>;
-
-std::string Hex(const uint8_t* cards, size_t count) {
-  std::string text;
-  char byte[4];
-  for (size_t i = 0; i < count; ++i) {
-    std::snprintf(byte, sizeof byte, i ? " %02X" : "%02X", cards[i]);
-    text += byte;
-  }
-  return text;
-}
-std::string Hex(const Cards& cards) { return Hex(cards.data(), cards.size()); }
+using cardtest::Cards;
+using cardtest::Hex;
 
 tagTurn MakeTurn(const Cards& raw, const Cards& display) {
   tagTurn turn{};

@@ -57,6 +57,15 @@ std::array<uint8_t, DECK_SIZE> DeckFor(uint16_t banker, const Cards (&hands)[SEA
   return deck;
 }
 
+tagSrvDeal DecodeDeal(const Sent* s) {
+  tagSrvDeal deal{};
+  EXPECT_NE(s, nullptr);
+  if (s != nullptr) {
+    EXPECT_TRUE(DecodeSrvDeal(s->bytes.data(), s->bytes.size(), deal));
+  }
+  return deal;
+}
+
 tagSrvPass DecodePass(const Sent& s) {
   tagSrvPass pass{};
   EXPECT_TRUE(DecodeSrvPass(s.bytes.data(), s.bytes.size(), s.chair, pass));
@@ -110,10 +119,7 @@ class TableFlow : public testing::Test {
 TEST_F(TableFlow, DealsEachChairItsOwnHandAndWaitsForDealDone) {
   ASSERT_EQ(sink.Count(SRV_DEAL), 3u);
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
-    const Sent* s = sink.Last(SRV_DEAL, c);
-    ASSERT_NE(s, nullptr);
-    tagSrvDeal deal{};
-    ASSERT_TRUE(DecodeSrvDeal(s->bytes.data(), s->bytes.size(), deal));
+    const tagSrvDeal deal = DecodeDeal(sink.Last(SRV_DEAL, c));
     EXPECT_EQ(deal.bankerChair, 0);
     EXPECT_EQ(Cards(deal.cardArea, deal.cardArea + deal.handCount), kHands[c]);
     EXPECT_EQ(deal.cardCount[0], 6);
@@ -384,10 +390,7 @@ TEST(TableSeed, SeedOneDealsAsItAlwaysHas) {
                                    {0x05, 0x0C, 0x35, 0x27, 0x19}};
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
     SCOPED_TRACE(c);
-    const Sent* s = sink.Last(SRV_DEAL, c);
-    ASSERT_NE(s, nullptr);
-    tagSrvDeal deal{};
-    ASSERT_TRUE(DecodeSrvDeal(s->bytes.data(), s->bytes.size(), deal));
+    const tagSrvDeal deal = DecodeDeal(sink.Last(SRV_DEAL, c));
     EXPECT_EQ(deal.bankerChair, 1);
     EXPECT_EQ(Cards(deal.cardArea, deal.cardArea + deal.handCount), dealt[c]);
   }
