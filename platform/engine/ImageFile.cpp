@@ -106,12 +106,7 @@ SDL_Surface* Decode(SDL_RWops* rw) {
     }
   }
   SDL_RWclose(rw);
-  if (loaded == nullptr) return nullptr;
-  SDL_Surface* argb = loaded;
-  if (loaded->format->format != SDL_PIXELFORMAT_ARGB8888) {
-    argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(loaded);
-  }
+  SDL_Surface* argb = ToArgbSurface(loaded);
   // The decoder must have made what the header promised.
   if (argb != nullptr &&
       (argb->w < 1 || argb->h < 1 || static_cast<uint32_t>(argb->w) > MAX_IMAGE_SIDE ||
@@ -123,6 +118,13 @@ SDL_Surface* Decode(SDL_RWops* rw) {
 }
 
 }  // namespace
+
+SDL_Surface* ToArgbSurface(SDL_Surface* surface) {
+  if (surface == nullptr || surface->format->format == SDL_PIXELFORMAT_ARGB8888) return surface;
+  SDL_Surface* converted = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(surface);
+  return converted;
+}
 
 bool ReadImageHeader(SDL_RWops* rw, tagImageHeader& header) {
   header = tagImageHeader{};

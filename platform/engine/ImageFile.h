@@ -34,6 +34,10 @@ bool ReadImageHeader(const void* data, size_t size, tagImageHeader& header);
 // True for a known format with both sides within 1 .. MAX_IMAGE_SIDE.
 bool ImageHeaderAccepted(const tagImageHeader& header);
 
+// The surface as 32-bit ARGB: itself when it is already, else a converted copy (the original is
+// freed either way). Null for null or when the conversion fails.
+SDL_Surface* ToArgbSurface(SDL_Surface* surface);
+
 // The decoded picture as a 32-bit ARGB surface (the caller frees it), or null when the file is
 // missing, its header is refused or it does not decode. The file name is resolved like every
 // file name of the program (ResourceFolder.h).

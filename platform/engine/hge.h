@@ -183,7 +183,8 @@ class HGE {
   virtual const char* System_GetErrorMessage() = 0;
   // Takes the next SDL event, if any; false when none is waiting.
   virtual bool System_PollEvent(SDL_Event* event) = 0;
-  // Saves the screen as PNG (path resolved like every file name); false on failure.
+  // Saves the screen as PNG; false on failure. Backslashes in the name become '/'; a relative
+  // name is relative to the working folder (it is output, not a resource).
   virtual bool System_Snapshot(const char* filename) = 0;
   virtual void System_RaiseWindow() = 0;
 

@@ -14,14 +14,6 @@ DWORD ToArgb(const Color& c) {
   return ARGB(clamp(c.a), clamp(c.r), clamp(c.g), clamp(c.b));
 }
 
-SDL_Surface* ToArgbSurface(SDL_Surface* surface) {
-  if (surface == nullptr) return nullptr;
-  if (surface->format->format == SDL_PIXELFORMAT_ARGB8888) return surface;
-  SDL_Surface* converted = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0);
-  SDL_FreeSurface(surface);
-  return converted;
-}
-
 }  // namespace
 
 // ---- SDL2Graphics ---------------------------------------------------------------------------
