@@ -79,12 +79,8 @@ void MoveSprite_Varnel::Update(float dt) {
   if (m_pMotion) m_pMotion->Update(dt);
   if (m_pAnimation) m_pAnimation->Update(dt);
   m_fAngle += m_fRotateSpeed * dt;
-  if (m_pAnimation) {
-    float a = m_pAnimation->GetAlpha() + m_fAlphaSpeed * dt;
-    if (!(a >= 0.0f)) a = 0.0f;  // also NaN
-    if (a > 255.0f) a = 255.0f;
-    m_pAnimation->SetAlpha(a);
-  }
+  // SetAlpha keeps the fade within 0..255.
+  if (m_pAnimation) m_pAnimation->SetAlpha(m_pAnimation->GetAlpha() + m_fAlphaSpeed * dt);
 }
 
 void MoveSprite_Varnel::RotateQuad(float degrees, float cx, float cy) {
