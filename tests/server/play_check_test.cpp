@@ -3,6 +3,7 @@
 // display form and its type handed back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "server/PlayCheck.h"
@@ -16,8 +17,8 @@ using cardtest::Hex;
 tagTurn MakeTurn(const Cards& raw, const Cards& display) {
   tagTurn turn{};
   turn.count = static_cast<uint8_t>(raw.size());
-  std::memcpy(turn.cards, raw.data(), raw.size());
-  std::memcpy(turn.resolved, display.data(), display.size());
+  std::copy(raw.begin(), raw.end(), turn.cards);
+  std::copy(display.begin(), display.end(), turn.resolved);
   return turn;
 }
 
