@@ -3,24 +3,17 @@
 // display form and its type handed back.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "server/PlayCheck.h"
 #include "tests/rules/card_list_util.h"
+#include "tests/server/turn_util.h"
 
 namespace {
 
 using cardtest::Cards;
 using cardtest::Hex;
-
-tagTurn MakeTurn(const Cards& raw, const Cards& display) {
-  tagTurn turn{};
-  turn.count = static_cast<uint8_t>(raw.size());
-  std::copy(raw.begin(), raw.end(), turn.cards);
-  std::copy(display.begin(), display.end(), turn.resolved);
-  return turn;
-}
+using servertest::MakeTurn;
 
 TEST(PlayCheck, JokersResolvedAgainstTheDisplayFormJokerBombsRaw) {
   const Cards straight3456 = {0x06, 0x05, 0x04, 0x03};

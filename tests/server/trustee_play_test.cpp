@@ -8,18 +8,12 @@
 #include <vector>
 
 #include "server/TrusteePlay.h"
+#include "tests/server/turn_util.h"
 
 namespace {
 
+using servertest::MakeTurn;
 using Cards = std::vector<uint8_t>;
-
-tagTurn MakeTurn(const Cards& raw, const Cards& resolved) {
-  tagTurn turn{};
-  turn.count = static_cast<uint8_t>(raw.size());
-  std::copy(raw.begin(), raw.end(), turn.cards);
-  std::copy(resolved.begin(), resolved.end(), turn.resolved);
-  return turn;
-}
 
 Cards Sorted(Cards cards) {
   std::sort(cards.begin(), cards.end());
