@@ -301,80 +301,60 @@ FamilyGate GateOf(const SearchTurn& t, uint8_t code, uint8_t turnCard) {
   return {true, true, tr};
 }
 
+// A family of bombs made up with jokers, `size` cards each: in the loop, rows holding at least
+// `minRowCards` cards give size - 1 of their cards with one joker (each joker in turn when the
+// hand holds both) and size - 2 with both; then the 2s the same way.
+void ListJokerBombs(ListContext& x, const FamilyGate& g, uint8_t size, uint8_t minRowCards) {
+  const SearchHand& h = x.hand;
+  if (!g.family || h.jokers == 0) return;
+  const uint8_t withOne = static_cast<uint8_t>(size - 1);
+  const uint8_t withBoth = static_cast<uint8_t>(size - 2);
+  if (g.loop) {
+    for (uint8_t r : kListBombRows) {
+      if (static_cast<int>(r) <= g.above || RowTotal(h, r) < minRowCards) continue;
+      if (h.jokers == 1) {
+        x.RowWithJokers(r, withOne, h.cards[0]);
+      } else {
+        x.RowWithJokers(r, withOne, CARD_BIG_JOKER);
+        x.RowWithJokers(r, withOne, CARD_SMALL_JOKER);
+        x.RowWithJokers(r, withBoth, CARD_BIG_JOKER, CARD_SMALL_JOKER);
+      }
+    }
+  }
+  const uint8_t twos = RowTotal(h, TALLY_TWO_ROW);
+  if (h.jokers == 1) {
+    if (twos >= withOne) x.RowWithJokers(TALLY_TWO_ROW, withOne, h.cards[0]);
+  } else {
+    if (twos >= withOne) x.RowWithJokers(TALLY_TWO_ROW, withOne, CARD_BIG_JOKER);
+    if (twos >= withOne) x.RowWithJokers(TALLY_TWO_ROW, withOne, CARD_SMALL_JOKER);
+    if (twos >= withBoth) {
+      x.RowWithJokers(TALLY_TWO_ROW, withBoth, CARD_BIG_JOKER, CARD_SMALL_JOKER);
+    }
+  }
+}
+
+// A family of natural bombs of `size` cards: each qualifying row holding that many, then the 2s.
+void ListNaturalBombs(ListContext& x, const FamilyGate& g, uint8_t size) {
+  if (!g.family) return;
+  if (g.loop) {
+    for (uint8_t r : kListBombRows) {
+      if (static_cast<int>(r) > g.above && RowTotal(x.hand, r) >= size) x.RowWithJokers(r, size);
+    }
+  }
+  if (RowTotal(x.hand, TALLY_TWO_ROW) >= size) x.RowWithJokers(TALLY_TWO_ROW, size);
+}
+
 void ListBombs(ListContext& x) {
   const SearchHand& h = x.hand;
   const SearchTurn& t = x.turn;
-  const uint8_t twos = RowTotal(h, TALLY_TWO_ROW);
-
-  // a. Three cards made up with jokers.
-  FamilyGate g = GateOf(t, PT_BOMB3_JOKER, 2);
-  if (g.family && h.jokers > 0) {
-    if (g.loop) {
-      for (uint8_t r : kListBombRows) {
-        if (static_cast<int>(r) <= g.above || RowTotal(h, r) == 0) continue;
-        if (h.jokers == 1) {
-          x.RowWithJokers(r, 2, h.cards[0]);
-        } else {
-          x.RowWithJokers(r, 2, CARD_BIG_JOKER);
-          x.RowWithJokers(r, 2, CARD_SMALL_JOKER);
-          x.RowWithJokers(r, 1, CARD_BIG_JOKER, CARD_SMALL_JOKER);
-        }
-      }
-    }
-    if (h.jokers == 1) {
-      if (twos >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2, h.cards[0]);
-    } else {
-      if (twos >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2, CARD_BIG_JOKER);
-      if (twos >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2, CARD_SMALL_JOKER);
-      if (twos >= 1) x.RowWithJokers(TALLY_TWO_ROW, 1, CARD_BIG_JOKER, CARD_SMALL_JOKER);
-    }
-  }
-
+  // a. Three cards made up with jokers, from rows holding any card.
+  ListJokerBombs(x, GateOf(t, PT_BOMB3_JOKER, 2), 3, 1);
   // b. Three natural cards.
-  g = GateOf(t, PT_BOMB3, 0);
-  if (g.family) {
-    if (g.loop) {
-      for (uint8_t r : kListBombRows) {
-        if (static_cast<int>(r) > g.above && RowTotal(h, r) >= 3) x.RowWithJokers(r, 3);
-      }
-    }
-    if (twos >= 3) x.RowWithJokers(TALLY_TWO_ROW, 3);
-  }
-
-  // c. Four cards made up with jokers.
-  g = GateOf(t, PT_BOMB4_JOKER, 2);
-  if (g.family && h.jokers > 0) {
-    if (g.loop) {
-      for (uint8_t r : kListBombRows) {
-        if (static_cast<int>(r) <= g.above || RowTotal(h, r) < 3) continue;
-        if (h.jokers == 1) {
-          x.RowWithJokers(r, 3, h.cards[0]);
-        } else {
-          x.RowWithJokers(r, 3, CARD_BIG_JOKER);
-          x.RowWithJokers(r, 3, CARD_SMALL_JOKER);
-          x.RowWithJokers(r, 2, CARD_BIG_JOKER, CARD_SMALL_JOKER);
-        }
-      }
-    }
-    if (h.jokers == 1) {
-      if (twos >= 3) x.RowWithJokers(TALLY_TWO_ROW, 3, h.cards[0]);
-    } else {
-      if (twos >= 3) x.RowWithJokers(TALLY_TWO_ROW, 3, CARD_BIG_JOKER);
-      if (twos >= 3) x.RowWithJokers(TALLY_TWO_ROW, 3, CARD_SMALL_JOKER);
-      if (twos >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2, CARD_BIG_JOKER, CARD_SMALL_JOKER);
-    }
-  }
-
+  ListNaturalBombs(x, GateOf(t, PT_BOMB3, 0), 3);
+  // c. Four cards made up with jokers, from rows holding three or more.
+  ListJokerBombs(x, GateOf(t, PT_BOMB4_JOKER, 2), 4, 3);
   // d. Four natural cards.
-  g = GateOf(t, PT_BOMB4, 0);
-  if (g.family) {
-    if (g.loop) {
-      for (uint8_t r : kListBombRows) {
-        if (static_cast<int>(r) > g.above && RowTotal(h, r) >= 4) x.RowWithJokers(r, 4);
-      }
-    }
-    if (twos >= 4) x.RowWithJokers(TALLY_TWO_ROW, 4);
-  }
+  ListNaturalBombs(x, GateOf(t, PT_BOMB4, 0), 4);
 
   // e. The rocket.
   if (h.jokers == 2 && t.type != PT_ROCKET) {
