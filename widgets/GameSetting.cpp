@@ -1,5 +1,6 @@
 #include "widgets/GameSetting.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/frame/BrisvaneApp.h"
@@ -12,9 +13,23 @@ constexpr int kBoxX = 30;
 constexpr int kBoxY[CGameSetting::BOX_COUNT] = {67, 89, 111, 133, 155};
 constexpr int kBoxSize = 16;
 constexpr int kInitialSpacingItem = 2;
+const gcn::Rectangle kSpacingField(95, 212, 60, 17);
 // Until a background sets it, the window is just large enough for its controls.
 constexpr int kDefaultWidth = 330;
 constexpr int kDefaultHeight = 300;
+// The controls in the colours of the window's art: cream fields, dark brown marks and text,
+// a gold selection.
+const gcn::Color kFieldColor(0xF6, 0xEC, 0xD2);
+const gcn::Color kMarkColor(0x4A, 0x22, 0x0C);
+const gcn::Color kFrameColor(0x8A, 0x5A, 0x2A);
+const gcn::Color kSelectionColor(0xE8, 0xB8, 0x48);
+
+void Paint(gcn::Widget& widget) {
+  widget.setBaseColor(kFrameColor);
+  widget.setBackgroundColor(kFieldColor);
+  widget.setForegroundColor(kMarkColor);
+  widget.setSelectionColor(kSelectionColor);
+}
 
 }  // namespace
 
@@ -41,6 +56,7 @@ CGameSetting::CGameSetting() {
     m_pBoxes[i] = std::make_unique<gcn::CheckBox>();
     m_pBoxes[i]->setDimension(gcn::Rectangle(kBoxX, kBoxY[i], kBoxSize, kBoxSize));
     m_pBoxes[i]->setSelected(*values[i] != 0);
+    Paint(*m_pBoxes[i]);
     m_pBoxes[i]->addActionListener(this);
     add(m_pBoxes[i].get());
   }
@@ -54,7 +70,16 @@ CGameSetting::CGameSetting() {
   m_pDropDown =
       std::make_unique<gcn::DropDown>(m_pListModel.get(), m_pScrollArea.get(), m_pListBox.get());
   m_pDropDown->setFont(m_pFont.get());
-  m_pDropDown->setDimension(gcn::Rectangle(95, 212, 60, 17));
+  m_pDropDown->setBaseColor(kFrameColor);
+  m_pDropDown->setBackgroundColor(kFieldColor);
+  m_pDropDown->setForegroundColor(kMarkColor);
+  m_pDropDown->setSelectionColor(kSelectionColor);
+  // 60 x 17 at (95, 212); a font taller than the field makes the field taller about the same
+  // centre, so the digits are not cut off by its border.
+  const int fieldHeight = std::max(kSpacingField.height, m_pFont->getHeight() + 2);
+  m_pDropDown->setDimension(
+      gcn::Rectangle(kSpacingField.x, kSpacingField.y - (fieldHeight - kSpacingField.height) / 2,
+                     kSpacingField.width, fieldHeight));
   m_pDropDown->setSelected(kInitialSpacingItem);
   m_pDropDown->addActionListener(this);
   add(m_pDropDown.get());

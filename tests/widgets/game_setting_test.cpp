@@ -1,5 +1,6 @@
 // The options window on the frame's headless application loop: clicks injected as SDL events
 // on its check boxes, drop-down and buttons, and the messages it posts to the main window.
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ class GameSettingTest : public ::testing::Test {
     strip("buttonCancle.png", 0xFFA04020);
     ASSERT_TRUE(platform_test::WritePng(dir.File("Torvaly/gameOption/back.png"), 330, 300,
                                         [](int, int) { return 0xFF304050u; }));
+    // The game font, linked beside the test executable, for the drop-down's text.
+    std::filesystem::create_symlink(GetExecutableFolder() + "/Torvaly/fzzy.TTF",
+                                    dir.File("Torvaly/fzzy.TTF"));
     frame = std::make_unique<WidgetFrame>(dir.Path());
     ASSERT_TRUE(frame->Ok());
     window = std::make_unique<CGameSetting>();
@@ -65,10 +69,11 @@ class GameSettingTest : public ::testing::Test {
   // Opens the drop-down and clicks the item, which must be in view.
   void PickSpacing(int item) {
     gcn::DropDown* drop = window->GetSpacingDropDown();
+    const int closed = drop->getHeight();
     ClickChild(drop);
     int dx, dy;
     drop->getAbsolutePosition(dx, dy);
-    ASSERT_GT(drop->getHeight(), 17) << "dropped down";
+    ASSERT_GT(drop->getHeight(), closed) << "dropped down";
     // The list box is the content of the drop-down's scroll area.
     auto* area = dynamic_cast<gcn::ScrollArea*>(drop->getWidgetAt(5, drop->getHeight() - 5));
     ASSERT_NE(area, nullptr);
@@ -77,7 +82,7 @@ class GameSettingTest : public ::testing::Test {
     int lx, ly;
     list->getAbsolutePosition(lx, ly);
     const int rowY = ly + item * static_cast<int>(list->getRowHeight()) + 2;
-    ASSERT_GT(rowY, dy + 17) << "the item is below the closed drop-down";
+    ASSERT_GT(rowY, dy + closed) << "the item is below the closed drop-down";
     ASSERT_LT(rowY, dy + drop->getHeight()) << "the item is in view";
     frame->Click(lx + 10, rowY);
   }
@@ -118,7 +123,11 @@ TEST_F(GameSettingTest, StartsHiddenWithItsInitialValuesAndControls) {
   }
   EXPECT_EQ(fresh.GetSpacingDropDown()->getSelected(), 2);
   EXPECT_EQ(fresh.GetSpacingDropDown()->getX(), 95);
-  EXPECT_EQ(fresh.GetSpacingDropDown()->getY(), 212);
+  // 60 x 17 at (95, 212), or taller about the same centre for the game font.
+  const gcn::DropDown* drop = fresh.GetSpacingDropDown();
+  EXPECT_EQ(drop->getWidth(), 60);
+  EXPECT_GE(drop->getHeight(), 17);
+  EXPECT_NEAR(drop->getY() + drop->getHeight() / 2.0, 212 + 17 / 2.0, 0.5);
   EXPECT_EQ(fresh.GetOkButton()->getX(), 77);
   EXPECT_EQ(fresh.GetOkButton()->getY(), 250);
   EXPECT_EQ(fresh.GetOkButton()->getWidth(), 80) << "a quarter of the strip";
