@@ -162,10 +162,12 @@ void CardControl::Layout() {
   }
   if (width < 0) width = 0;
   if (height < 0) height = 0;
+  // In 64 bits: an anchor from a coordinate file may lie at the end of the int range.
   auto place = [](int anchor, UINT mode, int size) {
-    if (mode == 1) return anchor - size / 2;
-    if (mode == 2) return anchor - size;
-    return anchor;
+    int64_t at = anchor;
+    if (mode == 1) at -= size / 2;
+    if (mode == 2) at -= size;
+    return static_cast<int>(at < INT_MIN ? INT_MIN : at);
   };
   setPosition(place(m_nAnchorX, m_nXMode, width), place(m_nAnchorY, m_nYMode, height));
   setSize(width, height);

@@ -1,6 +1,7 @@
 // The card control, headless: layout by anchor and scale, the hit test, drawing from the shared
 // sheet, and selection by click and sweep with mouse input injected as SDL events through the
 // application loop and the widget input.
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -107,6 +108,8 @@ TEST_F(CardControlTest, LaysOutByAnchorModesAndScale) {
       {"empty column", 0, false, 0, 35, 0, 0.55f, 160, 173, 0, 1, 160, 173, 44, 0},
       {"out row at 0.6", 4, true, 35, 0, 0, 0.6f, 767, 115, 2, 0, 656, 115, 111, 63},
       {"hand at 1.5", 17, true, 40, 0, 20, 1.5f, 768, 650, 1, 0, 228, 650, 1080, 187},
+      {"anchored at the end of the range", 2, true, 20, 0, 20, 1.0f, INT_MIN, INT_MIN, 2, 1,
+       INT_MIN, INT_MIN, 100, 125},
   };
   BYTE cards[17];
   for (int i = 0; i < 17; ++i) cards[i] = static_cast<BYTE>(0x01 + i % 13);
