@@ -69,6 +69,13 @@ CGameSetting::CGameSetting() {
   m_pScrollArea->setVerticalScrollPolicy(gcn::ScrollArea::SHOW_ALWAYS);
   m_pDropDown =
       std::make_unique<gcn::DropDown>(m_pListModel.get(), m_pScrollArea.get(), m_pListBox.get());
+  // The open list is drawn by the list box and its scroll area, which take neither the font
+  // nor the colours from the drop-down.
+  for (gcn::Widget* part : {static_cast<gcn::Widget*>(m_pListBox.get()),
+                            static_cast<gcn::Widget*>(m_pScrollArea.get())}) {
+    part->setFont(m_pFont.get());
+    Paint(*part);
+  }
   m_pDropDown->setFont(m_pFont.get());
   m_pDropDown->setBaseColor(kFrameColor);
   m_pDropDown->setBackgroundColor(kFieldColor);

@@ -79,6 +79,7 @@ class GameSettingTest : public ::testing::Test {
     ASSERT_NE(area, nullptr);
     auto* list = dynamic_cast<gcn::ListBox*>(area->getContent());
     ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->getFont(), drop->getFont()) << "the open list in the drop-down's font";
     int lx, ly;
     list->getAbsolutePosition(lx, ly);
     const int rowY = ly + item * static_cast<int>(list->getRowHeight()) + 2;
