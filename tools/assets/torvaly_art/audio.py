@@ -318,8 +318,8 @@ def fx_applause(sec, seed):
 # ---------------------------------------------------------------------------------------------
 # Speech
 
-MALE = ("cmn-latn-pinyin+m3", 42, 165)
-FEMALE = ("cmn-latn-pinyin+f2", 68, 170)
+MALE = ("cmn-latn-pinyin+m3", 42, 145)
+FEMALE = ("cmn-latn-pinyin+f2", 68, 150)
 
 
 def speak(text, who, pitch=None, speed=None):

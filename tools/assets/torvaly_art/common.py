@@ -111,6 +111,17 @@ GOLD_STOPS = [(0.0, "#fff4c0"), (0.35, "#f2c94c"), (0.55, "#c98d1d"), (0.8, "#f0
               (1.0, "#8a5a0c")]
 
 
+def gold_plaque(cr, w, h, r, shadow=0.4):
+    """A soft shadow and a gold-rimmed rounded rectangle filling a w x h image (the rim is the
+    whole shape: callers paint the inside over it)."""
+    rounded_rect(cr, 2, 3, w - 2, h - 3, r)
+    cr.set_source_rgba(0, 0, 0, shadow)
+    cr.fill()
+    rounded_rect(cr, 0, 0, w - 2, h - 3, r)
+    cr.set_source(linear(0, 0, 0, h, GOLD_STOPS))
+    cr.fill()
+
+
 def gold_panel(cr, x, y, w, h, r, fill_top="#3b1d0e", fill_bottom="#1c0c05", rim=3.0,
                alpha=0.92):
     """A dark lacquer panel with a bevelled gold rim: the look of every panel on the table."""

@@ -159,8 +159,8 @@ def rocket_burst():
     cw = ch = 280
     rng = random.Random(9)
     colours = [(1, 0.85, 0.2), (1, 0.35, 0.3), (0.5, 0.85, 1), (0.6, 1, 0.5), (1, 0.5, 1)]
-    rays = [(k * 2 * math.pi / 36 + rng.uniform(-0.05, 0.05), rng.uniform(0.75, 1.0),
-             colours[k % len(colours)]) for k in range(36)]
+    rays = [(k * 2 * math.pi / 48 + rng.uniform(-0.04, 0.04), rng.uniform(0.7, 1.0),
+             colours[k % len(colours)]) for k in range(48)]
     word = C.styled_text("火箭", 64, fill=("#ffffff", "#ffe25a", "#ff5a12"), outline="#4a0600",
                          outline_w=4, glow="#ffb400")
 
@@ -178,9 +178,9 @@ def rocket_burst():
                 dd = d - tail * 9
                 if dd < 10:
                     continue
-                a = max(0.0, 1 - t * 0.9) * (1 - tail * 0.22)
+                a = max(0.0, 1 - t * 0.75) * (1 - tail * 0.2)
                 cr.arc(cx + dd * math.cos(ang), cy + dd * math.sin(ang) + 14 * t * t,
-                       3.2 - tail * 0.6, 0, 2 * math.pi)
+                       4.4 - tail * 0.8, 0, 2 * math.pi)
                 cr.set_source_rgba(col[0], col[1], col[2], a)
                 cr.fill()
         img = C.to_pil(s)

@@ -95,12 +95,7 @@ def portrait_frame():
     w, h = L.FRAME_W, L.FRAME_H
     s, cr = C.surface(w, h)
     # Soft shadow, gold ring, dark inner well the portrait sits in.
-    C.rounded_rect(cr, 2, 3, w - 2, h - 3, 14)
-    cr.set_source_rgba(0, 0, 0, 0.4)
-    cr.fill()
-    C.rounded_rect(cr, 0, 0, w - 2, h - 3, 14)
-    cr.set_source(C.linear(0, 0, w, h, C.GOLD_STOPS))
-    cr.fill()
+    C.gold_plaque(cr, w, h, 14)
     C.rounded_rect(cr, 3, 3, w - 8, h - 9, 11)
     cr.set_source(C.linear(0, 0, 0, h, [(0, "#5a3412"), (1, "#2b1606")]))
     cr.fill()
@@ -253,12 +248,7 @@ def clock_back():
 def count_badge():
     w, h = L.COUNT_W, L.COUNT_H
     s, cr = C.surface(w, h)
-    C.rounded_rect(cr, 1, 2, w - 2, h - 3, 10)
-    cr.set_source_rgba(0, 0, 0, 0.45)
-    cr.fill()
-    C.rounded_rect(cr, 0, 0, w - 2, h - 3, 10)
-    cr.set_source(C.linear(0, 0, 0, h, C.GOLD_STOPS))
-    cr.fill()
+    C.gold_plaque(cr, w, h, 10, shadow=0.45)
     C.rounded_rect(cr, 2, 2, w - 6, h - 7, 8)
     cr.set_source(C.linear(0, 0, 0, h, [(0, "#c0392b"), (1, "#6e140c")]))
     cr.fill()
