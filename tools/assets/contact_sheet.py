@@ -231,12 +231,17 @@ HAND = [0x03, 0x13, 0x04, 0x25, 0x35, 0x06, 0x17, 0x28, 0x09, 0x1A, 0x3A, 0x0B, 
 STRAIGHT = [0x05, 0x16, 0x27, 0x38, 0x09]
 
 
-def mock_table(fd, out):
+def table(fd, banker):
+    """The canvas with the background and the three seats, and the card drawer."""
     cv = Image.new("RGBA", (1280, 720))
     blit(cv, fd.image("m_ImageViewBack"), *fd.pt("Bg"))
-    seats(cv, fd, banker=1)
+    seats(cv, fd, banker)
+    return cv, Cards(fd)
+
+
+def mock_table(fd, out):
+    cv, cards = table(fd, banker=1)
     top_panel(cv, fd, 16, 17)
-    cards = Cards(fd)
     backs = [0] * 17
     cards.column(cv, backs, *fd.pt("RightPlayerHandCard"), 2, 1, 35, 0.55)
     cards.column(cv, backs, *fd.pt("LeftPlayerHandCard"), 0, 1, 35, 0.55)
@@ -251,10 +256,7 @@ def mock_table(fd, out):
 
 
 def mock_play(fd, out):
-    cv = Image.new("RGBA", (1280, 720))
-    blit(cv, fd.image("m_ImageViewBack"), *fd.pt("Bg"))
-    seats(cv, fd, banker=0)
-    cards = Cards(fd)
+    cv, cards = table(fd, banker=0)
     for p, stem, xm, n in ((0, "Right", 2, 12), (2, "Left", 0, 1)):
         cards.row(cv, [0], *fd.pt(stem + "PlayerHandCard"), xm, 1, 0, 0, 0.55)
         blit(cv, fd.image("m_pPlayerLeftNumBg"), *fd.pt(stem + "PlayerLeftCardBg"))
@@ -280,10 +282,7 @@ def mock_play(fd, out):
 
 
 def mock_end(fd, out):
-    cv = Image.new("RGBA", (1280, 720))
-    blit(cv, fd.image("m_ImageViewBack"), *fd.pt("Bg"))
-    seats(cv, fd, banker=1)
-    cards = Cards(fd)
+    cv, cards = table(fd, banker=1)
     cards.column(cv, [0x03, 0x13, 0x27, 0x2B, 0x3D], *fd.pt("RightPlayerHandCard"), 2, 1, 35,
                  0.55)
     cards.column(cv, [0x09, 0x4E], *fd.pt("LeftPlayerHandCard"), 0, 1, 35, 0.55)
@@ -321,15 +320,20 @@ def main():
                                  formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--data", default=os.path.join(here, "..", "..", "assets"),
                     help="folder that holds Torvaly/")
-    ap.add_argument("--out", default=os.path.join(here, "..", "..", "build", "assets-preview"))
+    ap.add_argument("--out", default=os.path.join(here, "..", "..", "build", "assets-preview"),
+                    help="folder for the contact sheet")
+    ap.add_argument("--mock-out", help="folder for the mock tables (default: --out)")
     args = ap.parse_args()
     fd = Folder(os.path.abspath(args.data))
+    mocks = args.mock_out or args.out
     os.makedirs(args.out, exist_ok=True)
+    os.makedirs(mocks, exist_ok=True)
     contact_sheet(fd, args.out)
-    mock_table(fd, args.out)
-    mock_play(fd, args.out)
-    mock_end(fd, args.out)
-    print("previews in " + os.path.abspath(args.out))
+    mock_table(fd, mocks)
+    mock_play(fd, mocks)
+    mock_end(fd, mocks)
+    print("contact sheet in %s, mock tables in %s" % (os.path.abspath(args.out),
+                                                      os.path.abspath(mocks)))
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the resource folder assets/Torvaly/ (art, cards, effects, sounds, voices, music
-# and both ini files), then draws the contact sheet and the mock table into build/assets-preview/.
+# and both ini files), then draws the contact sheet into build/assets-preview/ and the mock
+# tables into docs/assets/.
 # Installs the Debian tools it needs first. Deterministic: two runs give the same bytes.
 #   tools/assets/generate.sh [--out DIR] [--no-preview]
 set -euo pipefail
@@ -38,6 +39,7 @@ done
 PY=/usr/bin/python3
 "$PY" "$HERE/generate.py" --out "$out"
 if [ $preview -eq 1 ]; then
-  "$PY" "$HERE/contact_sheet.py" --data "$out" --out "$ROOT/build/assets-preview"
+  "$PY" "$HERE/contact_sheet.py" --data "$out" --out "$ROOT/build/assets-preview" \
+    --mock-out "$ROOT/docs/assets"
 fi
 du -sh "$out/Torvaly"
