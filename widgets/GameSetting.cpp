@@ -1,0 +1,204 @@
+#include "widgets/GameSetting.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/frame/BrisvaneApp.h"
+#include "text/GuiFont.h"
+#include "widgets/MyCButtonEx.h"
+
+namespace {
+
+constexpr int kBoxX = 30;
+constexpr int kBoxY[CGameSetting::BOX_COUNT] = {67, 89, 111, 133, 155};
+constexpr int kBoxSize = 16;
+constexpr int kInitialSpacingItem = 2;
+const gcn::Rectangle kSpacingField(95, 212, 60, 17);
+// Until a background sets it, the window is just large enough for its controls.
+constexpr int kDefaultWidth = 330;
+constexpr int kDefaultHeight = 300;
+// The controls in the colours of the window's art: cream fields, dark brown marks and text,
+// a gold selection.
+const gcn::Color kFieldColor(0xF6, 0xEC, 0xD2);
+const gcn::Color kMarkColor(0x4A, 0x22, 0x0C);
+const gcn::Color kFrameColor(0x8A, 0x5A, 0x2A);
+const gcn::Color kSelectionColor(0xE8, 0xB8, 0x48);
+
+void Paint(gcn::Widget& widget) {
+  widget.setBaseColor(kFrameColor);
+  widget.setBackgroundColor(kFieldColor);
+  widget.setForegroundColor(kMarkColor);
+  widget.setSelectionColor(kSelectionColor);
+}
+
+}  // namespace
+
+int DemoListModel::getNumberOfElements() { return kCount; }
+
+std::string DemoListModel::getElementAt(int i) {
+  static const char* const kSpacings[kCount] = {"18", "19", "20", "21", "22", "23",
+                                                "24", "25", "26", "27", "28"};
+  if (i < 0 || i >= kCount) return "选择牌间距";
+  return kSpacings[i];
+}
+
+CGameSetting::CGameSetting() {
+  setFrameSize(0);
+  setPadding(0);
+  setTitleBarHeight(0);
+  setMovable(true);
+  setSize(kDefaultWidth, kDefaultHeight);
+  setVisible(false);
+
+  const BYTE* values[BOX_COUNT] = {&m_cbMusic, &m_cbGameSound, &m_cbSeatOrder, &m_cbAllowLookon,
+                                   &m_cbAnimation};
+  for (int i = 0; i < BOX_COUNT; ++i) {
+    m_pBoxes[i] = std::make_unique<gcn::CheckBox>();
+    m_pBoxes[i]->setDimension(gcn::Rectangle(kBoxX, kBoxY[i], kBoxSize, kBoxSize));
+    m_pBoxes[i]->setSelected(*values[i] != 0);
+    Paint(*m_pBoxes[i]);
+    m_pBoxes[i]->addActionListener(this);
+    add(m_pBoxes[i].get());
+  }
+
+  m_pFont = std::make_unique<gcn::HGEImageFont>("宋体", 15, 1, 0, 1);
+  m_pListModel = std::make_unique<DemoListModel>();
+  m_pListBox = std::make_unique<gcn::ListBox>();
+  m_pScrollArea = std::make_unique<gcn::ScrollArea>();
+  m_pScrollArea->setHorizontalScrollPolicy(gcn::ScrollArea::SHOW_NEVER);
+  m_pScrollArea->setVerticalScrollPolicy(gcn::ScrollArea::SHOW_ALWAYS);
+  m_pDropDown =
+      std::make_unique<gcn::DropDown>(m_pListModel.get(), m_pScrollArea.get(), m_pListBox.get());
+  // The open list is drawn by the list box and its scroll area, which take neither the font
+  // nor the colours from the drop-down.
+  for (gcn::Widget* part : {static_cast<gcn::Widget*>(m_pListBox.get()),
+                            static_cast<gcn::Widget*>(m_pScrollArea.get())}) {
+    part->setFont(m_pFont.get());
+    Paint(*part);
+  }
+  m_pDropDown->setFont(m_pFont.get());
+  m_pDropDown->setBaseColor(kFrameColor);
+  m_pDropDown->setBackgroundColor(kFieldColor);
+  m_pDropDown->setForegroundColor(kMarkColor);
+  m_pDropDown->setSelectionColor(kSelectionColor);
+  // 60 x 17 at (95, 212); a font taller than the field makes the field taller about the same
+  // centre, so the digits are not cut off by its border.
+  const int fieldHeight = std::max(kSpacingField.height, m_pFont->getHeight() + 2);
+  m_pDropDown->setDimension(
+      gcn::Rectangle(kSpacingField.x, kSpacingField.y - (fieldHeight - kSpacingField.height) / 2,
+                     kSpacingField.width, fieldHeight));
+  m_pDropDown->setSelected(kInitialSpacingItem);
+  m_pDropDown->addActionListener(this);
+  add(m_pDropDown.get());
+
+  m_pCancel = std::make_unique<gcn::MyCButtonEx>("Torvaly\\gameOption\\buttonCancle.png");
+  m_pCancel->setPosition(177, 250);
+  m_pCancel->addActionListener(this);
+  add(m_pCancel.get());
+  m_pOk = std::make_unique<gcn::MyCButtonEx>("Torvaly\\gameOption\\buttonOk.png");
+  m_pOk->setPosition(77, 250);
+  m_pOk->addActionListener(this);
+  add(m_pOk.get());
+}
+
+CGameSetting::~CGameSetting() {
+  // The children leave the window before they go; the members then go in reverse order.
+  clear();
+  SetBackground(nullptr);
+}
+
+bool CGameSetting::LoadBackground(const std::string& path) {
+  gcn::Image* image = nullptr;
+  gcn::GuiGuard(__func__, [&] { image = gcn::Image::load(path, true); });
+  if (image == nullptr) return false;
+  SetBackground(image);
+  m_pBackground.reset(image);
+  setSize(image->getWidth(), image->getHeight());
+  return true;
+}
+
+gcn::CheckBox* CGameSetting::GetCheckBox(int index) const {
+  return index >= 0 && index < BOX_COUNT ? m_pBoxes[index].get() : nullptr;
+}
+
+BYTE* CGameSetting::ValueOf(int box) {
+  switch (box) {
+    case BOX_MUSIC:
+      return &m_cbMusic;
+    case BOX_GAME_SOUND:
+      return &m_cbGameSound;
+    case BOX_SEAT_ORDER:
+      return &m_cbSeatOrder;
+    case BOX_ALLOW_LOOKON:
+      return &m_cbAllowLookon;
+    case BOX_ANIMATION:
+      return &m_cbAnimation;
+    default:
+      return nullptr;
+  }
+}
+
+void CGameSetting::RefreshControls() {
+  for (int i = 0; i < BOX_COUNT; ++i) m_pBoxes[i]->setSelected(*ValueOf(i) != 0);
+  int item = 0;
+  for (int i = 0; i < DemoListModel::kCount; ++i) {
+    if (std::atoi(m_pListModel->getElementAt(i).c_str()) == m_nCardSpacing) {
+      item = i;
+      break;
+    }
+  }
+  m_pDropDown->setSelected(item);
+}
+
+void CGameSetting::Post(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (CWnd* main = AfxGetMainWnd()) main->PostMessage(message, wParam, lParam);
+}
+
+void CGameSetting::ApplyOptions() {
+  Post(MSG_OPTION_CARD_SPACING, MSG_OPTION_CARD_SPACING, m_nCardSpacing);
+  Post(MSG_OPTION_MUSIC, MSG_OPTION_MUSIC, m_cbMusic);
+  Post(MSG_OPTION_GAME_SOUND, MSG_OPTION_GAME_SOUND, m_cbGameSound);
+  Post(MSG_OPTION_ANIMATION, MSG_OPTION_ANIMATION, m_cbAnimation);
+  Post(MSG_OPTION_SEAT_ORDER, MSG_OPTION_SEAT_ORDER, m_cbSeatOrder);
+  Post(MSG_OPTION_ALLOW_LOOKON, MSG_OPTION_ALLOW_LOOKON, m_cbAllowLookon);
+  Post(MSG_OPTION_CONFIRM, MSG_OPTION_CONFIRM, 0);
+}
+
+void CGameSetting::action(const gcn::ActionEvent& event) {
+  gcn::Widget* source = event.getSource();
+  if (source == m_pDropDown.get()) {
+    m_nCardSpacing = std::atoi(m_pListModel->getElementAt(m_pDropDown->getSelected()).c_str());
+    return;
+  }
+  for (int i = 0; i < BOX_COUNT; ++i) {
+    if (source == m_pBoxes[i].get()) {
+      *ValueOf(i) = m_pBoxes[i]->isSelected() ? 1 : 0;
+      return;
+    }
+  }
+  if (source == m_pOk.get()) {
+    ApplyOptions();
+  } else if (source == m_pCancel.get()) {
+    Post(MSG_OPTION_CLOSE, MSG_OPTION_CLOSE, 0);
+  }
+}
+
+void CGameSetting::mousePressed(gcn::MouseEvent& mouseEvent) {
+  gcn::Window::mousePressed(mouseEvent);
+  // Any point of the background holds the window, not only a title bar.
+  if (mouseEvent.getSource() == this) mMoved = isMovable();
+}
+
+void CGameSetting::mouseDragged(gcn::MouseEvent& mouseEvent) {
+  gcn::Window::mouseDragged(mouseEvent);
+  gcn::Widget* parent = getParent();
+  if (parent == nullptr) return;
+  const gcn::Rectangle area = parent->getChildrenArea();
+  int x = getX();
+  int y = getY();
+  if (x > area.width - getWidth()) x = area.width - getWidth();
+  if (y > area.height - getHeight()) y = area.height - getHeight();
+  if (x < 0) x = 0;
+  if (y < 0) y = 0;
+  if (x != getX() || y != getY()) setPosition(x, y);
+}

@@ -1,0 +1,120 @@
+// CGameSetting: the options window. Five check boxes (music, game sound, seat order, allow
+// watchers, animation), a drop-down of eleven card spacings for the own hand (18 .. 28), and OK
+// and Cancel image buttons, over a background picture that carries the labels.
+//
+// The window keeps a working copy of the options; it stores nothing itself. Its opener writes
+// the values in, calls RefreshControls and shows it; every change of a control updates the
+// copy at once. OK posts each value to the application's main window, in this order: 211 card
+// spacing, 212 music, 213 game sound, 214 animation, 215 seat order, 216 allow watchers, then
+// 219 (confirm); each message carries its own number as the first parameter and the value (0
+// for 219) as the second. Cancel posts only 220 (220, 0). Posted, so the main window handles
+// them after the click, in that order.
+//
+// Child positions are relative to the window's top-left corner (no frame, no title bar). The
+// window is created hidden and is movable: it is dragged by any point of its background and
+// stays inside its parent.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/gui/CWindowEx.h"
+#include "platform/win/WinTypes.h"
+
+namespace gcn {
+class MyCButtonEx;
+class HGEImageFont;
+}  // namespace gcn
+
+inline constexpr UINT MSG_OPTION_CARD_SPACING = 211;
+inline constexpr UINT MSG_OPTION_MUSIC = 212;
+inline constexpr UINT MSG_OPTION_GAME_SOUND = 213;
+inline constexpr UINT MSG_OPTION_ANIMATION = 214;
+inline constexpr UINT MSG_OPTION_SEAT_ORDER = 215;
+inline constexpr UINT MSG_OPTION_ALLOW_LOOKON = 216;
+inline constexpr UINT MSG_OPTION_CONFIRM = 219;
+inline constexpr UINT MSG_OPTION_CLOSE = 220;
+
+// The card spacings of the drop-down: "18" .. "28"; any other index reads "选择牌间距".
+class DemoListModel : public gcn::ListModel {
+ public:
+  static constexpr int kCount = 11;
+  ~DemoListModel() override = default;
+  int getNumberOfElements() override;
+  std::string getElementAt(int i) override;
+};
+
+class CGameSetting : public gcn::CWindowEx, public gcn::ActionListener {
+ public:
+  enum CheckBoxIndex {
+    BOX_MUSIC = 0,
+    BOX_GAME_SOUND = 1,
+    BOX_SEAT_ORDER = 2,
+    BOX_ALLOW_LOOKON = 3,
+    BOX_ANIMATION = 4,
+    BOX_COUNT = 5
+  };
+
+  CGameSetting();
+  ~CGameSetting() override;
+  CGameSetting(const CGameSetting&) = delete;
+  CGameSetting& operator=(const CGameSetting&) = delete;
+
+  // The working copy; RefreshControls shows it.
+  void SetMusic(BYTE on) { m_cbMusic = on; }
+  void SetGameSound(BYTE on) { m_cbGameSound = on; }
+  void SetSeatOrder(BYTE on) { m_cbSeatOrder = on; }
+  void SetAllowLookon(BYTE on) { m_cbAllowLookon = on; }
+  void SetAnimation(BYTE on) { m_cbAnimation = on; }
+  void SetCardSpacing(int spacing) { m_nCardSpacing = spacing; }
+  BYTE GetMusic() const { return m_cbMusic; }
+  BYTE GetGameSound() const { return m_cbGameSound; }
+  BYTE GetSeatOrder() const { return m_cbSeatOrder; }
+  BYTE GetAllowLookon() const { return m_cbAllowLookon; }
+  BYTE GetAnimation() const { return m_cbAnimation; }
+  int GetCardSpacing() const { return m_nCardSpacing; }
+
+  // Each box is ticked exactly when its value is non-zero; the drop-down shows the first
+  // spacing equal to the card spacing, or the first item when none is (the value stays).
+  void RefreshControls();
+  // Posts the six values and the confirm to the main window.
+  void ApplyOptions();
+
+  // Loads the background picture (owned) and sizes the window to it; false when it does not
+  // load (the window keeps its size and draws Guichan's plain window).
+  bool LoadBackground(const std::string& path);
+
+  gcn::CheckBox* GetCheckBox(int index) const;
+  gcn::DropDown* GetSpacingDropDown() const { return m_pDropDown.get(); }
+  gcn::MyCButtonEx* GetOkButton() const { return m_pOk.get(); }
+  gcn::MyCButtonEx* GetCancelButton() const { return m_pCancel.get(); }
+
+  // gcn::ActionListener: a control changed or a button was pressed.
+  void action(const gcn::ActionEvent& event) override;
+
+  // gcn::MouseListener: moving by the background.
+  void mousePressed(gcn::MouseEvent& mouseEvent) override;
+  void mouseDragged(gcn::MouseEvent& mouseEvent) override;
+
+ private:
+  BYTE* ValueOf(int box);
+  static void Post(UINT message, WPARAM wParam, LPARAM lParam);
+
+  BYTE m_cbMusic = 1;
+  BYTE m_cbGameSound = 1;
+  BYTE m_cbSeatOrder = 0;
+  BYTE m_cbAllowLookon = 0;
+  BYTE m_cbAnimation = 1;
+  int m_nCardSpacing = 10;
+
+  // Declared so that the drop-down goes before the parts it uses.
+  std::unique_ptr<gcn::Image> m_pBackground;
+  std::unique_ptr<gcn::HGEImageFont> m_pFont;
+  std::unique_ptr<DemoListModel> m_pListModel;
+  std::unique_ptr<gcn::ListBox> m_pListBox;
+  std::unique_ptr<gcn::ScrollArea> m_pScrollArea;
+  std::unique_ptr<gcn::DropDown> m_pDropDown;
+  std::unique_ptr<gcn::CheckBox> m_pBoxes[BOX_COUNT];
+  std::unique_ptr<gcn::MyCButtonEx> m_pCancel;
+  std::unique_ptr<gcn::MyCButtonEx> m_pOk;
+};
