@@ -7,7 +7,9 @@
                      and a clock;
   mock_play.png      the same table in play: stacked side hands with their counts, pass and ready
                      marks, auto-play and alarm marks, the banker;
-  mock_end.png       the game-end panel's detail form over the table.
+  mock_end.png       the game-end panel's detail form over the table;
+  mock_options.png   the options window at its place with stand-ins for its check boxes and
+                     drop-down, and the wait tip.
 Reads only the folder (both ini files and the files they name), so it checks them as well."""
 import argparse
 import configparser
@@ -314,6 +316,27 @@ def mock_end(fd, out):
     C.save_png(cv.convert("RGB"), os.path.join(out, "mock_end.png"))
 
 
+def mock_options(fd, out):
+    cv, cards = table(fd, banker=None)
+    blit(cv, fd.image("m_pWaitTip"), 1280 - 534, 720 - 155)
+    ox, oy = 475, 170
+    blit(cv, fd.image("m_pGameSetting"), ox, oy)
+    d = ImageDraw.Draw(cv)
+    # Stand-ins for the widgets the window places over its picture (positions in the window).
+    for i, y in enumerate((67, 89, 111, 133, 155)):
+        d.rectangle([ox + 30, oy + y, ox + 45, oy + y + 15], fill=(250, 250, 250, 255),
+                    outline=(60, 60, 60, 255))
+        if i in (0, 1, 4):
+            d.line([ox + 33, oy + y + 8, ox + 37, oy + y + 12, ox + 43, oy + y + 3],
+                   fill=(20, 20, 20, 255), width=2)
+    d.rectangle([ox + 95, oy + 212, ox + 154, oy + 228], fill=(250, 250, 250, 255),
+                outline=(60, 60, 60, 255))
+    d.text((ox + 99, oy + 213), "29", font=C.font(13, C.FONT_REGULAR), fill=(0, 0, 0, 255))
+    blit(cv, cell(fd.image("Torvaly\\gameOption\\buttonCancle.png"), 0, 4), ox + 177, oy + 250)
+    blit(cv, cell(fd.image("Torvaly\\gameOption\\buttonOk.png"), 0, 4), ox + 77, oy + 250)
+    C.save_png(cv.convert("RGB"), os.path.join(out, "mock_options.png"))
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     ap = argparse.ArgumentParser(description=__doc__,
@@ -332,6 +355,7 @@ def main():
     mock_table(fd, mocks)
     mock_play(fd, mocks)
     mock_end(fd, mocks)
+    mock_options(fd, mocks)
     print("contact sheet in %s, mock tables in %s" % (os.path.abspath(args.out),
                                                       os.path.abspath(mocks)))
 

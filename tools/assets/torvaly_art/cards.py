@@ -21,13 +21,13 @@ SUITS = ["diamond", "club", "heart", "spade"]
 RANKS = ["1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "jack", "queen", "king"]
 
 
-def _handle():
+def handle():
     with gzip.open(DECK, "rb") as f:
         data = f.read()
     return Rsvg.Handle.new_from_data(data)
 
 
-def _render(handle, element, w, h):
+def render(handle, element, w, h):
     s = cairo.ImageSurface(cairo.FORMAT_ARGB32, w, h)
     cr = cairo.Context(s)
     vp = Rsvg.Rectangle()
@@ -107,12 +107,12 @@ def card_back(w, h):
 
 def card_sheet():
     w, h = L.CARD_W, L.CARD_H
-    handle = _handle()
+    deck = handle()
     sheet = Image.new("RGBA", (13 * w, 5 * h), (0, 0, 0, 0))
     for row, suit in enumerate(SUITS):
         for col, rank in enumerate(RANKS):
-            sheet.alpha_composite(_render(handle, "%s_%s" % (suit, rank), w, h), (col * w, row * h))
-    sheet.alpha_composite(_monochrome(_render(handle, "joker_black", w, h)), (0, 4 * h))
-    sheet.alpha_composite(_render(handle, "joker_red", w, h), (w, 4 * h))
+            sheet.alpha_composite(render(deck, "%s_%s" % (suit, rank), w, h), (col * w, row * h))
+    sheet.alpha_composite(_monochrome(render(deck, "joker_black", w, h)), (0, 4 * h))
+    sheet.alpha_composite(render(deck, "joker_red", w, h), (w, 4 * h))
     sheet.alpha_composite(card_back(w, h), (2 * w, 4 * h))
     return sheet

@@ -183,7 +183,6 @@ def styled_text(text, size, fill=("#fff8d8", "#ffd24a", "#e08a12"), outline="#4a
     inner_full.paste(inner, (0, 0))
     img = Image.new("RGBA", (w + 4, h + 4), (0, 0, 0, 0))
     if glow:
-        g = Image.new("RGBA", img.size, hex_to_rgba(glow, 0))
         gm = stroke.filter(ImageFilter.GaussianBlur(5))
         gl = Image.new("RGBA", img.size, (0, 0, 0, 0))
         col = Image.new("RGBA", stroke.size, hex_to_rgba(glow, 255))
@@ -203,7 +202,6 @@ def styled_text(text, size, fill=("#fff8d8", "#ffd24a", "#e08a12"), outline="#4a
     fl = Image.new("RGBA", img.size, (0, 0, 0, 0))
     fl.paste(grad, (1, 1), inner_full)
     img = Image.alpha_composite(img, fl)
-    # A thin highlight line across the upper part of the fill.
     return img.crop(img.getbbox())
 
 

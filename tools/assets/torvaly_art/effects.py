@@ -3,7 +3,7 @@ unused cells at the end of a grid stay transparent."""
 import math
 import random
 
-from PIL import Image, ImageFilter
+from PIL import Image
 
 from . import common as C
 
@@ -191,10 +191,27 @@ def rocket_burst():
     return grid(9, 3, 3, cw, ch, draw)
 
 
+def _card_fan(faces, w=54, h=74, spread=30, tilt=8.0):
+    """Small cards fanned in an arc, as one RGBA image."""
+    from . import cards  # the deck is only read when an effect shows cards
+    handle = cards.handle()
+    n = len(faces)
+    out = Image.new("RGBA", (spread * (n - 1) + w + 40, h + 40), (0, 0, 0, 0))
+    for i, face in enumerate(faces):
+        card = cards.render(handle, face, w, h)
+        ang = (i - (n - 1) / 2) * tilt
+        card = card.rotate(-ang, resample=Image.BICUBIC, expand=True)
+        dy = abs(i - (n - 1) / 2) ** 2 * 1.6
+        out.alpha_composite(card, (int(i * spread + 20 + (w - card.width) / 2),
+                                   int(20 + dy + (h - card.height) / 2)))
+    return out.crop(out.getbbox())
+
+
 def _banner_effect(text, frames, fill, outline, glow, trail, cw=400, ch=150, seed=1,
-                   petals=False):
+                   petals=False, fan=None):
     rng = random.Random(seed)
     word = C.styled_text(text, 78, fill=fill, outline=outline, outline_w=5, glow=glow)
+    fan_img = _card_fan(fan) if fan else None
     bits = [(rng.uniform(0, cw), rng.uniform(10, ch - 10), rng.uniform(2, 5),
              rng.uniform(0, 2 * math.pi)) for _ in range(26)]
 
@@ -235,9 +252,15 @@ def _banner_effect(text, frames, fill, outline, glow, trail, cw=400, ch=150, see
         img = C.to_pil(s)
         k = pop(t, 0.0, 0.35)
         alpha = 1.0 if t < 0.8 else max(0.15, (1 - t) / 0.2)
+        if fan_img is not None:
+            # The cards fan out behind the word, coming in from the right.
+            u = ease_out(min(1, t * 2.5))
+            f = scaled(fan_img, 0.6 + 0.4 * u)
+            put_centre(img, with_alpha(f, alpha * min(1, t * 4)), cx + 50 * (1 - u), cy - 24)
         # The word slides in from the left while it grows.
         dx = -60 * (1 - ease_out(min(1, t * 3)))
-        put_centre(img, with_alpha(scaled(word, k * 0.85 if k else 0), alpha), cx + dx, cy)
+        put_centre(img, with_alpha(scaled(word, k * 0.85 if k else 0), alpha), cx + dx,
+                   cy + (22 if fan_img is not None else 0))
         return img
 
     return draw
@@ -245,13 +268,15 @@ def _banner_effect(text, frames, fill, outline, glow, trail, cw=400, ch=150, see
 
 def straight():
     d = _banner_effect("顺子", 15, ("#ffffff", "#fff08a", "#ffb21a"), "#5a2a00", "#ffcc33",
-                       (1.0, 0.85, 0.3), seed=2)
+                       (1.0, 0.85, 0.3), seed=2,
+                       fan=["heart_3", "spade_4", "diamond_5", "club_6", "heart_7"])
     return grid(15, 3, 6, 400, 150, d)
 
 
 def pairs_run():
     d = _banner_effect("连对", 18, ("#ffffff", "#bfe6ff", "#3aa0ff"), "#0a2a5a", "#33aaff",
-                       (0.4, 0.75, 1.0), seed=3)
+                       (0.4, 0.75, 1.0), seed=3,
+                       fan=["heart_8", "spade_8", "diamond_9", "club_9", "heart_10", "spade_10"])
     return grid(18, 3, 6, 400, 150, d)
 
 

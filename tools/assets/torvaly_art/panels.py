@@ -2,8 +2,6 @@
 options window's background with its labels."""
 import math
 
-from PIL import Image
-
 from . import common as C
 from . import layout as L
 from . import table as T

@@ -4,7 +4,7 @@ the wait tip."""
 import math
 
 import numpy as np
-from PIL import Image, ImageFilter
+from PIL import Image
 
 from . import common as C
 from . import layout as L
@@ -181,10 +181,12 @@ def digit_strip(cell_w, cell_h, size, fill, outline, extra=None, outline_w=2, fo
     glyphs = [str(d) for d in range(10)] + ([extra] if extra else [])
     img = Image.new("RGBA", (cell_w * len(glyphs), cell_h), (0, 0, 0, 0))
     for i, g in enumerate(glyphs):
+        # Small cells have no room for a drop shadow: the glyph fills them instead.
         t = C.styled_text(g, size, fill=fill, outline=outline, outline_w=outline_w,
-                          which=font or C.FONT_BOLD, pad=2)
-        cell = C.centered(t, cell_w, cell_h)
-        C.paste(img, cell, i * cell_w, 0)
+                          which=font or C.FONT_BOLD, pad=1, shadow=cell_h >= 40)
+        # A clear column either side keeps neighbouring cells from bleeding into each other.
+        cell = C.centered(t, cell_w - 2, cell_h)
+        C.paste(img, cell, i * cell_w + 1, 0)
     return img
 
 
