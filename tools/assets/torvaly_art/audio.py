@@ -11,7 +11,8 @@ import numpy as np
 
 SR = 32000
 PEAK_CEILING = 10 ** (-1.0 / 20)     # -1 dBFS
-TARGET_LOUDNESS_DB = -18.0           # gated RMS of every file
+TARGET_LOUDNESS_DB = -18.0           # gated RMS of every effect and voice
+MUSIC_BED_DB = -8.0                  # the music sits this far under them, so voices carry
 SOUNDFONT = "/usr/share/sounds/sf2/FluidR3_GM.sf2"
 
 
@@ -34,10 +35,10 @@ def gated_loudness_db(x):
     return 10 * np.log10(p[keep].mean())
 
 
-def normalise(x):
-    """Gain to the common loudness; peaks above the ceiling are tamed with a soft knee first,
+def normalise(x, target_db=TARGET_LOUDNESS_DB):
+    """Gain to the common loudness (or to target_db); peaks above the ceiling are tamed with a soft knee first,
     and whatever still sticks out is brought under the ceiling by a lower gain."""
-    g = 10 ** ((TARGET_LOUDNESS_DB - gated_loudness_db(x)) / 20)
+    g = 10 ** ((target_db - gated_loudness_db(x)) / 20)
     y = x * g
     knee = 0.7
     over = np.abs(y) > knee
@@ -530,7 +531,7 @@ def render_song(make):
     tail = data[n:]
     k = min(len(tail), n)
     body[:k] += tail[:k]
-    return normalise(body)
+    return normalise(body, TARGET_LOUDNESS_DB + MUSIC_BED_DB)
 
 
 def loop_jump(x):
