@@ -392,8 +392,12 @@ class CGameClientView : public CBrisvaneView2D,
   void DrawEffects();
   void DrawNotices();
   void AgeNotices(float elapsed);
-  void DrawDigit(hgeSprite* strip, int digit, float x, float y);
-  void DrawCentredNumber(hgeSprite* strip, unsigned value, int x, int y);
+  void DrawCardCounts(float scale, float offsetX, float offsetY);
+  // Digit strips. Positions are design pixels; scale and offset take them to the target drawn
+  // into (the canvas: 1 and 0; the screen: the layout's scale and letterbox).
+  void DrawDigit(hgeSprite* strip, int digit, float x, float y, float scale = 1.0f);
+  void DrawCentredNumber(hgeSprite* strip, unsigned value, int x, int y, float scale = 1.0f,
+                         float offsetX = 0.0f, float offsetY = 0.0f);
   void DrawClock(unsigned seconds, int x, int y);
 
   // ---- input (ViewInput.cpp) ----

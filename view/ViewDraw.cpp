@@ -112,6 +112,8 @@ bool CGameClientView::RenderFrame() {
                                       s);
     }
     view->DrawGui();
+    view->DrawCardCounts(s, F(std::abs(width - view->m_nContentWidth)) / 2.0f,
+                         F(std::abs(height - view->m_nContentHeight)) / 2.0f);
     hge->Gfx_EndScene();
   }
   return false;
@@ -192,14 +194,10 @@ void CGameClientView::DrawSeat(WORD chair) {
   CopyDisplayName(chair, user->szName);
   if (chair != 1) {
     DrawSideNameAndGold(chair, p);
-    if (m_cbGameRunning && m_cbCardCount[chair] != 0) {
-      if (m_pPlayerLeftNumBg)
-        m_pPlayerLeftNumBg->Render(F(m_ptLeftCardBg[p].x), F(m_ptLeftCardBg[p].y));
-      DrawCentredNumber(m_pPlayerLeftNum.get(), m_cbCardCount[chair], m_ptLeftCard[p].x,
-                        m_ptLeftCard[p].y);
-      // While the game runs a side hand is one stack under its count.
-      if (m_pHandCard[chair]) m_pHandCard[chair]->SetSpacing(0, 0, 0);
-    }
+    // While the game runs a side hand is one stack under its count (DrawCardCounts: the
+    // count goes over the widgets, else the stack would cover it).
+    if (m_cbGameRunning && m_cbCardCount[chair] != 0 && m_pHandCard[chair])
+      m_pHandCard[chair]->SetSpacing(0, 0, 0);
   } else {
     if (m_pGoldBg) m_pGoldBg->Render(F(m_ptPlayerGoldBg[p].x), F(m_ptPlayerGoldBg[p].y));
     if (m_lGold[chair] > 0 && m_pFont)
@@ -321,24 +319,45 @@ void CGameClientView::DrawEffects() {
 
 // ---- numbers -------------------------------------------------------------------------------
 
-void CGameClientView::DrawDigit(hgeSprite* strip, int digit, float x, float y) {
+void CGameClientView::DrawDigit(hgeSprite* strip, int digit, float x, float y, float scale) {
   if (strip == nullptr || digit < 0 || digit > 9) return;
   float tx = 0, ty = 0, tw = 0, th = 0;
   strip->GetTextureRect(&tx, &ty, &tw, &th);
   const float w = F(static_cast<int>(tw) / 10);
   strip->SetTextureRect(tx + F(digit) * w, ty, w, th);
-  strip->Render(x, y);
+  if (scale == 1.0f) {
+    strip->Render(x, y);
+  } else {
+    strip->RenderEx(x, y, 0.0f, scale, scale);
+  }
   strip->SetTextureRect(tx, ty, tw, th);
 }
 
-void CGameClientView::DrawCentredNumber(hgeSprite* strip, unsigned value, int x, int y) {
+void CGameClientView::DrawCentredNumber(hgeSprite* strip, unsigned value, int x, int y,
+                                        float scale, float offsetX, float offsetY) {
   if (strip == nullptr) return;
   const int w = static_cast<int>(strip->GetWidth()) / 10;
   const int h = static_cast<int>(strip->GetHeight());
   const int n = DigitCount(value);
   int at = x + n * w / 2 - w;
   for (int i = 0; i < n; ++i, at -= w, value /= 10)
-    DrawDigit(strip, static_cast<int>(value % 10), F(at), F(y - h / 2));
+    DrawDigit(strip, static_cast<int>(value % 10), offsetX + F(at) * scale,
+              offsetY + F(y - h / 2) * scale, scale);
+}
+
+void CGameClientView::DrawCardCounts(float scale, float offsetX, float offsetY) {
+  if (!m_cbGameRunning) return;
+  for (WORD chair : {WORD{0}, WORD{2}}) {
+    if (m_cbCardCount[chair] == 0 || !m_pPortrait[chair] || GetUserInfo(chair) == nullptr)
+      continue;
+    SelectSeatPosition(chair);
+    const int p = m_nPosition;
+    if (m_pPlayerLeftNumBg)
+      m_pPlayerLeftNumBg->RenderEx(offsetX + F(m_ptLeftCardBg[p].x) * scale,
+                                   offsetY + F(m_ptLeftCardBg[p].y) * scale, 0.0f, scale, scale);
+    DrawCentredNumber(m_pPlayerLeftNum.get(), m_cbCardCount[chair], m_ptLeftCard[p].x,
+                      m_ptLeftCard[p].y, scale, offsetX, offsetY);
+  }
 }
 
 void CGameClientView::DrawClock(unsigned seconds, int x, int y) {
