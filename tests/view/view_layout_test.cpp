@@ -102,12 +102,11 @@ TEST_F(ViewLayoutTest, SideGoldPointsHangBelowTheFrame) {
   EXPECT_EQ(v.m_ptPlayerGoldBg[1].y, 8);
 }
 
-TEST_F(ViewLayoutTest, TheShakeMovesTheSeatsAtTheNextPass) {
+TEST_F(ViewLayoutTest, TheShakeMovesTheSeatsAsALayoutPassWould) {
   CGameClientView& v = View();
   v.StartShake();
   int expectX = 0, expectY = 0;
   float phase = 0.0f;
-  int previousX = v.m_ptPlayer[0].x;
   for (int step = 1; step <= 5; ++step) {
     SCOPED_TRACE(step);
     ASSERT_TRUE(v.ShakeStep());
@@ -116,9 +115,11 @@ TEST_F(ViewLayoutTest, TheShakeMovesTheSeatsAtTheNextPass) {
     expectY = static_cast<int>(6.0f * std::sin(phase));
     EXPECT_EQ(v.m_nShakeX, expectX);
     EXPECT_EQ(v.m_nShakeY, expectY);
-    EXPECT_EQ(v.m_ptPlayer[0].x, previousX) << "the points move at the next pass only";
-    v.ArrangeView(1280, 720);
-    previousX = v.m_ptPlayer[0].x;
+    // The points move at once; a layout pass puts them where they are.
+    const tagViewPoint moved = v.m_ptPlayerGold[0];
+    if (step % 2 == 0) v.ArrangeView(1280, 720);
+    EXPECT_EQ(v.m_ptPlayerGold[0].x, moved.x);
+    EXPECT_EQ(v.m_ptPlayerGold[0].y, moved.y);
     for (int p = 0; p < 3; ++p) {
       EXPECT_EQ(v.m_ptPlayerBg[p].x, At(p == 0 ? "RightPlayerBg" : p == 1 ? "MePlayerBg"
                                                                           : "LeftPlayerBg").x)
@@ -135,8 +136,8 @@ TEST_F(ViewLayoutTest, TheShakeMovesTheSeatsAtTheNextPass) {
     EXPECT_EQ(v.m_ptBoxBg[0].x, At("RightBoxBg").x) << "no shake";
   }
   v.StopShake();
-  v.ArrangeView(1280, 720);
   EXPECT_EQ(v.m_ptPlayer[0].x, At("RightPlayer").x);
+  EXPECT_EQ(v.m_ptPlayerGold[2].y, At("LeftPlayerBg").y + 132);
   EXPECT_FALSE(v.ShakeStep()) << "a stopped shake is over";
 }
 
