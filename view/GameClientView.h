@@ -363,6 +363,8 @@ class CGameClientView : public CBrisvaneView2D,
     float fAge;
   };
   static constexpr int kMaxNotices = 3;
+  // The table's text colour (opaque yellow); notices tint the font for a moment and put it back.
+  static constexpr DWORD kTextColor = 0xFFFFFF00;
 
   // ---- resources (ViewResources.cpp) ----
   ResourceConfig& Config();

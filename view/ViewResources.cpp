@@ -20,8 +20,7 @@
 
 namespace {
 
-// The table's text: opaque yellow at 18 pixels.
-constexpr DWORD kFontColor = 0xFFFFFF00;
+// The table's text: 18 pixels high.
 constexpr int kFontPixels = 18;
 // Effects are drawn at this depth.
 constexpr float kEffectDepth = 0.3f;
@@ -102,7 +101,7 @@ int CGameClientView::LoadResources() {
                                     720.0f);
 
   // The glyphs every table shows at once are rendered now, not in the first frames.
-  m_pFont->SetColor(kFontColor);
+  m_pFont->SetColor(kTextColor);
   m_pFont->SetSize(kFontPixels);
   m_pFont->CacheRange(L'a', L'z');
   m_pFont->CacheString(L"ABCDEFGHIJKLMNOPQRSTUVWXYZ");
