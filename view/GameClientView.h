@@ -369,6 +369,7 @@ class CGameClientView : public CBrisvaneView2D,
   // ---- resources (ViewResources.cpp) ----
   ResourceConfig& Config();
   int LoadResources();
+  std::unique_ptr<hgeSprite> CreateImageSprite(const char* key);
   void CreateSprites();
   void CreateCardControls();
   void CreateButtons();

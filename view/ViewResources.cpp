@@ -110,21 +110,20 @@ int CGameClientView::LoadResources() {
   CreateSprites();
   CreateCardControls();
   CreateButtons();
-  auto sprite = [this](const char* key) {
-    return CreateSpriteByName(LoadTextureByKey(key), SPRITE_KIND_IMAGE, key, 0, 0);
-  };
-  m_pWaitTip = sprite("m_pWaitTip");
-  m_pImgLeftText = sprite("m_pImgLeftText");
+  m_pWaitTip = CreateImageSprite("m_pWaitTip");
+  m_pImgLeftText = CreateImageSprite("m_pImgLeftText");
   m_pScoreView = std::make_unique<CScoreView>(m_pHge, m_pFont, 0, 0);
   m_pScoreView->Show(false);
   LoadSounds();
   return 0;
 }
 
+std::unique_ptr<hgeSprite> CGameClientView::CreateImageSprite(const char* key) {
+  return CreateSpriteByName(LoadTextureByKey(key), SPRITE_KIND_IMAGE, key, 0, 0);
+}
+
 void CGameClientView::CreateSprites() {
-  auto sprite = [this](const char* key) {
-    return CreateSpriteByName(LoadTextureByKey(key), SPRITE_KIND_IMAGE, key, 0, 0);
-  };
+  auto sprite = [this](const char* key) { return CreateImageSprite(key); };
   m_ImageViewBack = sprite("m_ImageViewBack");
   for (int p = 0; p < VIEW_SEAT_COUNT; ++p) {
     char key[32];
