@@ -400,6 +400,7 @@ class CEngine final : public HGE {
   // Full screen at the desktop's size, or back to the window's size before it (which not every
   // window manager restores, and there may be none).
   bool SwitchFullScreen(bool on) {
+    if (m_windowSizePending) SyncWindowSize();  // a size just asked for is the windowed one
     if (on) SDL_GetWindowSize(m_window, &m_windowedW, &m_windowedH);
     if (SDL_SetWindowFullscreen(m_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
       return false;
