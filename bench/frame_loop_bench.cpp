@@ -1,7 +1,8 @@
 // What the application loop costs in a real window: the process's CPU time (every thread, the
 // GL driver's included) over wall time, frames drawn and loop wake-ups, for a table that is
 // still, one whose clock counts down, one where two bots and a scripted player play through
-// the embedded link, and one that animates. Prints figures; asserts nothing about time.
+// the embedded link, and one that animates (the same picture drawn 60 times a second). Prints
+// figures; asserts nothing about time.
 //
 //   xvfb-run -a -s "-screen 0 1600x1000x24" build/release/bench/frame_loop_bench [--seconds S]
 //   SDL_RENDER_DRIVER=software ... for SDL's software renderer instead of (software) OpenGL
@@ -9,126 +10,37 @@
 #include <SDL2/SDL.h>
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <string>
 
 #include "app/EmbeddedLink.h"
-#include "platform/engine/hgeSprite.h"
-#include "platform/frame/BrisvaneApp.h"
 #include "platform/win/WinTime.h"
+#include "tests/platform/test_frame.h"
 #include "tests/support/scripted_player.h"
 
 namespace {
 
-// A table like the game's: cloth and cards drawn into a 1280 x 720 target, letterboxed onto
-// the screen. It moves only when told to.
-class CBenchView : public CBrisvaneView2D {
+// The frame tests' table (a cloth and a card drawn into a 1280 x 720 target, letterboxed onto
+// the screen, a button on top), handing the game to a scripted player as the client dialog will.
+class CBenchDlg : public platform_test::TestDlg {
  public:
-  static CBenchView* s_view;
-  ~CBenchView() override {
-    if (s_view == this) s_view = nullptr;
-    m_card.reset();
-    m_blit.reset();
-    m_pHge->Texture_Free(m_cardTexture);
-    m_pHge->Target_Free(m_target);
-  }
-  void ResetTable() override {}
-  void ArrangeView(int width, int height) override {
-    m_scale = std::min(width / 1280.0f, height / 720.0f);
-    m_x = (width - 1280 * m_scale) / 2;
-    m_y = (height - 720 * m_scale) / 2;
-  }
-  void DrawTable(int, int) override {
-    m_pHge->Gfx_Clear(0xFF1E5A32);
-    for (int i = 0; i < 54; ++i) {
-      m_card->RenderEx(100.0f + (i % 27) * 40, 250.0f + (i / 27) * 220, m_angle + i * 0.01f, 3);
-    }
-  }
-  void AdvanceFrame(float elapsed) override {
-    if (moving) m_angle += elapsed;
-    hgeInputEvent event;
-    while (m_pHge->Input_GetEvent(&event)) {
-    }
-  }
-  bool IsAnimating() const override { return moving; }
-
-  static bool Render() {
-    CBenchView* v = s_view;
-    if (v == nullptr) return false;
-    HGE* hge = v->m_pHge;
-    if (hge->Gfx_BeginScene(v->m_target)) {
-      v->DrawTable(1280, 720);
-      hge->Gfx_EndScene();
-    }
-    if (hge->Gfx_BeginScene(0)) {
-      hge->Gfx_Clear(0xFF000000);
-      v->m_blit->RenderEx(v->m_x, v->m_y, 0, v->m_scale);
-      v->DrawGui();
-      hge->Gfx_EndScene();
-    }
-    return false;
-  }
-
-  bool moving = false;
-
- protected:
-  int OnCreate() override {
-    if (CBrisvaneView2D::OnCreate() != 0) return -1;
-    m_target = m_pHge->Target_Create(1280, 720, false);
-    m_blit = std::make_unique<hgeSprite>(m_pHge->Target_GetTexture(m_target), 0, 0, 1280, 720);
-    m_cardTexture = m_pHge->Texture_Create(24, 34);
-    if (DWORD* p = m_pHge->Texture_Lock(m_cardTexture, false)) {
-      const int pitch = m_pHge->Texture_GetWidth(m_cardTexture);
-      for (int y = 0; y < 34; ++y)
-        for (int x = 0; x < 24; ++x) p[y * pitch + x] = (x + y) % 7 ? 0xFFF0F0E8 : 0xFFC03030;
-      m_pHge->Texture_Unlock(m_cardTexture);
-    }
-    m_card = std::make_unique<hgeSprite>(m_cardTexture, 0, 0, 24, 34);
-    m_card->SetHotSpot(12, 17);
-    s_view = this;
-    m_pHge->System_SetStateFunc(HGE_RENDERFUNC, &CBenchView::Render);
-    return 0;
-  }
-
- private:
-  HTARGET m_target = 0;
-  HTEXTURE m_cardTexture = 0;
-  std::unique_ptr<hgeSprite> m_blit, m_card;
-  float m_scale = 1, m_x = 0, m_y = 0, m_angle = 0;
-};
-CBenchView* CBenchView::s_view = nullptr;
-
-// Hands the game to a scripted player, as the client dialog will.
-class CBenchDlg : public CBrisvaneDlg {
- public:
-  CBenchDlg() : CBrisvaneDlg(m_view) {}
   bool SetupGame() override {
     SetWindowPos(nullptr, 0, 0, 1284, 748, 0);
     return true;
   }
-  void ResetGame() override {}
-  bool OnClockTick(WORD, UINT, UINT) override { return true; }
   bool OnSceneRestore(BYTE status, bool lookon, const void* data, WORD size) override {
     player.SetChair(GetMeChairID());
     player.OnLinkScene(status, lookon, data, size);
-    UpdateView();
+    View().UpdateGameView(nullptr);
     return true;
   }
   bool OnServerMessage(WORD id, const void* data, WORD size) override {
     player.OnLinkGameMessage(id, data, size);
-    UpdateView();
+    View().UpdateGameView(nullptr);
     return true;
   }
-  CBenchView& View() { return m_view; }
   testsupport::CScriptedPlayer player{"normal"};
-
- private:
-  void UpdateView() { m_view.UpdateGameView(nullptr); }
-  CBenchView m_view;
 };
 
 class CBenchApp : public CBrisvaneApp {
