@@ -107,6 +107,8 @@ class CTable {
   bool Trustee(uint16_t chair) const { return m_trustee[chair] != 0; }
   bool Connected(uint16_t chair) const { return m_connected[chair] != 0; }
   bool Seated(uint16_t chair) const { return m_seated[chair] != 0; }
+  // Ready for the next game (between games; cleared when a game starts and when it ends).
+  bool Ready(uint16_t chair) const { return m_ready[chair] != 0; }
   uint8_t SingleJokerRule() const { return m_singleJokerRule; }
   uint64_t PauseUntil() const { return m_pauseUntil; }
   int64_t Gold(uint16_t chair) const { return m_gold[chair]; }

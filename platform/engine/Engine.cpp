@@ -43,9 +43,12 @@ class CEngine final : public HGE {
       if (m_baseSurface == nullptr) return Fail("no offscreen surface");
       m_renderer = SDL_CreateSoftwareRenderer(m_baseSurface);
     } else {
+      const Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE |
+                           (m_windowed ? 0u : static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));
       m_window = SDL_CreateWindow(m_title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                  m_width, m_height, SDL_WINDOW_SHOWN);
+                                  m_width, m_height, flags);
       if (m_window == nullptr) return Fail("no window");
+      SDL_SetWindowMinimumSize(m_window, kMinWindowWidth, kMinWindowHeight);
       m_renderer =
           SDL_CreateRenderer(m_window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
       if (m_renderer == nullptr)
@@ -94,6 +97,7 @@ class CEngine final : public HGE {
 
   bool System_PollEvent(SDL_Event* event) override {
     if (!m_initiated) return false;
+    if (m_windowSizePending) SyncWindowSize();
     SDL_Event e;
     if (SDL_PollEvent(&e) == 0) return false;
     if (m_input.Translate(e)) m_quitRequested = true;
@@ -124,6 +128,7 @@ class CEngine final : public HGE {
   void System_SetStateBool(hgeBoolState state, bool value) override {
     switch (state) {
       case HGE_WINDOWED:
+        if (m_window != nullptr && value != m_windowed && !SwitchFullScreen(!value)) break;
         m_windowed = value;
         break;
       case HGE_ZBUFFER:
@@ -169,6 +174,9 @@ class CEngine final : public HGE {
       case HGE_FPS:
         m_fps = value < 0 ? 0 : value;
         break;
+      case HGE_WINDOWWIDTH:
+      case HGE_WINDOWHEIGHT:
+        break;  // read only
     }
   }
 
@@ -212,6 +220,12 @@ class CEngine final : public HGE {
         return 32;
       case HGE_FPS:
         return m_fps;
+      case HGE_WINDOWWIDTH:
+      case HGE_WINDOWHEIGHT: {
+        int w = m_width, h = m_height;
+        if (m_window) SDL_GetWindowSize(m_window, &w, &h);
+        return state == HGE_WINDOWWIDTH ? w : h;
+      }
     }
     return 0;
   }
@@ -379,8 +393,35 @@ class CEngine final : public HGE {
       m_height = oldH;
       return;
     }
-    if (m_window) SDL_SetWindowSize(m_window, w, h);
+    // The window follows at the next System_PollEvent, once both sides are set.
+    m_windowSizePending = m_window != nullptr;
   }
+
+  // Full screen at the desktop's size, or back to the window's size before it (which not every
+  // window manager restores, and there may be none).
+  bool SwitchFullScreen(bool on) {
+    if (m_windowSizePending) SyncWindowSize();  // a size just asked for is the windowed one
+    if (on) SDL_GetWindowSize(m_window, &m_windowedW, &m_windowedH);
+    if (SDL_SetWindowFullscreen(m_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+      return false;
+    if (!on && m_windowedW > 0 && m_windowedH > 0)
+      SDL_SetWindowSize(m_window, m_windowedW, m_windowedH);
+    return true;
+  }
+
+  // A window of another size than the screen takes the screen's size (in full screen, SDL
+  // keeps it for when the window is windowed again). A screen that already follows the window
+  // leaves it alone.
+  void SyncWindowSize() {
+    m_windowSizePending = false;
+    if (m_window == nullptr) return;
+    int windowW = 0, windowH = 0;
+    SDL_GetWindowSize(m_window, &windowW, &windowH);
+    if (windowW != m_width || windowH != m_height) SDL_SetWindowSize(m_window, m_width, m_height);
+  }
+
+  static constexpr int kMinWindowWidth = 640;
+  static constexpr int kMinWindowHeight = 360;
 
   int m_refCount = 0;
   bool m_initiated = false;
@@ -394,6 +435,9 @@ class CEngine final : public HGE {
   bool m_hideMouse = false;
   bool m_headless = false;
   bool m_quitRequested = false;
+  bool m_windowSizePending = false;
+  int m_windowedW = 0;  // the window's size before full screen
+  int m_windowedH = 0;
   hgeCallback m_frameFunc = nullptr;
   hgeCallback m_renderFunc = nullptr;
   int m_width = 800;

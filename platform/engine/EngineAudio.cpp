@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <climits>
@@ -9,8 +10,29 @@
 
 #include "platform/win/ResourceFolder.h"
 
+namespace {
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound card, alsa-lib writes its own lines to stderr while SDL looks for a device;
+// the engine says so itself, once. alsa-lib stays loaded with the quiet handler (SDL opens the
+// same library); without it there is nothing to quiet.
+void QuietAlsa() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  void* alsa = dlopen("libasound.so.2", RTLD_LAZY);
+  if (alsa == nullptr) return;
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+  if (setHandler != nullptr) setHandler(&IgnoreAlsaError);
+}
+
+}  // namespace
+
 bool CEngineAudio::Open(bool headless) {
   if (m_open) return true;
+  if (!headless) QuietAlsa();
   if (headless) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
   const bool subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
   if (headless) SDL_ResetHint(SDL_HINT_AUDIODRIVER);

@@ -1,7 +1,8 @@
 // The engine's sound effects on SDL2_mixer, addressed by handles (HandleTable.h).
 //
 // Open starts SDL's audio and the mixer (SDL's dummy driver when headless); without a device it
-// says so once per process on stderr and the effects run silent: they still load when their
+// says so once per process on stderr (alsa-lib's own complaints are silenced) and the effects
+// run silent: they still load when their
 // file can be read, and playing them does nothing. Load returns 0 for a missing file and, with a
 // mixer, for data that does not decode. Volume 0..100, pan -100..100; a channel is 0 when
 // nothing plays, else the mixer channel + 1.

@@ -43,6 +43,13 @@
 // widgets) and queues the matching engine input event; Input_GetEvent returns those in order.
 // Key codes are the Windows virtual-key codes the program compares with (HGEK_ESCAPE 27,
 // HGEK_K 75, ...). Closing the window asks the engine to stop (HGE_QUITREQUESTED).
+//
+// Window: resizable (not below 640 x 360); HGE_WINDOWED false is full screen at the desktop's
+// size, and switching it while running changes the window at once. The screen keeps its own
+// size (HGE_SCREENWIDTH/HEIGHT) and is stretched to the window: whoever lets the user resize
+// the window makes the screen follow it (the frame does, see BrisvaneApp.h). Setting the
+// screen size resizes the window at the next System_PollEvent (in full screen, the size the
+// window gets back when it leaves full screen).
 #pragma once
 
 #include <cstdint>
@@ -95,6 +102,8 @@ enum hgeIntState {
   HGE_SCREENHEIGHT = 18,
   HGE_SCREENBPP = 19,
   HGE_FPS = 20,
+  HGE_WINDOWWIDTH = 21,  // read only: the window's size (the screen's when headless)
+  HGE_WINDOWHEIGHT = 22,
 };
 enum hgeStringState {
   HGE_TITLE = 27,

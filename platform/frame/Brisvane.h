@@ -123,6 +123,15 @@ class ITableLink {
   virtual bool SendUserReady(const void* data, WORD size) = 0;
   virtual bool SendChangeTable(WORD table) = 0;
   virtual void Poll(ILinkSink& sink) = 0;
+  // When (on the clock of WinTime.h) Poll will have something to deliver without any input
+  // from this side: now or earlier when something waits, UINT64_MAX when nothing is expected.
+  // The application loop sleeps until then. A link fed by another thread wakes the loop by
+  // pushing an SDL event (SDL_PushEvent may be called from any thread).
+  virtual uint64_t NextEventMs() { return UINT64_MAX; }
+  // Leaves the table and takes the seat again, where the lobby offers it (the embedded mode):
+  // the frame then receives the entry again (users, a fresh scene). False when this link does
+  // not offer it; the frame then ends the program as a lobby would.
+  virtual bool RejoinTable() { return false; }
 };
 
 // A link with no server behind it: what the client sends is recorded, what a test (or the
@@ -141,6 +150,7 @@ class CLoopbackLink : public ITableLink {
   bool SendUserReady(const void* data, WORD size) override;
   bool SendChangeTable(WORD table) override;
   void Poll(ILinkSink& sink) override;
+  uint64_t NextEventMs() override { return m_inbox.empty() ? UINT64_MAX : 0; }
 
   void DeliverSelf(WORD meChair, bool lookon, bool allowLookon);
   void DeliverServerAttribute(const tagServerAttribute& attribute);

@@ -2,6 +2,8 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -70,6 +72,17 @@ void CBrisvaneApp::SetTableLink(std::unique_ptr<ITableLink> link) {
   if (!m_running) m_pLink = std::move(link);
 }
 
+void CBrisvaneApp::SetStartWindow(int width, int height, bool fullScreen) {
+  m_startWidth = width;
+  m_startHeight = height;
+  m_startFullScreen = fullScreen;
+}
+
+void CBrisvaneApp::ToggleFullScreen() {
+  if (m_pHge == nullptr || m_headless) return;
+  m_pHge->System_SetStateBool(HGE_WINDOWED, !m_pHge->System_GetStateBool(HGE_WINDOWED));
+}
+
 bool CBrisvaneApp::InitInstance(int argc, const char* const* argv) {
   if (m_running) return true;
   m_headless = HasFlag(argc, argv, "--headless");
@@ -106,8 +119,15 @@ bool CBrisvaneApp::InitInstance(int argc, const char* const* argv) {
     ExitInstance();
     return false;
   }
+  if (m_startWidth > 0 && m_startHeight > 0)
+    m_pDialog->SetWindowPos(nullptr, 0, 0, m_startWidth, m_startHeight, 0);
+  if (m_startFullScreen) ToggleFullScreen();
   m_lastFrameMs = GetTickCount64();
   m_frameCount = 0;
+  m_frameOwed = true;
+  m_animating = false;
+  m_redrawsSeen = m_pDialog->GetView().RedrawRequests();
+  m_nextFrameMs = 0;
   return true;
 }
 
@@ -137,29 +157,47 @@ void CBrisvaneApp::DispatchMouseToView(const SDL_Event& e) {
   }
 }
 
-bool CBrisvaneApp::RunFrame() {
-  if (!m_running || !m_pDialog) return false;
-  CMessageQueue& queue = CMessageQueue::Instance();
-  const uint64_t now = GetTickCount64();
-  const float elapsed = static_cast<float>(now - m_lastFrameMs) / 1000.0f;
-  m_lastFrameMs = now;
+void CBrisvaneApp::FollowWindowSize() {
+  const int w = m_pHge->System_GetStateInt(HGE_WINDOWWIDTH);
+  const int h = m_pHge->System_GetStateInt(HGE_WINDOWHEIGHT);
+  if (w <= 0 || h <= 0) return;
+  if (w != m_pHge->System_GetStateInt(HGE_SCREENWIDTH) ||
+      h != m_pHge->System_GetStateInt(HGE_SCREENHEIGHT)) {
+    m_pDialog->SetWindowPos(nullptr, 0, 0, w, h, 0);  // lays the view out again
+  }
+}
 
+int CBrisvaneApp::HandleArrivals(bool& stop) {
+  stop = false;
+  int delivered = 0;
   CBrisvaneView2D& view = m_pDialog->GetView();
   SDL_Event event;
   while (m_pHge->System_PollEvent(&event)) {
+    ++delivered;
+    if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_F11 && event.key.repeat == 0)
+      ToggleFullScreen();
     if (gcn::SDL2Input* input = view.GetGuiInput()) input->pushInput(event);
     DispatchMouseToView(event);
   }
+  // The user or the window manager may have resized the window (or full screen switched).
+  FollowWindowSize();
   if (m_pHge->System_GetStateBool(HGE_QUITREQUESTED)) {
     m_pHge->System_SetStateBool(HGE_QUITREQUESTED, false);
-    m_pDialog->PostMessage(WM_CLOSE);
+    m_pDialog->CloseByWindow();
   }
 
+  CMessageQueue& queue = CMessageQueue::Instance();
+  const unsigned linkBefore = m_pDialog->LinkDeliveries();
   m_pDialog->PollLink();
-  queue.Pump();
-  m_pDialog->StepClocks();
-  if (queue.QuitPosted()) return false;
+  delivered += static_cast<int>(m_pDialog->LinkDeliveries() - linkBefore);
+  delivered += queue.Pump();
+  delivered += m_pDialog->StepClocks();
+  stop = queue.QuitPosted();
+  return delivered;
+}
 
+bool CBrisvaneApp::DrawFrame(float elapsed) {
+  CBrisvaneView2D& view = m_pDialog->GetView();
   view.AdvanceFrame(elapsed);
   view.GuiLogic();
   bool stop = false;
@@ -167,7 +205,18 @@ bool CBrisvaneApp::RunFrame() {
   ++m_frameCount;
   if (m_maxFrames != 0 && m_frameCount >= m_maxFrames) stop = true;
   if (stop && !m_snapshotPath.empty()) m_pHge->System_Snapshot(m_snapshotPath.c_str());
-  if (stop) return false;
+  return !stop;
+}
+
+bool CBrisvaneApp::RunFrame() {
+  if (!m_running || !m_pDialog) return false;
+  const uint64_t now = GetTickCount64();
+  const float elapsed = static_cast<float>(now - m_lastFrameMs) / 1000.0f;
+  m_lastFrameMs = now;
+
+  bool stop = false;
+  HandleArrivals(stop);
+  if (stop || !DrawFrame(elapsed)) return false;
 
   // A window holds its frame rate; headless runs as fast as it can.
   const int fps = m_pHge->System_GetStateInt(HGE_FPS);
@@ -177,6 +226,76 @@ bool CBrisvaneApp::RunFrame() {
     if (spent < frameMs) SDL_Delay(static_cast<Uint32>(frameMs - spent));
   }
   return true;
+}
+
+namespace {
+
+double FramePeriodMs(HGE* hge) {
+  const int fps = hge->System_GetStateInt(HGE_FPS);
+  return 1000.0 / (fps > 0 ? fps : 60);
+}
+
+// A frame after a stall (the window dragged, the machine busy) advances the table by at most
+// this much: motion slows down rather than skipping.
+constexpr double kMaxFrameStepMs = 100.0;
+
+}  // namespace
+
+bool CBrisvaneApp::Turn() {
+  if (!m_running || !m_pDialog) return false;
+  bool stop = false;
+  if (HandleArrivals(stop) > 0) m_frameOwed = true;
+  if (stop) return false;
+  CBrisvaneView2D& view = m_pDialog->GetView();
+  if (view.RedrawRequests() != m_redrawsSeen) m_frameOwed = true;
+  if (!m_frameOwed && !m_animating) return true;
+  const uint64_t now = GetTickCount64();
+  if (static_cast<double>(now) < m_nextFrameMs) return true;  // MsUntilDue comes back in time
+
+  const double period = FramePeriodMs(m_pHge);
+  double stepMs = static_cast<double>(now - m_lastFrameMs);
+  // After a still table nothing may jump: what starts now starts from its first frame.
+  if (!m_animating) stepMs = std::min(stepMs, period);
+  stepMs = std::min(stepMs, kMaxFrameStepMs);
+  m_lastFrameMs = now;
+  // 60 frames a second on average: the next frame is one period after this one was due.
+  const double late = static_cast<double>(now) - m_nextFrameMs;
+  m_nextFrameMs = (late < period ? m_nextFrameMs : static_cast<double>(now)) + period;
+  m_frameOwed = false;
+  // A redraw asked for while drawing owes another frame.
+  m_redrawsSeen = view.RedrawRequests();
+  const bool keepGoing = DrawFrame(static_cast<float>(stepMs / 1000.0));
+  m_animating = view.IsAnimating();
+  return keepGoing;
+}
+
+int64_t CBrisvaneApp::MsUntilDue() const {
+  if (!m_running || !m_pDialog) return 0;
+  CMessageQueue& queue = CMessageQueue::Instance();
+  if (queue.QuitPosted() || queue.PendingMessages() > 0) return 0;
+  const uint64_t now = GetTickCount64();
+  uint64_t due = now + MAX_SLEEP_MS;
+  const bool frameWanted =
+      m_frameOwed || m_animating || m_pDialog->GetView().RedrawRequests() != m_redrawsSeen;
+  if (frameWanted) due = std::min(due, static_cast<uint64_t>(std::ceil(m_nextFrameMs)));
+  const int64_t timer = queue.MsUntilNextTimer();
+  if (timer >= 0) due = std::min(due, now + static_cast<uint64_t>(timer));
+  due = std::min(due, m_pDialog->NextClockTickMs());
+  if (m_pLink) due = std::min(due, m_pLink->NextEventMs());
+  return due <= now ? 0 : static_cast<int64_t>(due - now);
+}
+
+bool CBrisvaneApp::RunTurn() {
+  const int64_t wait = MsUntilDue();
+  if (wait > 0) {
+    // Headless there is no event source to wait on.
+    if (m_headless) {
+      SDL_Delay(static_cast<Uint32>(wait));
+    } else {
+      SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));
+    }
+  }
+  return Turn();
 }
 
 int CBrisvaneApp::ExitInstance() {
@@ -197,7 +316,12 @@ int CBrisvaneApp::ExitInstance() {
 
 int CBrisvaneApp::Run(int argc, const char* const* argv) {
   if (!InitInstance(argc, argv)) return 1;
-  while (RunFrame()) {
+  if (m_headless || m_maxFrames != 0) {
+    while (RunFrame()) {
+    }
+  } else {
+    while (RunTurn()) {
+    }
   }
   return ExitInstance();
 }

@@ -10,8 +10,21 @@
 //   --width W --height H   the screen before the dialog sets its own size (1284 x 748)
 // Unknown arguments are left to the program.
 //
-// Without a link set by the program, the frame uses a CLoopbackLink (the real links to a
-// table server come with the client dialog).
+// Without a link set by the program, the frame uses a CLoopbackLink.
+//
+// The loop. Headless, or with --frames, every turn draws a frame (RunFrame); a window holds
+// 60 frames a second. Otherwise, in a window, Run draws only when the table needs it
+// (RunTurn): after any input event, window message or timer, countdown tick, link event or
+// redraw request (UpdateGameView), and at 60 frames a second while the view says something
+// moves (IsAnimating). Between frames it sleeps in SDL_WaitEventTimeout until the earliest of:
+// the next input event, the next window timer, the next countdown tick, the link's next event
+// (ITableLink::NextEventMs: a bot's move, a table deadline) and, while something moves or a
+// frame is owed, the next frame's time. A table where nothing moves draws once a second at
+// most, when a clock's number changes.
+//
+// The window is resizable; the screen follows its size and the view is laid out again
+// (RectifyControl), which letterboxes the table. F11 switches full screen. Closing the window
+// ends the program.
 #pragma once
 
 #include <memory>
@@ -37,17 +50,30 @@ class CBrisvaneApp {
   int Run(int argc, const char* const* argv);
 
   bool InitInstance(int argc, const char* const* argv);
-  // One turn of the loop; false once the program is to stop.
+  // One turn of the loop that always draws a frame; false once the program is to stop.
   bool RunFrame();
+  // One turn of the window's loop: sleeps until something is due (MsUntilDue), then Turn.
+  bool RunTurn();
+  // Handles what has arrived and draws a frame only when one is needed; never sleeps. False
+  // once the program is to stop.
+  bool Turn();
+  // How long the loop may sleep before something is due, in ms (0: at once), at most
+  // MAX_SLEEP_MS.
+  int64_t MsUntilDue() const;
   int ExitInstance();
 
+  static constexpr int64_t MAX_SLEEP_MS = 1000;  // a safety net; every wake-up has its time
+
   void SetTableLink(std::unique_ptr<ITableLink> link);  // before InitInstance
+  // The window after the dialog's set-up: this size (0: the dialog's), and full screen.
+  void SetStartWindow(int width, int height, bool fullScreen);
+  void ToggleFullScreen();
   ITableLink* GetTableLink() const { return m_pLink.get(); }
   CLoopbackLink* GetLoopbackLink() const { return dynamic_cast<CLoopbackLink*>(m_pLink.get()); }
   CBrisvaneDlg* GetMainWnd() const { return m_pDialog.get(); }
   HGE* GetEngine() const { return m_pHge; }
   bool IsHeadless() const { return m_headless; }
-  unsigned FrameCount() const { return m_frameCount; }
+  unsigned FrameCount() const { return m_frameCount; }  // frames drawn
 
   // The application profile (MFC names).
   UINT GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue);
@@ -57,6 +83,13 @@ class CBrisvaneApp {
 
  private:
   void DispatchMouseToView(const union SDL_Event& event);
+  // SDL events to the widgets, the view and the window handling; then the link, the queued
+  // messages and timers, the clocks. Returns how many things it delivered; sets `stop`
+  // when the program is to end.
+  int HandleArrivals(bool& stop);
+  void FollowWindowSize();
+  // AdvanceFrame by `elapsed`, widget logic, the render callback; false once to stop.
+  bool DrawFrame(float elapsed);
   // Made on first use, so the path follows the environment of the running program.
   CProfile& Profile();
 
@@ -70,6 +103,14 @@ class CBrisvaneApp {
   unsigned m_frameCount = 0;
   std::string m_snapshotPath;
   uint64_t m_lastFrameMs = 0;
+  int m_startWidth = 0;
+  int m_startHeight = 0;
+  bool m_startFullScreen = false;
+  // The waiting loop's state.
+  bool m_frameOwed = true;   // something changed since the last frame
+  bool m_animating = false;  // the view said so after the last frame
+  unsigned m_redrawsSeen = 0;
+  double m_nextFrameMs = 0;  // no frame before this time (60 a second at most)
 };
 
 CBrisvaneApp* AfxGetApp();

@@ -49,8 +49,17 @@ WORD CBrisvaneDlg::GetGameTimerSeconds(WORD chair) const {
   return static_cast<WORD>(m_clocks[chair].secondsLeft);
 }
 
-void CBrisvaneDlg::StepClocks() {
+uint64_t CBrisvaneDlg::NextClockTickMs() const {
+  uint64_t next = UINT64_MAX;
+  for (const tagGameClock& clock : m_clocks) {
+    if (clock.active && clock.nextTickMs < next) next = clock.nextTickMs;
+  }
+  return next;
+}
+
+int CBrisvaneDlg::StepClocks() {
   const uint64_t now = GetTickCount64();
+  int delivered = 0;
   // Earliest tick first; a handler may start or kill clocks. Each pass delivers one tick, and
   // a clock has at most its seconds + 1 ticks, so the loop ends.
   for (int guard = 0; guard < 100000; ++guard) {
@@ -61,15 +70,17 @@ void CBrisvaneDlg::StepClocks() {
           (due < 0 || clock.nextTickMs < m_clocks[due].nextTickMs))
         due = c;
     }
-    if (due < 0) return;
+    if (due < 0) return delivered;
     tagGameClock& clock = m_clocks[due];
     if (clock.secondsLeft > 0) --clock.secondsLeft;
     clock.nextTickMs += 1000;
     const UINT id = clock.timerId;
     const UINT left = clock.secondsLeft;
     if (left == 0) clock = tagGameClock{};  // the last tick: the clock is done
+    ++delivered;
     OnClockTick(static_cast<WORD>(due), left, id);
   }
+  return delivered;
 }
 
 bool CBrisvaneDlg::SendData(WORD id, const void* data, WORD size) {
@@ -164,7 +175,13 @@ BOOL CBrisvaneDlg::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, i
   return TRUE;
 }
 
+void CBrisvaneDlg::CloseByWindow() {
+  m_bClosingWindow = true;
+  PostMessage(WM_CLOSE);
+}
+
 void CBrisvaneDlg::OnClose() {
+  if (!m_bClosingWindow && m_pLink != nullptr && m_pLink->RejoinTable()) return;
   DestroyWindow();
   PostQuitMessage(0);
 }
@@ -172,6 +189,7 @@ void CBrisvaneDlg::OnClose() {
 // ---- link events --------------------------------------------------------------------------
 
 void CBrisvaneDlg::OnLinkSelf(WORD meChair, bool lookon, bool allowLookon) {
+  ++m_linkDeliveries;
   const bool changed = m_bSelfKnown && (lookon != m_bLookonMode || allowLookon != m_bAllowLookon);
   m_wMeChairID = meChair < FRAME_CHAIR_COUNT ? meChair : INVALID_CHAIR;
   m_bLookonMode = lookon;
@@ -181,10 +199,12 @@ void CBrisvaneDlg::OnLinkSelf(WORD meChair, bool lookon, bool allowLookon) {
 }
 
 void CBrisvaneDlg::OnLinkServerAttribute(const tagServerAttribute& attribute) {
+  ++m_linkDeliveries;
   m_serverAttribute = attribute;
 }
 
 void CBrisvaneDlg::OnLinkUserEnter(const tagUserData& user, WORD chair, bool lookon) {
+  ++m_linkDeliveries;
   if (chair >= FRAME_CHAIR_COUNT) return;
   tagUserData copy = user;
   copy.szName[USER_NAME_SIZE - 1] = '\0';  // never trust the terminator of a record from outside
@@ -196,6 +216,7 @@ void CBrisvaneDlg::OnLinkUserEnter(const tagUserData& user, WORD chair, bool loo
 }
 
 void CBrisvaneDlg::OnLinkUserLeave(WORD chair, bool lookon) {
+  ++m_linkDeliveries;
   if (chair >= FRAME_CHAIR_COUNT) return;
   tagUserData copy = m_users[chair];
   if (!lookon) {
@@ -206,6 +227,7 @@ void CBrisvaneDlg::OnLinkUserLeave(WORD chair, bool lookon) {
 }
 
 void CBrisvaneDlg::OnLinkUserScore(const tagUserData& user, WORD chair, bool lookon) {
+  ++m_linkDeliveries;
   if (chair >= FRAME_CHAIR_COUNT) return;
   tagUserData copy = user;
   copy.szName[USER_NAME_SIZE - 1] = '\0';
@@ -214,6 +236,7 @@ void CBrisvaneDlg::OnLinkUserScore(const tagUserData& user, WORD chair, bool loo
 }
 
 void CBrisvaneDlg::OnLinkUserStatus(const tagUserData& user, WORD chair, bool lookon) {
+  ++m_linkDeliveries;
   if (chair >= FRAME_CHAIR_COUNT) return;
   tagUserData copy = user;
   copy.szName[USER_NAME_SIZE - 1] = '\0';
@@ -222,11 +245,16 @@ void CBrisvaneDlg::OnLinkUserStatus(const tagUserData& user, WORD chair, bool lo
 }
 
 void CBrisvaneDlg::OnLinkScene(BYTE status, bool lookon, const void* data, WORD size) {
+  ++m_linkDeliveries;
   OnSceneRestore(status, lookon, data, size);
 }
 
 void CBrisvaneDlg::OnLinkGameMessage(WORD id, const void* data, WORD size) {
+  ++m_linkDeliveries;
   OnServerMessage(id, data, size);
 }
 
-void CBrisvaneDlg::OnLinkClosed() { PostMessage(WM_CLOSE); }
+void CBrisvaneDlg::OnLinkClosed() {
+  ++m_linkDeliveries;
+  PostMessage(WM_CLOSE);
+}

@@ -52,7 +52,14 @@ class CBrisvaneDlg : public CWnd, private ILinkSink {
   bool CreateFrame();
   void SetTableLink(ITableLink* link) { m_pLink = link; }  // not owned
   void PollLink();
-  void StepClocks();  // delivers the ticks that are due on the program's clock
+  // Delivers the ticks that are due on the program's clock; returns how many.
+  int StepClocks();
+  // When the next clock tick is due (UINT64_MAX when no clock runs).
+  uint64_t NextClockTickMs() const;
+  // Link events delivered so far (users, scenes, messages): the loop draws after any.
+  unsigned LinkDeliveries() const { return m_linkDeliveries; }
+  // The user closes the window: the dialog closes and the program ends, whatever the link.
+  void CloseByWindow();
   void SwitchSound(bool on);
   CBrisvaneView2D& GetView() const { return m_view; }
   void GetMatchValues(DWORD* value, DWORD* kind, int* panelFirst, int* panelSecond) const;
@@ -82,7 +89,10 @@ class CBrisvaneDlg : public CWnd, private ILinkSink {
   BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) override;
 
  protected:
-  void OnClose() override;  // the window closes: the application loop ends
+  // The dialog closes itself (its ready clock ran out) or the window is closed. Where the link
+  // seats the player again (the embedded mode) a close of the dialog's own is leaving the
+  // table and sitting down again: the window stays. Otherwise the application loop ends.
+  void OnClose() override;
 
   BYTE m_cbEnableSound = 1;  // the sound switch; its address goes to the view
 
@@ -131,6 +141,8 @@ class CBrisvaneDlg : public CWnd, private ILinkSink {
   bool m_bLookonMode = false;
   bool m_bAllowLookon = false;
   bool m_bSelfKnown = false;
+  bool m_bClosingWindow = false;
+  unsigned m_linkDeliveries = 0;
   tagUserData m_users[FRAME_CHAIR_COUNT] = {};
   bool m_userPresent[FRAME_CHAIR_COUNT] = {};
   tagGameClock m_clocks[FRAME_CHAIR_COUNT] = {};

@@ -12,7 +12,8 @@
 // One frame of the application loop, in order: SDL events to the widget input and as mouse
 // messages to this window; the link's packets; queued window messages and due window timers;
 // the countdown clocks; AdvanceFrame; the widgets' logic; the engine's render callback, which
-// draws the table, then (its last steps) DrawGui for the widgets on top.
+// draws the table, then (its last steps) DrawGui for the widgets on top. In a window the loop
+// draws only when something changed or moves (IsAnimating, UpdateGameView); see BrisvaneApp.h.
 #pragma once
 
 #include <memory>
@@ -64,9 +65,14 @@ class CBrisvaneView2D : public CWnd, public IBrisvaneView, public IHighResolutio
   const tagUserData* GetUserInfo(WORD viewSeat) const;
   // Seconds left on the countdown of the chair in that view seat; 0 when none runs.
   WORD GetUserTimer(WORD viewSeat) const;
-  // Asks for a redraw. Every frame is drawn anyway; the requests are only counted.
+  // Asks for a redraw: the application loop draws a frame soon (the rectangle is not read).
   void UpdateGameView(const RECT* rect);
   unsigned RedrawRequests() const { return m_redrawRequests; }
+  // Whether anything on the table moves (an animation, a flying card, a shake, a counting
+  // panel), asked after each frame: while true the loop draws 60 frames a second; once false
+  // it sleeps until an input, a timer, a clock tick, a packet or a redraw request. A view that
+  // does not answer is taken to move always and is drawn every frame.
+  virtual bool IsAnimating() const { return true; }
   // Draws the frame's match notice into the current scene (the frame has no notices yet).
   void DrawMatchScrollMessage();
   CMoveSpriteManager* GetMoveSpriteManager() const { return m_pMoveSpriteManager; }

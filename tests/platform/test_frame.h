@@ -91,6 +91,10 @@ class TestView : public CBrisvaneView2D {
     return false;
   }
 
+  // The loop draws this view every frame while it says something moves.
+  bool IsAnimating() const override { return moving; }
+
+  bool moving = false;
   int arrangeCount = 0;
   int renders = 0;
   int escapes = 0;

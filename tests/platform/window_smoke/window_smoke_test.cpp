@@ -1,6 +1,8 @@
 // The one test with a real window: the frame opens its window (under Xvfb in ./test), runs a few
 // frames of the application loop and saves a screenshot, which must show the table, the sprite
-// and the button where they were drawn. Without any display it is skipped (exit code 77).
+// and the button where they were drawn; then the window is resized (the table letterboxed),
+// switched to full screen and back with F11, and closed. Without any display it is skipped
+// (exit code 77).
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 #include <dlfcn.h>
@@ -73,6 +75,93 @@ TEST(WindowSmoke, OpensAWindowDrawsAndSavesAScreenshot) {
       << "the button";
   SDL_FreeSurface(png);
   std::printf("screenshot: %s\n", shot.c_str());
+}
+
+SDL_Window* TheWindow() {
+  for (Uint32 id = 1; id < 64; ++id) {
+    if (SDL_Window* w = SDL_GetWindowFromID(id)) return w;
+  }
+  return nullptr;
+}
+
+// Turns of the waiting loop until `done`, for at most a second.
+template <class Done>
+bool TurnUntil(platform_test::TestApp& app, Done done) {
+  const uint64_t start = SDL_GetTicks64();
+  while (SDL_GetTicks64() - start < 1000) {
+    if (!app.RunTurn()) return false;
+    if (done()) return true;
+  }
+  return false;
+}
+
+TEST(WindowSmoke, ResizedLetterboxedFullScreenAndClosed) {
+  if (g_noDisplay) GTEST_SKIP() << "no display";
+  const char* out = std::getenv("TORVALY_SMOKE_PNG");
+  const std::string shot = std::string(out ? out : "platform_window_smoke.png") + ".resized.png";
+
+  platform_test::TestApp app;
+  const char* argv[] = {"window_smoke"};
+  ASSERT_TRUE(app.InitInstance(1, argv));
+  HGE* hge = app.GetEngine();
+  auto screenIs = [&](int w, int h) {
+    return hge->System_GetStateInt(HGE_SCREENWIDTH) == w &&
+           hge->System_GetStateInt(HGE_SCREENHEIGHT) == h;
+  };
+  SDL_Window* window = TheWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE, 0u);
+
+  // Someone drags the window to 900 x 600: the screen follows, the view letterboxes the table.
+  SDL_SetWindowSize(window, 900, 600);
+  ASSERT_TRUE(TurnUntil(app, [&] { return screenIs(900, 600); }));
+  ASSERT_TRUE(app.RunFrame());
+  ASSERT_TRUE(hge->System_Snapshot(shot.c_str()));
+  SDL_Surface* loaded = IMG_Load(shot.c_str());
+  ASSERT_NE(loaded, nullptr);
+  SDL_Surface* png = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(loaded);
+  ASSERT_NE(png, nullptr);
+  EXPECT_EQ(png->w, 900);
+  using platform_test::NearColor;
+  // 1280 x 720 scaled by 900 / 1280 is 900 x 506: bars of 47 rows above and below.
+  EXPECT_TRUE(NearColor(PixelAt(png, 450, 20), 0xFF000000, 3)) << "the bar above";
+  EXPECT_TRUE(NearColor(PixelAt(png, 450, 580), 0xFF000000, 3)) << "the bar below";
+  EXPECT_TRUE(NearColor(PixelAt(png, 100, 100), platform_test::kTableColor, 3)) << "the cloth";
+  SDL_FreeSurface(png);
+
+  // F11 switches to full screen and back; the screen follows the window each time.
+  SDL_Event f11{};
+  f11.type = SDL_KEYDOWN;
+  f11.key.keysym.sym = SDLK_F11;
+  f11.key.keysym.scancode = SDL_SCANCODE_F11;
+  f11.key.windowID = SDL_GetWindowID(window);
+  SDL_PushEvent(&f11);
+  ASSERT_TRUE(TurnUntil(app, [&] { return !hge->System_GetStateBool(HGE_WINDOWED); }));
+  EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+  int w = 0, h = 0;
+  TurnUntil(app, [&] {
+    SDL_GetWindowSize(window, &w, &h);
+    return screenIs(w, h) && w != 900;
+  });
+  std::printf("full screen: window %d x %d, screen %d x %d\n", w, h,
+              hge->System_GetStateInt(HGE_SCREENWIDTH), hge->System_GetStateInt(HGE_SCREENHEIGHT));
+  EXPECT_TRUE(screenIs(w, h));
+  SDL_PushEvent(&f11);
+  ASSERT_TRUE(TurnUntil(app, [&] { return hge->System_GetStateBool(HGE_WINDOWED); }));
+  TurnUntil(app, [&] { return screenIs(900, 600); });
+  SDL_GetWindowSize(window, &w, &h);
+  EXPECT_TRUE(screenIs(900, 600)) << "back to the windowed size; window " << w << " x " << h
+                                  << ", screen " << hge->System_GetStateInt(HGE_SCREENWIDTH)
+                                  << " x " << hge->System_GetStateInt(HGE_SCREENHEIGHT);
+
+  // Closing the window ends the loop and the program cleanly.
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  EXPECT_FALSE(TurnUntil(app, [] { return false; }));
+  KeepLoadedLibrariesMapped();
+  EXPECT_EQ(app.ExitInstance(), 0);
 }
 
 }  // namespace

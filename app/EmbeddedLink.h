@@ -1,0 +1,23 @@
+// The default mode's link: a table host in this process with two bots of the chosen level that
+// take about a second to move, and the player, named by the command line, at chair 1 (so the
+// chairs are the view's seats: bots right and left). The link carries encoded packets only
+// (link/InProcessLink.h). The final main() hands it to the application before Run.
+#pragma once
+
+#include <memory>
+
+#include "app/Options.h"
+#include "link/InProcessLink.h"
+
+inline constexpr uint16_t PLAYER_CHAIR = 1;
+inline constexpr uint32_t BOT_DELAY_MIN_MS = 800;
+inline constexpr uint32_t BOT_DELAY_MAX_MS = 1400;
+
+// Who sits where: the player and two bots whose portraits differ from the player's.
+void MakeLobbyUsers(const tagAppOptions& options, tagLobbyUser (&users)[SEAT_COUNT]);
+
+// The table's seed: the one asked for, else a fresh one.
+uint64_t TableSeed(const tagAppOptions& options);
+
+// Null only when the options name a bot level the server does not have.
+std::unique_ptr<CInProcessLink> MakeEmbeddedLink(const tagAppOptions& options);

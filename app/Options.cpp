@@ -1,0 +1,241 @@
+#include "app/Options.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <ostream>
+#include <string_view>
+
+#include "link/Packet.h"
+#include "platform/frame/Brisvane.h"
+#include "server/bots/Bot.h"
+
+#ifndef TORVALY_VERSION
+#define TORVALY_VERSION "0"
+#endif
+
+namespace {
+
+// A number of decimal digits only, within [low, high].
+bool ReadNumber(std::string_view text, uint64_t low, uint64_t high, uint64_t& out) {
+  if (text.empty() || text.size() > 20) return false;
+  uint64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    const uint64_t digit = static_cast<uint64_t>(c - '0');
+    if (v > (UINT64_MAX - digit) / 10) return false;
+    v = v * 10 + digit;
+  }
+  if (v < low || v > high) return false;
+  out = v;
+  return true;
+}
+
+bool IsPrintableName(std::string_view name) {
+  for (unsigned char c : name) {
+    if (c < 0x20 || c == 0x7F) return false;
+  }
+  return IsValidUtf8(name.data(), name.size());
+}
+
+// Each option checks its value and stores it; false with `error` set when the value is bad.
+using Apply = bool (*)(std::string_view value, tagAppOptions& o, std::string& error);
+
+struct tagOption {
+  const char* name;
+  bool takesValue;
+  Apply apply;
+};
+
+bool ApplyName(std::string_view v, tagAppOptions& o, std::string& error) {
+  if (v.empty() || v.size() >= LINK_NAME_SIZE || !IsPrintableName(v)) {
+    error = "--name: 1 to " + std::to_string(LINK_NAME_SIZE - 1) +
+            " bytes of UTF-8 text without control characters";
+    return false;
+  }
+  o.name = std::string(v);
+  return true;
+}
+
+bool ApplyGender(std::string_view v, tagAppOptions& o, std::string& error) {
+  uint64_t n = 0;
+  if (!ReadNumber(v, GENDER_MALE, GENDER_FEMALE, n)) {
+    error = "--gender: 1 (male) or 2 (female), not '" + std::string(v) + "'";
+    return false;
+  }
+  o.gender = static_cast<uint8_t>(n);
+  return true;
+}
+
+bool ApplyFace(std::string_view v, tagAppOptions& o, std::string& error) {
+  uint64_t n = 0;
+  if (!ReadNumber(v, 0, PORTRAIT_COUNT - 1, n)) {
+    error = "--face: a portrait from 0 to " + std::to_string(PORTRAIT_COUNT - 1) + ", not '" +
+            std::string(v) + "'";
+    return false;
+  }
+  o.face = static_cast<uint16_t>(n);
+  return true;
+}
+
+bool ApplyBots(std::string_view v, tagAppOptions& o, std::string& error) {
+  if (!MakeBot(v)) {
+    error = "--bots: easy or normal, not '" + std::string(v) + "'";
+    return false;
+  }
+  o.bots = std::string(v);
+  return true;
+}
+
+bool ApplySeed(std::string_view v, tagAppOptions& o, std::string& error) {
+  if (!ReadNumber(v, 0, UINT64_MAX, o.seed)) {
+    error = "--seed: a whole number from 0 to " + std::to_string(UINT64_MAX) + ", not '" +
+            std::string(v) + "'";
+    return false;
+  }
+  o.seedGiven = true;
+  return true;
+}
+
+bool ApplyData(std::string_view v, tagAppOptions& o, std::string& error) {
+  std::error_code ec;
+  const std::filesystem::path dir{std::string(v)};
+  if (v.empty() || !std::filesystem::is_directory(dir / "Torvaly", ec)) {
+    error = "--data: '" + std::string(v) + "' holds no Torvaly folder";
+    return false;
+  }
+  o.dataDir = std::string(v);
+  return true;
+}
+
+bool ApplySize(std::string_view v, tagAppOptions& o, std::string& error) {
+  const size_t x = v.find('x');
+  uint64_t w = 0, h = 0;
+  if (x == std::string_view::npos ||
+      !ReadNumber(v.substr(0, x), MIN_WINDOW_WIDTH, MAX_WINDOW_SIDE, w) ||
+      !ReadNumber(v.substr(x + 1), MIN_WINDOW_HEIGHT, MAX_WINDOW_SIDE, h)) {
+    error = "--size: WIDTHxHEIGHT from " + std::to_string(MIN_WINDOW_WIDTH) + "x" +
+            std::to_string(MIN_WINDOW_HEIGHT) + " to " + std::to_string(MAX_WINDOW_SIDE) + "x" +
+            std::to_string(MAX_WINDOW_SIDE) + ", not '" + std::string(v) + "'";
+    return false;
+  }
+  o.width = static_cast<int>(w);
+  o.height = static_cast<int>(h);
+  return true;
+}
+
+bool ApplyFullscreen(std::string_view, tagAppOptions& o, std::string&) {
+  o.fullscreen = true;
+  return true;
+}
+
+// Read again by the frame; checked here so that a typo is not silently ignored.
+bool ApplyFrames(std::string_view v, tagAppOptions&, std::string& error) {
+  uint64_t n = 0;
+  if (!ReadNumber(v, 0, 1000000000, n)) {
+    error = "--frames: a number of frames, not '" + std::string(v) + "'";
+    return false;
+  }
+  return true;
+}
+
+bool ApplySnapshot(std::string_view v, tagAppOptions&, std::string& error) {
+  if (v.empty()) {
+    error = "--snapshot: a file name";
+    return false;
+  }
+  return true;
+}
+
+constexpr tagOption kOptions[] = {
+    {"--name", true, ApplyName},     {"--gender", true, ApplyGender},
+    {"--face", true, ApplyFace},     {"--bots", true, ApplyBots},
+    {"--seed", true, ApplySeed},     {"--data", true, ApplyData},
+    {"--size", true, ApplySize},     {"--fullscreen", false, ApplyFullscreen},
+    {"--frames", true, ApplyFrames}, {"--snapshot", true, ApplySnapshot},
+};
+
+int Fail(std::ostream& err, const std::string& error) {
+  err << "torvaly: " << error << "\n" << UsageText();
+  return 2;
+}
+
+}  // namespace
+
+const char* UsageText() {
+  return "usage: torvaly [options]\n"
+         "  --name NAME      your name at the table (default: your login name)\n"
+         "  --gender 1|2     1 male, 2 female (default 1)\n"
+         "  --face N         your portrait, 0 to 5 (default 0)\n"
+         "  --bots LEVEL     the two bots: easy or normal (default normal)\n"
+         "  --seed S         replay the same deals (default: new deals each run)\n"
+         "  --data DIR       the folder that holds Torvaly/\n"
+         "  --size WxH       the window's size (default 1284x748)\n"
+         "  --fullscreen     start in full screen; F11 switches\n"
+         "  --frames N       stop after N frames; --snapshot FILE saves the last one\n"
+         "  --help           this text\n"
+         "  --version        the program's version\n";
+}
+
+const char* VersionText() { return "torvaly " TORVALY_VERSION; }
+
+int ReadCommandLine(int argc, const char* const* argv, tagAppOptions& options, std::ostream& out,
+                    std::ostream& err) {
+  tagAppOptions o;
+  bool nameGiven = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i] ? argv[i] : "";
+    if (arg == "--help" || arg == "-h") {
+      out << UsageText();
+      return 0;
+    }
+    if (arg == "--version") {
+      out << VersionText() << "\n";
+      return 0;
+    }
+    const size_t equals = arg.find('=');
+    const std::string_view key = arg.substr(0, equals);
+    const tagOption* option = nullptr;
+    for (const tagOption& candidate : kOptions) {
+      if (key == candidate.name) option = &candidate;
+    }
+    if (option == nullptr || !arg.starts_with("--")) {
+      return Fail(err, arg.starts_with("-") ? "unknown option '" + std::string(key) + "'"
+                                            : "unexpected argument '" + std::string(arg) + "'");
+    }
+    std::string_view value;
+    if (equals != std::string_view::npos) {
+      if (!option->takesValue) return Fail(err, std::string(key) + " takes no value");
+      value = arg.substr(equals + 1);
+    } else if (option->takesValue) {
+      // A value that looks like the next option means the value was left out.
+      if (i + 1 >= argc || argv[i + 1] == nullptr ||
+          std::string_view(argv[i + 1]).starts_with("--"))
+        return Fail(err, std::string(key) + " needs a value");
+      value = argv[++i];
+    }
+    std::string error;
+    if (!option->apply(value, o, error)) return Fail(err, error);
+    if (option->apply == ApplyName) nameGiven = true;
+  }
+  if (!nameGiven) o.name = LoginName();
+  options = o;
+  return -1;
+}
+
+std::string LoginName() {
+  const char* login = getlogin();
+  if (login == nullptr || login[0] == '\0') {
+    const passwd* pw = getpwuid(geteuid());
+    login = pw != nullptr ? pw->pw_name : nullptr;
+  }
+  if (login == nullptr || login[0] == '\0') login = std::getenv("USER");
+  if (login == nullptr || !IsPrintableName(login) || login[0] == '\0') return "player";
+  tagUserData user{};
+  SetUserName(user, login);  // cut at a character boundary
+  return user.szName;
+}

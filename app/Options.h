@@ -1,0 +1,51 @@
+// The command line of `torvaly`: what the player may choose, checked before anything starts.
+//
+//   --name NAME      the player's name (default: the login name), at most 31 bytes of UTF-8
+//   --gender 1|2     1 male, 2 female (default 1)
+//   --face N         portrait 0..5 (default 0)
+//   --bots LEVEL     the two bots' level: easy or normal (default normal)
+//   --seed S         a seed replays the same deals (default: a new one each run)
+//   --data DIR       the folder that holds Torvaly/
+//   --size WxH       the window's size (default: the table's own, 1284x748)
+//   --fullscreen     start in full screen (F11 switches)
+//   --frames N       stop after N frames (tests); --snapshot FILE: save the last frame as PNG
+//                    (both read again by the frame, which also reads --data)
+//   --help, --version
+// Every option also takes the form --option=value. An unknown option or a bad value is a
+// one-line error followed by the usage, exit status 2.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+inline constexpr uint16_t PORTRAIT_COUNT = 6;  // faces 0..5 for either gender
+inline constexpr int MIN_WINDOW_WIDTH = 640;
+inline constexpr int MIN_WINDOW_HEIGHT = 360;
+inline constexpr int MAX_WINDOW_SIDE = 8192;
+
+struct tagAppOptions {
+  std::string name;  // valid UTF-8, 1..31 bytes
+  uint8_t gender = 1;
+  uint16_t face = 0;
+  std::string bots = "normal";
+  bool seedGiven = false;
+  uint64_t seed = 0;
+  std::string dataDir;  // empty: the frame looks beside the executable, then the data folder
+  int width = 0;        // 0: the size the table asks for
+  int height = 0;
+  bool fullscreen = false;
+};
+
+// Reads the command line into `options`. Returns -1 when the program is to run; otherwise
+// it has printed what it had to and returns the exit status: 0 after --help (usage on `out`)
+// or --version, 2 after an error (one line and the usage on `err`).
+int ReadCommandLine(int argc, const char* const* argv, tagAppOptions& options, std::ostream& out,
+                    std::ostream& err);
+
+const char* UsageText();
+const char* VersionText();  // "torvaly <version>"
+
+// The login name as a player name: cut to 31 bytes at a character boundary; "player" when
+// there is none or it is not valid UTF-8.
+std::string LoginName();

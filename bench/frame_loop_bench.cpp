@@ -1,0 +1,125 @@
+// What the application loop costs in a real window: the process's CPU time (every thread, the
+// GL driver's included) over wall time, frames drawn and loop wake-ups, for a table that is
+// still, one whose clock counts down, one where two bots and a scripted player play through
+// the embedded link, and one that animates (the same picture drawn 60 times a second). Prints
+// figures; asserts nothing about time.
+//
+//   xvfb-run -a -s "-screen 0 1600x1000x24" build/release/bench/frame_loop_bench [--seconds S]
+//   SDL_RENDER_DRIVER=software ... for SDL's software renderer instead of (software) OpenGL
+// Exit status 77 without a display.
+#include <SDL2/SDL.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/EmbeddedLink.h"
+#include "platform/win/WinTime.h"
+#include "tests/platform/test_frame.h"
+#include "tests/support/scripted_player.h"
+
+namespace {
+
+// The frame tests' table (a cloth and a card drawn into a 1280 x 720 target, letterboxed onto
+// the screen, a button on top), handing the game to a scripted player as the client dialog will.
+class CBenchDlg : public platform_test::TestDlg {
+ public:
+  bool SetupGame() override {
+    SetWindowPos(nullptr, 0, 0, 1284, 748, 0);
+    return true;
+  }
+  bool OnSceneRestore(BYTE status, bool lookon, const void* data, WORD size) override {
+    player.SetChair(GetMeChairID());
+    player.OnLinkScene(status, lookon, data, size);
+    View().UpdateGameView(nullptr);
+    return true;
+  }
+  bool OnServerMessage(WORD id, const void* data, WORD size) override {
+    player.OnLinkGameMessage(id, data, size);
+    View().UpdateGameView(nullptr);
+    return true;
+  }
+  testsupport::CScriptedPlayer player{"normal"};
+};
+
+class CBenchApp : public CBrisvaneApp {
+ public:
+  CBrisvaneDlg* CreateGameDialog() override { return new CBenchDlg(); }
+  CBenchDlg& Dlg() { return *static_cast<CBenchDlg*>(GetMainWnd()); }
+};
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+enum class Case { Still, Clock, Bots, Animating };
+
+bool Measure(Case what, const char* name, double seconds) {
+  CBenchApp app;
+  if (what == Case::Bots) {
+    tagAppOptions options;
+    options.name = "bench";
+    options.seedGiven = true;
+    options.seed = 7;
+    app.SetTableLink(MakeEmbeddedLink(options));
+  }
+  const char* argv[] = {"frame_loop_bench"};
+  if (!app.InitInstance(1, argv)) return false;
+  CBenchDlg& dlg = app.Dlg();
+  if (what == Case::Clock) dlg.SetGameTimer(1, 200, static_cast<UINT>(seconds) + 10);
+  dlg.View().moving = what == Case::Animating;
+  for (int i = 0; i < 10; ++i) app.RunTurn();  // settle: the first frames, the window's events
+
+  const unsigned frames0 = app.FrameCount();
+  const double cpu0 = CpuSeconds();
+  const uint64_t start = SDL_GetTicks64();
+  unsigned wakeups = 0;
+  while (SDL_GetTicks64() - start < seconds * 1000) {
+    if (!app.RunTurn()) break;
+    ++wakeups;
+    if (ITableLink* link = app.GetTableLink()) dlg.player.Act(*link, GetTickCount64());
+  }
+  const double wall = (SDL_GetTicks64() - start) / 1000.0;
+  const double cpu = CpuSeconds() - cpu0;
+  std::printf("%-40s %7.1f %10.1f %12.1f", name, 100.0 * cpu / wall,
+              (app.FrameCount() - frames0) / wall, wakeups / wall);
+  if (what == Case::Bots) {
+    std::printf("   (%zu link events, %u games)", dlg.player.Events().size(), dlg.player.Results());
+  }
+  std::printf("\n");
+  app.ExitInstance();
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  double seconds = 5;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atof(argv[i + 1]);
+  }
+  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+    std::fprintf(stderr, "frame_loop_bench: no display (run it under xvfb-run)\n");
+    return 77;
+  }
+  {
+    CBenchApp probe;
+    const char* argv0[] = {"frame_loop_bench"};
+    if (!probe.InitInstance(1, argv0)) return 1;
+    std::printf("renderer: %s, screen %d x %d, %.1f s per case\n",
+                probe.GetEngine()->System_GetStateString(HGE_RENDERERNAME),
+                probe.GetEngine()->System_GetStateInt(HGE_SCREENWIDTH),
+                probe.GetEngine()->System_GetStateInt(HGE_SCREENHEIGHT), seconds);
+    probe.ExitInstance();
+  }
+  std::printf("%-40s %7s %10s %12s\n", "case", "cpu %", "frames/s", "wake-ups/s");
+  const bool ok = Measure(Case::Still, "still table", seconds) &&
+                  Measure(Case::Clock, "still table, a clock counting down", seconds) &&
+                  Measure(Case::Bots, "embedded table: bots and a player", seconds) &&
+                  Measure(Case::Animating, "animating table (60 frames a second)", seconds);
+  return ok ? 0 : 1;
+}

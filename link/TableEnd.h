@@ -1,0 +1,72 @@
+// The table end of a link: one player's connection to a CTableHost, inside the small lobby of
+// the embedded mode. It reads the client's packets (game messages, ready, change table,
+// rejoin) into the host, and turns what the host sends the player's chair into packets, with
+// what a lobby adds around a table: who sits in each chair (names, gender, portraits, gold from
+// the table's scores), their status (sitting, ready, playing, offline), the scene on entry and
+// the playing scene when the player returns during a game.
+//
+// Order of what the client receives: on entry the own chair, the server attribute, every
+// seated user, then the scene; after each input or table event, the users' status and score
+// changes it caused, then the game messages.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "link/Packet.h"
+#include "link/Transport.h"
+#include "server/TableHost.h"
+
+// Who sits in a chair, as the lobby shows them.
+struct tagLobbyUser {
+  char name[LINK_NAME_SIZE];  // valid UTF-8, terminated
+  uint8_t gender;             // 1 male, 2 female
+  uint16_t faceId;            // portrait
+};
+
+class CTableEnd final : private IChairLink {
+ public:
+  // The host has its bots seated already; `chair` is the player's, free until Connect.
+  CTableEnd(CTableHost& host, uint16_t chair, const tagLobbyUser (&users)[SEAT_COUNT],
+            IPacketSink& out);
+  CTableEnd(const CTableEnd&) = delete;
+  CTableEnd& operator=(const CTableEnd&) = delete;
+
+  // The player enters: seated if the chair is free, back in the game if it was playing.
+  void Connect(uint64_t now);
+  // The player's client is gone: the table plays for the chair, or frees it between games.
+  void Disconnect(uint64_t now);
+  bool Connected() const { return m_connected; }
+
+  // One packet from the client. False when it is malformed: the peer is to be disconnected.
+  bool Receive(const uint8_t* data, size_t size, uint64_t now);
+  // Runs the bots and the table's deadlines up to `now`, each at its own time.
+  void Advance(uint64_t now);
+  // When the table next has something to do (LINK_NEVER when nothing).
+  uint64_t NextEvent() const;
+
+ private:
+  struct tagKnown {  // what the client was last told of a chair
+    bool present;
+    uint8_t status;
+    int64_t score;
+  };
+
+  void DeliverMessage(uint16_t id, const uint8_t* data, size_t size) override;
+  void DeliverScene(uint8_t status, const uint8_t* data, size_t size) override;
+
+  void Emit(const tagPacket& packet, IPacketSink& to);
+  void Rejoin(uint64_t now);
+  // User changes since the client was last told, then the game packets held back meanwhile.
+  void Flush();
+  tagLinkUser UserAt(uint16_t chair) const;
+  uint8_t StatusOf(uint16_t chair) const;
+
+  CTableHost& m_host;
+  uint16_t m_chair;
+  tagLobbyUser m_users[SEAT_COUNT];
+  IPacketSink& m_out;
+  CPacketQueue m_held;  // game packets of the step in progress
+  tagKnown m_known[SEAT_COUNT] = {};
+  bool m_connected = false;
+};

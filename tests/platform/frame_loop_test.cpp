@@ -1,0 +1,171 @@
+// The waiting loop, headless in virtual time: a frame is drawn only when something arrived,
+// a redraw was asked for or the view moves; the loop may sleep exactly until the next thing
+// due; a close of the dialog's own seats the player again where the link offers it.
+#include <memory>
+
+#include "platform_test_util.h"
+#include "test_frame.h"
+
+using platform_test::TestApp;
+using platform_test::TestDlg;
+
+namespace {
+
+// A loopback link with a time of its own (a message arrives then, as a bot's move would) and
+// a lobby that seats the player again.
+class TimedLink : public CLoopbackLink {
+ public:
+  uint64_t NextEventMs() override { return Pending() > 0 ? 0 : deadline; }
+  void Poll(ILinkSink& sink) override {
+    if (GetTickCount64() >= deadline) {
+      deadline = UINT64_MAX;
+      DeliverGameMessage(103, nullptr, 0);
+    }
+    CLoopbackLink::Poll(sink);
+  }
+  bool RejoinTable() override {
+    ++rejoins;
+    return offersRejoin;
+  }
+  uint64_t deadline = UINT64_MAX;
+  bool offersRejoin = true;
+  int rejoins = 0;
+};
+
+struct Loop {
+  explicit Loop(bool offersRejoin = true) {
+    auto owned = std::make_unique<TimedLink>();
+    link = owned.get();
+    link->offersRejoin = offersRejoin;
+    app.SetTableLink(std::move(owned));
+    const char* argv[] = {"frame_loop_test", "--headless", "--width", "640", "--height", "360"};
+    EXPECT_TRUE(app.InitInstance(6, argv));
+    EXPECT_TRUE(app.Turn()) << "the first frame";
+    EXPECT_EQ(Renders(), 1);
+  }
+  ~Loop() { app.ExitInstance(); }
+  TestDlg& Dlg() { return *app.Dialog(); }
+  int Renders() { return Dlg().View().renders; }
+  // Sleeps as the loop would (the clock moves instead), then takes a turn.
+  bool SleepAndTurn() {
+    clock.Advance(static_cast<uint64_t>(app.MsUntilDue()));
+    return app.Turn();
+  }
+
+  CScopedManualClock clock{50000};
+  TestApp app;
+  TimedLink* link = nullptr;
+};
+
+TEST(FrameLoop, DrawsOnlyWhenSomethingHappened) {
+  const struct {
+    const char* name;
+    void (*cause)(Loop&);
+    int64_t sleep;    // what the loop may sleep once the cause is in place
+    int renders;      // after it
+    int thenRenders;  // after the next sleep: timers and clocks come back
+  } cases[] = {
+      {"nothing", [](Loop&) {}, CBrisvaneApp::MAX_SLEEP_MS, 1, 1},
+      {"a redraw request", [](Loop& l) { l.Dlg().GetView().UpdateGameView(nullptr); }, 0, 2, 2},
+      {"a posted window message", [](Loop& l) { l.Dlg().PostMessage(WM_USER + 5); }, 0, 2, 2},
+      {"a window timer", [](Loop& l) { l.Dlg().SetTimer(204, 300); }, 300, 2, 3},
+      {"a countdown clock",
+       [](Loop& l) {
+         l.Dlg().SetGameTimer(2, 200, 15);
+         l.clock.Advance(250);
+       },
+       750, 2, 3},
+      {"a link event", [](Loop& l) { l.link->DeliverGameMessage(104, nullptr, 0); }, 0, 2, 2},
+      {"the link's own time", [](Loop& l) { l.link->deadline = GetTickCount64() + 640; }, 640, 2,
+       2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Loop l;
+    l.clock.Advance(100);
+    ASSERT_TRUE(l.app.Turn());
+    EXPECT_EQ(l.Renders(), 1) << "a still table draws nothing";
+    c.cause(l);
+    EXPECT_EQ(l.app.MsUntilDue(), c.sleep);
+    ASSERT_TRUE(l.SleepAndTurn());
+    EXPECT_EQ(l.Renders(), c.renders);
+    ASSERT_TRUE(l.SleepAndTurn());
+    EXPECT_EQ(l.Renders(), c.thenRenders);
+  }
+}
+
+TEST(FrameLoop, AClockDrawsOncePerTick) {
+  Loop l;
+  l.Dlg().startMs = GetTickCount64();
+  l.Dlg().SetGameTimer(0, 200, 5);
+  const uint64_t start = GetTickCount64();
+  int turns = 0;
+  while (GetTickCount64() - start < 5500 && turns < 100) {
+    ASSERT_TRUE(l.SleepAndTurn());
+    ++turns;
+  }
+  EXPECT_EQ(l.Dlg().ticks.size(), 5u);
+  EXPECT_EQ(l.Renders(), 1 + 5) << "one frame when the number changes";
+  EXPECT_LE(turns, 8) << "the loop slept from tick to tick";
+}
+
+TEST(FrameLoop, SixtyFramesASecondWhileTheViewMoves) {
+  Loop l;
+  l.Dlg().View().moving = true;
+  l.Dlg().GetView().UpdateGameView(nullptr);
+  ASSERT_TRUE(l.SleepAndTurn());
+  const int first = l.Renders();
+  const float elapsedBefore = l.Dlg().View().elapsedTotal;
+  const uint64_t start = GetTickCount64();
+  while (GetTickCount64() - start < 1000) {
+    ASSERT_LE(l.app.MsUntilDue(), 17);
+    ASSERT_TRUE(l.SleepAndTurn());
+  }
+  EXPECT_NEAR(l.Renders() - first, 60, 1);
+  EXPECT_NEAR(l.Dlg().View().elapsedTotal - elapsedBefore, 1.0f, 0.02f) << "time is not lost";
+
+  // Once it stops, one more frame shows the still table, then the loop sleeps.
+  l.Dlg().View().moving = false;
+  ASSERT_TRUE(l.SleepAndTurn());
+  const int still = l.Renders();
+  EXPECT_EQ(l.app.MsUntilDue(), CBrisvaneApp::MAX_SLEEP_MS);
+  ASSERT_TRUE(l.SleepAndTurn());
+  EXPECT_EQ(l.Renders(), still);
+}
+
+TEST(FrameLoop, WakingAStillTableStartsMotionFromItsFirstFrame) {
+  Loop l;
+  l.clock.Advance(7000);
+  const float before = l.Dlg().View().elapsedTotal;
+  l.Dlg().GetView().UpdateGameView(nullptr);
+  ASSERT_TRUE(l.SleepAndTurn());
+  EXPECT_LE(l.Dlg().View().elapsedTotal - before, 1.0f / 60 + 1e-4f) << "not 7 seconds at once";
+}
+
+TEST(FrameLoop, TheDialogClosingItselfSeatsThePlayerAgain) {
+  const struct {
+    const char* name;
+    bool offersRejoin;
+    bool byWindow;
+    bool keepsRunning;
+    int rejoins;
+  } cases[] = {
+      {"embedded: the ready clock ran out", true, false, true, 1},
+      {"embedded: the window is closed", true, true, false, 0},
+      {"no lobby to sit again in", false, false, false, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Loop l(c.offersRejoin);
+    if (c.byWindow) {
+      l.app.GetEngine()->System_SetStateBool(HGE_QUITREQUESTED, true);
+    } else {
+      l.Dlg().PostMessage(WM_CLOSE);
+    }
+    EXPECT_EQ(l.app.Turn(), c.keepsRunning);
+    EXPECT_EQ(l.link->rejoins, c.rejoins);
+    EXPECT_EQ(l.Dlg().IsWindowCreated(), c.keepsRunning);
+  }
+}
+
+}  // namespace
