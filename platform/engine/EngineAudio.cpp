@@ -9,6 +9,18 @@
 
 #include "platform/win/ResourceFolder.h"
 
+namespace {
+
+CEngineAudio::PlayObserver g_playObserver = nullptr;
+void* g_playObserverContext = nullptr;
+
+}  // namespace
+
+void CEngineAudio::SetPlayObserver(PlayObserver observer, void* context) {
+  g_playObserver = observer;
+  g_playObserverContext = context;
+}
+
 bool CEngineAudio::Open(bool headless) {
   if (m_open) return true;
   if (headless) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
@@ -77,6 +89,7 @@ void CEngineAudio::Free(HEFFECT effect) {
 
 HCHANNEL CEngineAudio::Play(HEFFECT effect, int volume, int pan, bool loop) {
   Effect* e = m_effects.Get(effect);
+  if (e != nullptr && g_playObserver != nullptr) g_playObserver(g_playObserverContext, effect);
   if (e == nullptr || e->chunk == nullptr) return 0;
   const int ch = Mix_PlayChannel(-1, e->chunk, loop ? -1 : 0);
   if (ch < 0) return 0;
