@@ -1,4 +1,5 @@
-// The view's state: construction, reset, the setters the dialog calls and the shake.
+// The view's state: construction, reset, the setters the dialog calls and the shake; the
+// layout, drawing, resources and input live in the View*.cpp files beside it.
 #include "view/GameClientView.h"
 
 #include <cmath>
@@ -26,8 +27,6 @@ constexpr float kShakeRadius = 6.0f;
 
 CGameClientView::CGameClientView() = default;
 
-CGameClientView::~CGameClientView() = default;
-
 void CGameClientView::ResetTable() {
   m_cbGameRunning = 0;
   m_wBeiShu = 1;
@@ -52,6 +51,9 @@ void CGameClientView::ResetTable() {
     if (*button) (*button)->SetVisible(false);
   }
   if (m_pScoreView) m_pScoreView->Show(false);
+  m_lScore = 0;
+  m_dwBaseScore[0] = 0;
+  m_dwBaseScore[1] = 0;
   if (m_pBeiShu) m_pBeiShu->SetShow(false);
   if (m_pNumber) m_pNumber->SetShow(false);
 }
@@ -162,11 +164,16 @@ bool CGameClientView::IsSoundOn() const {
 
 void CGameClientView::DestroyGameSetting() {
   if (!m_pGameSetting) return;
-  if (gcn::Container* container = GetGuiContainer()) container->remove(m_pGameSetting.get());
+  // Only a window that is in the container can be taken out of it (the library throws else).
+  gcn::Container* container = GetGuiContainer();
+  if (container != nullptr && m_pGameSetting->getParent() == container)
+    container->remove(m_pGameSetting.get());
   m_pGameSetting.reset();
 }
 
 void CGameClientView::DestroyEffectAnimations() {
+  // A rocket still in flight carries the rocket animation: it goes first.
+  if (m_pMoveSprites) m_pMoveSprites->RemoveByID(MOTION_ID_ROCKET);
   m_pAniRocket.reset();
   m_pAniRocket2.reset();
   m_pAniFlash.reset();
@@ -176,33 +183,3 @@ void CGameClientView::DestroyEffectAnimations() {
   m_pAniBigSpring.reset();
   m_pAniHaoSpring.reset();
 }
-
-// ---- not yet built: layout, drawing, resources ---------------------------------------------
-
-void CGameClientView::ArrangeView(int /*width*/, int /*height*/) {}
-void CGameClientView::DrawTable(int /*width*/, int /*height*/) {}
-void CGameClientView::AdvanceFrame(float /*elapsed*/) {}
-bool CGameClientView::RenderFrame() { return false; }
-HTEXTURE CGameClientView::LoadTextureByKey(const char* /*key*/) { return 0; }
-std::unique_ptr<hgeSprite> CGameClientView::CreateSpriteByName(HTEXTURE, int, const char*, int,
-                                                               int) {
-  return nullptr;
-}
-std::unique_ptr<Animation_Varnel> CGameClientView::CreateAnimationByName(const char*, int) {
-  return nullptr;
-}
-void CGameClientView::LoadPeopleImage(WORD, WORD, BYTE) {}
-void CGameClientView::PlayBombEffect(bool, BYTE) {}
-void CGameClientView::PlaceEffect(Animation_Varnel*) {}
-void CGameClientView::ShowNotice(const char*) {}
-void CGameClientView::OnMoveFinished(int) {}
-void CGameClientView::OnAnimationFinished(int) {}
-void CGameClientView::action(const gcn::ActionEvent&) {}
-int CGameClientView::OnCreate() { return CBrisvaneView2D::OnCreate(); }
-void CGameClientView::OnDestroy() { CBrisvaneView2D::OnDestroy(); }
-LRESULT CGameClientView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  return CBrisvaneView2D::WindowProc(message, wParam, lParam);
-}
-void CGameClientView::OnTimer(UINT_PTR) {}
-void CGameClientView::OnLButtonDblClk(UINT, int, int) {}
-void CGameClientView::OnRButtonDown(UINT, int, int) {}

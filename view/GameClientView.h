@@ -348,4 +348,68 @@ class CGameClientView : public CBrisvaneView2D,
   void OnTimer(UINT_PTR id) override;                                        // 166
   void OnLButtonDblClk(UINT flags, int x, int y) override;
   void OnRButtonDown(UINT flags, int x, int y) override;
+
+ private:
+  // A texture loaded for a resource key; each key is loaded once (a failed load too).
+  struct tagKeyTexture {
+    char szKey[48];
+    HTEXTURE hTexture;
+  };
+  static constexpr int kMaxKeyTextures = 96;
+  // A line of ShowNotice and how long it has been shown.
+  struct tagNotice {
+    char szText[128];
+    float fAge;
+  };
+  static constexpr int kMaxNotices = 3;
+
+  // ---- resources (ViewResources.cpp) ----
+  ResourceConfig& Config();
+  int LoadResources();
+  void CreateSprites();
+  void CreateCardControls();
+  void CreateButtons();
+  std::unique_ptr<gcn::MyCButtonEx> CreateButton(const char* key, bool enabled);
+  void LoadSounds();
+  HEFFECT LoadSoundByKey(const char* key);
+  HEFFECT LoadSoundFile(const char* path);
+  std::unique_ptr<Animation_Varnel> MakeAnimation(HTEXTURE texture, const char* name, int id);
+  void RemoveWidgets();
+  void FreeEverything();
+
+  // ---- layout (ViewLayout.cpp) ----
+  tagViewPoint ReadPoint(const char* stem, bool shake);
+  tagViewPoint ToScreen(tagViewPoint design) const;
+  void PlaceButtons();
+  void PlaceCardControls();
+
+  // ---- drawing (ViewDraw.cpp) ----
+  void DrawSeat(WORD chair);
+  void DrawSideNameAndGold(WORD chair, int position);
+  bool IsSideSeatMasked(WORD chair) const;
+  void CopyDisplayName(WORD chair, const char* nickname);
+  void DrawTopPanel();
+  void DrawEffects();
+  void DrawNotices();
+  void AgeNotices(float elapsed);
+  void DrawCardCounts(float scale, float offsetX, float offsetY);
+  // Digit strips. Positions are design pixels; scale and offset take them to the target drawn
+  // into (the canvas: 1 and 0; the screen: the layout's scale and letterbox).
+  void DrawDigit(hgeSprite* strip, int digit, float x, float y, float scale = 1.0f);
+  void DrawCentredNumber(hgeSprite* strip, unsigned value, int x, int y, float scale = 1.0f,
+                         float offsetX = 0.0f, float offsetY = 0.0f);
+  void DrawClock(unsigned seconds, int x, int y);
+
+  // ---- input (ViewInput.cpp) ----
+  void SendToDialog(UINT message, WPARAM wParam, LPARAM lParam);
+  void SwitchAutoPlayOff();
+
+  // The view the engine's render callback draws: the last one created, until it goes.
+  static CGameClientView* s_pRenderView;
+
+  tagKeyTexture m_KeyTextures[kMaxKeyTextures] = {};
+  int m_nKeyTextures = 0;
+  HTEXTURE m_hPortraitTexture[VIEW_SEAT_COUNT] = {};
+  tagNotice m_Notices[kMaxNotices] = {};
+  int m_nNotices = 0;
 };

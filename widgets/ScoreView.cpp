@@ -30,17 +30,6 @@ int Add(int a, int b) {
   return sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : static_cast<int>(sum);
 }
 
-// The byte length of a name cut to at most limit bytes without splitting a UTF-8 character.
-size_t CutLength(const char* name, size_t length, size_t limit) {
-  if (length <= limit) return length;
-  size_t cut = limit;
-  // A continuation byte at the cut belongs to a character begun before it (at most 3 back).
-  for (int back = 0; back < 3 && cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80;
-       ++back)
-    --cut;
-  return cut;
-}
-
 }  // namespace
 
 CScoreView::CScoreView(HGE* hge, CTTFont* font, int originX, int originY)
@@ -161,7 +150,7 @@ void CScoreView::SetScoreInfo(WORD index, WORD chair, const char* name, int spri
     if (length < kNameCut) {
       std::memcpy(entry.szName, name, length);
     } else {
-      const size_t cut = CutLength(name, length, kNameCut);
+      const size_t cut = Utf8CutLength(name, length, kNameCut);
       std::memcpy(entry.szName, name, cut);
       std::memcpy(entry.szName + cut, "...", 3);
     }

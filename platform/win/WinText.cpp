@@ -121,3 +121,13 @@ std::string WideToUtf8(std::wstring_view text) {
   for (wchar_t c : text) out.append(buffer, EncodeOne(static_cast<char32_t>(c), buffer));
   return out;
 }
+
+size_t Utf8CutLength(const char* text, size_t length, size_t limit) {
+  if (length <= limit) return length;
+  size_t cut = limit;
+  // A continuation byte at the cut belongs to a character begun before it (at most 3 back).
+  for (int back = 0; back < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80;
+       ++back)
+    --cut;
+  return cut;
+}

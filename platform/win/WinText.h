@@ -22,3 +22,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* src, int srcL
 
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
+
+// The byte length of text (length bytes) cut to at most limit bytes without splitting a UTF-8
+// character: a cut that would fall inside a character moves back to its first byte.
+size_t Utf8CutLength(const char* text, size_t length, size_t limit);

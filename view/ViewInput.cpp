@@ -1,0 +1,111 @@
+// Input: the table's buttons as window messages to the dialog, the mouse on the table, the card
+// controls' selection message with its hit sound, the view timer that puts the rocket's burst
+// away, and the listeners of moving sprites and animations.
+#include "cardcontrol/CardControl.h"
+#include "motion/Animation_Varnel.h"
+#include "platform/frame/BrisvaneApp.h"
+#include "view/GameClientView.h"
+#include "widgets/MyCButtonEx.h"
+#include "widgets/ScoreView.h"
+
+namespace {
+
+// The burst stays on its last frame this long before it goes.
+constexpr UINT kBurstLingerMs = 1000;
+
+}  // namespace
+
+void CGameClientView::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (CWnd* dialog = AfxGetMainWnd()) dialog->SendMessage(message, wParam, lParam);
+}
+
+void CGameClientView::SwitchAutoPlayOff() {
+  if (m_btAutoPlayOn) {
+    m_btAutoPlayOn->setVisible(true);
+    m_btAutoPlayOn->setEnabled(true);
+  }
+  if (m_btAutoPlayOff) {
+    m_btAutoPlayOff->setVisible(false);
+    m_btAutoPlayOff->setEnabled(false);
+  }
+  SendToDialog(MSG_AUTO_PLAY, 0, 0);
+}
+
+void CGameClientView::action(const gcn::ActionEvent& event) {
+  const gcn::Widget* source = event.getSource();
+  if (source == nullptr) return;
+  if (source == m_btChildStart.get()) {
+    if (m_pScoreView) m_pScoreView->Show(false);
+    SendToDialog(MSG_START, 0, 0);
+  } else if (source == m_btOutCard.get()) {
+    SendToDialog(MSG_PLAY, 1, 1);
+  } else if (source == m_btPassCard.get()) {
+    SendToDialog(MSG_PASS, 1, 1);
+  } else if (source == m_btAutoOutCard.get()) {
+    SendToDialog(MSG_HINT, 0, 0);
+  } else if (source == m_btAutoPlayOn.get()) {
+    // The on button stays in place, greyed, under the off button.
+    m_btAutoPlayOn->setVisible(true);
+    m_btAutoPlayOn->setEnabled(false);
+    if (m_btAutoPlayOff) {
+      m_btAutoPlayOff->setVisible(true);
+      m_btAutoPlayOff->setEnabled(true);
+    }
+    SendToDialog(MSG_AUTO_PLAY, 1, 1);
+  } else if (source == m_btAutoPlayOff.get()) {
+    SwitchAutoPlayOff();
+  } else if (source == m_btSortCard.get()) {
+    SendToDialog(MSG_SORT, 0, 0);
+  } else if (source == m_btTurn.get()) {
+    SendToDialog(MSG_LAST_TURN, 0, 0);
+  } else if (source == m_pbtDetails.get()) {
+    if (m_pScoreView) m_pScoreView->SetDetail(!m_pScoreView->IsDetail());
+  } else if (source == m_pbtChangeTable.get()) {
+    SendToDialog(MSG_CHANGE_TABLE, 1, 1);
+  }
+}
+
+LRESULT CGameClientView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == MSG_SELECTION_CHANGED) {
+    if (m_hSoundHit != 0 && IsSoundOn()) PlayEffect(m_hSoundHit);
+    SendToDialog(MSG_SELECTION_CHANGED, 0, 0);
+    return 0;
+  }
+  return CBrisvaneView2D::WindowProc(message, wParam, lParam);
+}
+
+void CGameClientView::OnTimer(UINT_PTR id) {
+  if (id == TIMER_VIEW_ROCKET) {
+    KillTimer(TIMER_VIEW_ROCKET);
+    if (m_pAniRocket2) {
+      m_pAniRocket2->SetHideOnEnd(true);
+      m_pAniRocket2->SetShow(false);
+    }
+  }
+  UpdateGameView(nullptr);
+}
+
+void CGameClientView::OnLButtonDblClk(UINT /*flags*/, int /*x*/, int /*y*/) {
+  if (m_btAutoPlayOff && m_btAutoPlayOff->isVisible()) SwitchAutoPlayOff();
+  if (m_btOutCard) m_btOutCard->setEnabled(false);
+  // A double click on the table drops the whole selection of the own hand.
+  if (m_pHandCard[1]) m_pHandCard[1]->RaiseAll(0);
+}
+
+void CGameClientView::OnRButtonDown(UINT /*flags*/, int /*x*/, int /*y*/) {
+  SendToDialog(MSG_PLAY_RAISED, 0, 0);
+}
+
+void CGameClientView::OnMoveFinished(int id) {
+  // Flying cards have landed: their seat's play shows.
+  if (m_wOutCardChair < VIEW_SEAT_COUNT && m_pOutCard[m_wOutCardChair])
+    m_pOutCard[m_wOutCardChair]->setVisible(true);
+  if (id == MOTION_ID_ROCKET && m_pAniRocket2) m_pAniRocket2->Play();
+}
+
+void CGameClientView::OnAnimationFinished(int id) {
+  // Only the burst reports here: it stays on its last frame, and timer 166 puts it away.
+  if (id != ANI_ID_ROCKET_BURST || !m_pAniRocket2) return;
+  m_pAniRocket2->SetHideOnEnd(false);
+  SetTimer(TIMER_VIEW_ROCKET, kBurstLingerMs);
+}
