@@ -46,7 +46,7 @@ inline constexpr UINT_PTR TIMER_LAST_TURN = 208;   // the previous trick goes ba
 inline constexpr UINT_PTR TIMER_SHOW_START = 212;  // 2.5 s after the end: start button, ready clock
 // TIMER_SHAKE (501) is declared by the view.
 
-inline constexpr UINT NEW_TURN_PAUSE_MS = 3000;
+inline constexpr UINT NEW_TURN_TIMER_MS = 3000;
 inline constexpr UINT DEAL_STEP_MS = 120;
 inline constexpr UINT LAST_TURN_SHOW_MS = 3000;
 inline constexpr UINT SHOW_START_MS = 2500;

@@ -357,7 +357,7 @@ void CGameClientDlg::OnSubPlay(const tagSrvPlay& play) {
       if (chair != out) ClearSeat(chair, true);
     }
     PlaySound(view.m_sndMostCard);
-    StartTimer(TIMER_NEW_TURN, NEW_TURN_PAUSE_MS);
+    StartTimer(TIMER_NEW_TURN, NEW_TURN_TIMER_MS);
     return;
   }
 
@@ -373,6 +373,7 @@ void CGameClientDlg::OnSubPlay(const tagSrvPlay& play) {
 // server's.
 void CGameClientDlg::TakeOwnPlay(const tagSrvPlay& play) {
   const BYTE n = play.count;
+  HideTurnButtons();
   if (m_state.pendingCount == n && SameCards(m_state.pendingCards, play.cards, n, m_GameLogic)) {
     m_state.pendingCount = 0;
     std::memset(m_state.pendingCards, 0, sizeof(m_state.pendingCards));

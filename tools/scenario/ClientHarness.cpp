@@ -294,7 +294,7 @@ std::string CClientHarness::SoundName(HEFFECT effect) const {
   }
   const CGameClientDlg& dlg = const_cast<CClientHarness*>(this)->Dialog();
   for (int t = 0; t < MUSIC_TRACKS; ++t) {
-    if (dlg.GetMusicEffect(t) == effect) return "Back_" + std::to_string(t + 1);
+    if (dlg.GetMusicEffect(t) == effect) return "music";
   }
   return "?";
 }
@@ -312,6 +312,16 @@ const std::vector<std::string>& CClientHarness::ButtonNames() {
     return v;
   }();
   return names;
+}
+
+bool CClientHarness::OwnEnabled(gcn::MyCButtonEx* button) {
+  if (button == nullptr) return false;
+  if (button->isVisible()) return button->isEnabled();
+  // Shown for the question only: a hidden widget has no focus to lose and draws nothing.
+  button->setVisible(true);
+  const bool enabled = button->isEnabled();
+  button->setVisible(false);
+  return enabled;
 }
 
 gcn::MyCButtonEx* CClientHarness::Button(const std::string& name) {
@@ -431,11 +441,11 @@ tagSnapshot CClientHarness::Snapshot() {
   PutAnimation(w, "effect.bigSpring", view.m_pAniBigSpring.get());
   PutAnimation(w, "effect.haoSpring", view.m_pAniHaoSpring.get());
   for (const tagNamedButton& b : kButtons) {
-    const gcn::MyCButtonEx* button = (view.*(b.field)).get();
+    gcn::MyCButtonEx* button = (view.*(b.field)).get();
     w.Put(std::string("button.") + b.name,
           button == nullptr ? std::string("none")
                             : std::string(button->isVisible() ? "shown" : "hidden") +
-                                  (button->isEnabled() ? " enabled" : " disabled"));
+                                  (OwnEnabled(button) ? " enabled" : " disabled"));
   }
   if (const CScoreView* panel = view.m_pScoreView.get()) {
     w.Put("panel.shown", panel->IsShow());

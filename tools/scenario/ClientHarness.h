@@ -63,7 +63,8 @@ class CClientHarness {
 
   // Sounds played since the last ClearSounds, as effect handles, and their names: the view's
   // resource key ("sndBtn", "MOST_CARD"), the voice file ("MALE_5", "FEMALE_DB_LINE") or
-  // "Back_1"/"Back_2" for the music; "?" for an effect the client does not hold.
+  // "music" for a background track (the track is chosen at random); "?" for an effect the client
+  // does not hold.
   const std::vector<HEFFECT>& Sounds() const { return m_sounds; }
   std::vector<std::string> SoundNames() const;
   std::string SoundName(HEFFECT effect) const;
@@ -71,9 +72,12 @@ class CClientHarness {
 
   tagSnapshot Snapshot();
 
-  // The design point of a named view button ("play", "pass", ...) or null.
+  // A named view button ("start", "play", "pass", "hint", "autoon", "autooff", "sort", "last",
+  // "changetable", "details") or null.
   gcn::MyCButtonEx* Button(const std::string& name);
   static const std::vector<std::string>& ButtonNames();
+  // The button's own enabled flag: the widget library answers "disabled" for any hidden widget.
+  static bool OwnEnabled(gcn::MyCButtonEx* button);
 
  private:
   static void OnEffectPlayed(void* context, HEFFECT effect);

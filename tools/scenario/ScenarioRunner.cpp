@@ -225,7 +225,7 @@ class CScript {
   BYTE Fill(const Bytes& cards, BYTE (&out)[N]) {
     std::memset(out, 0, N);
     const size_t n = std::min(cards.size(), N);
-    std::memcpy(out, cards.data(), n);
+    if (n != 0) std::memcpy(out, cards.data(), n);
     return static_cast<BYTE>(cards.size());
   }
 
@@ -763,6 +763,7 @@ class CScript {
       return;
     }
     if (m_sentChecked >= sent.size()) {
+      for (const auto& [key, value] : m_line.args) m_used.insert(key);
       Check(false, "messages sent", name, "none");
       return;
     }
@@ -826,8 +827,9 @@ class CScript {
         Check(button->isVisible() == (want == "shown"), "button " + name, want,
               button->isVisible() ? "shown" : "hidden");
       } else if (want == "enabled" || want == "disabled") {
-        Check(button->isEnabled() == (want == "enabled"), "button " + name, want,
-              button->isEnabled() ? "enabled" : "disabled");
+        const bool enabled = CClientHarness::OwnEnabled(button);
+        Check(enabled == (want == "enabled"), "button " + name, want,
+              enabled ? "enabled" : "disabled");
       } else {
         Fail("unknown button state '" + want + "'");
       }
