@@ -327,11 +327,26 @@ LRESULT CGameClientDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case MSG_START:
       OnStart();
       return 0;
+    case MSG_PLAY:
+      OnPlay(wParam);
+      return 0;
+    case MSG_PASS:
+      OnPass(wParam);
+      return 0;
+    case MSG_HINT:
+      OnHint();
+      return 0;
     case MSG_AUTO_PLAY:
       OnAutoPlay(wParam == 1);
       return 0;
+    case MSG_SORT:
+      OnSort();
+      return 0;
     case MSG_CARD_CLICK:
       PlaySound(m_GameClientView.m_sndBtn);
+      return 0;
+    case MSG_LAST_TURN:
+      OnLastTurn(true);
       return 0;
     case MSG_CARD_PRESS:
       return 0;
@@ -340,6 +355,9 @@ LRESULT CGameClientDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case MSG_SELECTION_CHANGED:
       UpdatePlayButton();
+      return 0;
+    case MSG_PLAY_RAISED:
+      OnPlay(0);
       return 0;
     case MSG_HIDE_END_PANEL:
       if (m_GameClientView.m_pScoreView) m_GameClientView.m_pScoreView->Show(false);
@@ -368,6 +386,11 @@ void CGameClientDlg::OnTimer(UINT_PTR id) {
       break;
     case TIMER_MUSIC:
       OnMusicTimer();
+      break;
+    case TIMER_LAST_TURN:
+      // The previous trick goes back to the current one by itself.
+      StopTimer(TIMER_LAST_TURN);
+      if (m_state.lastTurnShown) OnLastTurn(false);
       break;
     case TIMER_SHOW_START:
       OnShowStartTimer();
