@@ -439,8 +439,8 @@ TEST_F(Refusal, BadScenesChangeNothing) {
   EXPECT_EQ(before, h.Snapshot());
 }
 
-// Valid openings, then arbitrary ids and bytes: random, and valid records with random bytes
-// changed. Nothing crashes (the sanitizer build watches), and every refused record leaves the
+// Valid openings, then arbitrary ids and bytes: random, and valid records and scenes with
+// random bytes changed. Nothing crashes (the sanitizer build watches), and every refused record leaves the
 // client exactly as it was.
 TEST_F(Refusal, ArbitraryBytesAfterValidOpenings) {
   CRandom random(20240611);
@@ -473,6 +473,26 @@ TEST_F(Refusal, ArbitraryBytesAfterValidOpenings) {
         for (uint8_t& x : b) x = static_cast<uint8_t>(random.Below(256));
       }
       const scenario::tagSnapshot before = h.Snapshot();
+      if (random.Below(6) == 0) {
+        // A scene instead: a free or playing one with bytes changed, or any status.
+        const uint8_t statuses[] = {STATUS_FREE, STATUS_STARTED, STATUS_PLAYING, 1, 102};
+        const uint8_t status = statuses[random.Below(std::size(statuses))];
+        b = status == STATUS_FREE ? Raw(tagSceneFree{}) : Raw(ScenePlaying());
+        for (uint32_t k = random.Below(6); k > 0; --k)
+          b[random.Below(b.size())] = static_cast<uint8_t>(random.Below(256));
+        if (random.Below(8) == 0) b.resize(random.Below(300));
+        if (h.Dialog().OnSceneRestore(status, false, b.empty() ? nullptr : b.data(),
+                                      static_cast<WORD>(b.size()))) {
+          ++accepted;
+          continue;
+        }
+        ++refused;
+        const scenario::tagSnapshot after = h.Snapshot();
+        ASSERT_EQ(before, after) << "scene " << int{status} << " of " << b.size()
+                                 << " bytes changed:\n"
+                                 << scenario::DescribeDifference(before, after);
+        continue;
+      }
       if (Message(id, b)) {
         ++accepted;
         if (random.Below(10) == 0) h.Advance(random.Below(4000), 50);
