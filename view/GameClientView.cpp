@@ -131,22 +131,39 @@ void CGameClientView::SetBaseScore64(DWORD low, DWORD high) {
 void CGameClientView::StartShake() { m_fShakePhase = 0.0f; }
 
 void CGameClientView::StopShake() {
-  m_nShakeX = 0;
-  m_nShakeY = 0;
+  SetShakeOffset(0, 0);
   m_fShakePhase = kShakeStopped;
 }
 
 bool CGameClientView::ShakeStep() {
   m_fShakePhase += kShakeStep;
   if (m_fShakePhase < kShakeEnd) {
-    m_nShakeX = static_cast<int>(kShakeRadius * std::cos(m_fShakePhase));
-    m_nShakeY = static_cast<int>(kShakeRadius * std::sin(m_fShakePhase));
+    SetShakeOffset(static_cast<int>(kShakeRadius * std::cos(m_fShakePhase)),
+                   static_cast<int>(kShakeRadius * std::sin(m_fShakePhase)));
     return true;
   }
   if (CBrisvaneDlg* dlg = GetFrameDlg()) dlg->KillTimer(TIMER_SHAKE);
-  m_nShakeX = 0;
-  m_nShakeY = 0;
+  SetShakeOffset(0, 0);
   return false;
+}
+
+void CGameClientView::SetShakeOffset(int x, int y) {
+  // The frame lays the view out only when the window changes size, so the seat points move
+  // here by the change of the offset, exactly as the next layout pass would read them (the
+  // side seats' gold text takes the offset twice, its plate once).
+  const int dx = x - m_nShakeX, dy = y - m_nShakeY;
+  m_nShakeX = x;
+  m_nShakeY = y;
+  auto move = [](tagViewPoint& point, int times, int ddx, int ddy) {
+    point.x += times * ddx;
+    point.y += times * ddy;
+  };
+  for (int p = 0; p < VIEW_SEAT_COUNT; ++p) {
+    move(m_ptPlayer[p], 1, dx, dy);
+    move(m_ptPlayerName[p], 1, dx, dy);
+    move(m_ptPlayerGoldBg[p], 1, dx, dy);
+    move(m_ptPlayerGold[p], p == 1 ? 1 : 2, dx, dy);
+  }
 }
 
 float CGameClientView::ScaleCoordinate(float value, float base, float actual) {

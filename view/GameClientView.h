@@ -128,7 +128,8 @@ class CGameClientView : public CBrisvaneView2D,
 
   // Shake after a bomb: StartShake sets the phase to 0, the dialog then runs TIMER_SHAKE every
   // millisecond calling ShakeStep, which answers false (and kills that timer on the dialog)
-  // once the shake is over. StopShake ends it at once.
+  // once the shake is over. StopShake ends it at once. The seat points (portraits, names,
+  // gold) follow the offset at once, as a layout pass would place them.
   void StartShake();
   void StopShake();
   bool ShakeStep();
@@ -362,10 +363,13 @@ class CGameClientView : public CBrisvaneView2D,
     float fAge;
   };
   static constexpr int kMaxNotices = 3;
+  // The table's text colour (opaque yellow); notices tint the font for a moment and put it back.
+  static constexpr DWORD kTextColor = 0xFFFFFF00;
 
   // ---- resources (ViewResources.cpp) ----
   ResourceConfig& Config();
   int LoadResources();
+  std::unique_ptr<hgeSprite> CreateImageSprite(const char* key);
   void CreateSprites();
   void CreateCardControls();
   void CreateButtons();
@@ -399,6 +403,9 @@ class CGameClientView : public CBrisvaneView2D,
   void DrawCentredNumber(hgeSprite* strip, unsigned value, int x, int y, float scale = 1.0f,
                          float offsetX = 0.0f, float offsetY = 0.0f);
   void DrawClock(unsigned seconds, int x, int y);
+
+  // ---- state (GameClientView.cpp) ----
+  void SetShakeOffset(int x, int y);
 
   // ---- input (ViewInput.cpp) ----
   void SendToDialog(UINT message, WPARAM wParam, LPARAM lParam);

@@ -21,7 +21,6 @@ CGameClientView* CGameClientView::s_pRenderView = nullptr;
 namespace {
 
 constexpr DWORD kOpaqueBlack = 0xFF000000;
-constexpr DWORD kFontColor = 0xFFFFFF00;
 // Portraits fill their frame a little inside its border.
 constexpr float kPortraitScaleX = 0.96f;
 constexpr float kPortraitScaleY = 0.97f;
@@ -440,5 +439,5 @@ void CGameClientView::DrawNotices() {
     m_pFont->SetColor(SETA(kNoticeTextRgb, static_cast<DWORD>(255.0f * fade)));
     m_pFont->DrawString(text, length, x, baseline);
   }
-  m_pFont->SetColor(kFontColor);
+  m_pFont->SetColor(kTextColor);
 }

@@ -13,6 +13,12 @@ namespace {
 // The burst stays on its last frame this long before it goes.
 constexpr UINT kBurstLingerMs = 1000;
 
+void SetButton(gcn::MyCButtonEx* button, bool visible, bool enabled) {
+  if (button == nullptr) return;
+  button->setVisible(visible);
+  button->setEnabled(enabled);
+}
+
 }  // namespace
 
 void CGameClientView::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -20,14 +26,8 @@ void CGameClientView::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CGameClientView::SwitchAutoPlayOff() {
-  if (m_btAutoPlayOn) {
-    m_btAutoPlayOn->setVisible(true);
-    m_btAutoPlayOn->setEnabled(true);
-  }
-  if (m_btAutoPlayOff) {
-    m_btAutoPlayOff->setVisible(false);
-    m_btAutoPlayOff->setEnabled(false);
-  }
+  SetButton(m_btAutoPlayOn.get(), true, true);
+  SetButton(m_btAutoPlayOff.get(), false, false);
   SendToDialog(MSG_AUTO_PLAY, 0, 0);
 }
 
@@ -45,12 +45,8 @@ void CGameClientView::action(const gcn::ActionEvent& event) {
     SendToDialog(MSG_HINT, 0, 0);
   } else if (source == m_btAutoPlayOn.get()) {
     // The on button stays in place, greyed, under the off button.
-    m_btAutoPlayOn->setVisible(true);
-    m_btAutoPlayOn->setEnabled(false);
-    if (m_btAutoPlayOff) {
-      m_btAutoPlayOff->setVisible(true);
-      m_btAutoPlayOff->setEnabled(true);
-    }
+    SetButton(m_btAutoPlayOn.get(), true, false);
+    SetButton(m_btAutoPlayOff.get(), true, true);
     SendToDialog(MSG_AUTO_PLAY, 1, 1);
   } else if (source == m_btAutoPlayOff.get()) {
     SwitchAutoPlayOff();

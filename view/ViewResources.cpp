@@ -20,8 +20,7 @@
 
 namespace {
 
-// The table's text: opaque yellow at 18 pixels.
-constexpr DWORD kFontColor = 0xFFFFFF00;
+// The table's text: 18 pixels high.
 constexpr int kFontPixels = 18;
 // Effects are drawn at this depth.
 constexpr float kEffectDepth = 0.3f;
@@ -102,7 +101,7 @@ int CGameClientView::LoadResources() {
                                     720.0f);
 
   // The glyphs every table shows at once are rendered now, not in the first frames.
-  m_pFont->SetColor(kFontColor);
+  m_pFont->SetColor(kTextColor);
   m_pFont->SetSize(kFontPixels);
   m_pFont->CacheRange(L'a', L'z');
   m_pFont->CacheString(L"ABCDEFGHIJKLMNOPQRSTUVWXYZ");
@@ -111,21 +110,20 @@ int CGameClientView::LoadResources() {
   CreateSprites();
   CreateCardControls();
   CreateButtons();
-  auto sprite = [this](const char* key) {
-    return CreateSpriteByName(LoadTextureByKey(key), SPRITE_KIND_IMAGE, key, 0, 0);
-  };
-  m_pWaitTip = sprite("m_pWaitTip");
-  m_pImgLeftText = sprite("m_pImgLeftText");
+  m_pWaitTip = CreateImageSprite("m_pWaitTip");
+  m_pImgLeftText = CreateImageSprite("m_pImgLeftText");
   m_pScoreView = std::make_unique<CScoreView>(m_pHge, m_pFont, 0, 0);
   m_pScoreView->Show(false);
   LoadSounds();
   return 0;
 }
 
+std::unique_ptr<hgeSprite> CGameClientView::CreateImageSprite(const char* key) {
+  return CreateSpriteByName(LoadTextureByKey(key), SPRITE_KIND_IMAGE, key, 0, 0);
+}
+
 void CGameClientView::CreateSprites() {
-  auto sprite = [this](const char* key) {
-    return CreateSpriteByName(LoadTextureByKey(key), SPRITE_KIND_IMAGE, key, 0, 0);
-  };
+  auto sprite = [this](const char* key) { return CreateImageSprite(key); };
   m_ImageViewBack = sprite("m_ImageViewBack");
   for (int p = 0; p < VIEW_SEAT_COUNT; ++p) {
     char key[32];

@@ -6,9 +6,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "widgets/GameSetting.h"
+
+void UseScratchProfile(const char* tool) {
+  const std::string folder = (std::filesystem::temp_directory_path() / tool).string();
+  setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+}
 
 bool CViewHostDlg::SetupGame() {
   m_view.m_pSoundSwitch = &m_cbEnableSound;

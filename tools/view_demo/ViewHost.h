@@ -53,6 +53,10 @@ class CViewHostApp : public CBrisvaneApp {
   CBrisvaneDlg* CreateGameDialog() override { return new CViewHostDlg(); }
 };
 
+// Points the application profile (which every layout pass writes) at a folder of its own
+// under the temporary folder, so a tool run by hand leaves the user's profile alone.
+void UseScratchProfile(const char* tool);
+
 class CViewHost {
  public:
   // dataFolder: the folder holding Torvaly/ ("" = the usual lookup beside the executable).

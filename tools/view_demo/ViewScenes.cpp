@@ -97,10 +97,8 @@ void Bomb(CViewHost& host) {
   view.PlayBombEffect(true, 8);
   view.StartShake();
   host.Frames(8);
-  // The dialog's shake timer steps the shake; its layout pass moves the seats.
+  // The dialog's shake timer steps the shake.
   for (int i = 0; i < 3; ++i) view.ShakeStep();
-  view.ArrangeView(host.Engine()->System_GetStateInt(HGE_SCREENWIDTH),
-                   host.Engine()->System_GetStateInt(HGE_SCREENHEIGHT));
   host.Frame();
 }
 

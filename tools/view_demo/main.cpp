@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
   if (scene.empty()) return Usage(argv[0]);
   if (out.empty()) out = "view_" + scene + ".png";
 
+  UseScratchProfile("torvaly-view-demo");
   CViewHost host(data, width, height);
   if (!host.Ok()) {
     std::fprintf(stderr, "torvaly-view-demo: the view could not start (is the font there?)\n");
