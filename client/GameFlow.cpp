@@ -510,6 +510,7 @@ void CGameClientDlg::OnSubPass(const tagSrvPass& pass) {
     // The local player passed, or the server passed for them to end the trick.
     view.SetPassFlag(LOCAL_SEAT, true);
     RestorePending();
+    ShowLocalHand();
   }
   StorePass(passer);
 
@@ -577,6 +578,7 @@ void CGameClientDlg::OnSubPassNotice(const tagSrvPassNotice& notice) {
     // The local player did not pass: the server did it for them.
     view.SetPassFlag(LOCAL_SEAT, true);
     RestorePending();
+    ShowLocalHand();
   }
   StorePass(passer);
   SetGameTimer(current, TIMER_PLAY_CLOCK, TURN_CLOCK_SECONDS, &kNoRect);
