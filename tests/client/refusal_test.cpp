@@ -440,8 +440,8 @@ TEST_F(Refusal, BadScenesChangeNothing) {
 }
 
 // Valid openings, then arbitrary ids and bytes: random, and valid records and scenes with
-// random bytes changed. Nothing crashes (the sanitizer build watches), and every refused record leaves the
-// client exactly as it was.
+// random bytes changed. Nothing crashes (the sanitizer build watches), and every refused record
+// leaves the client exactly as it was.
 TEST_F(Refusal, ArbitraryBytesAfterValidOpenings) {
   CRandom random(20240611);
   const std::vector<std::pair<uint16_t, Bytes>> valid = {

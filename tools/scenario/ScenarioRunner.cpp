@@ -197,19 +197,8 @@ class CScript {
     return cards;
   }
   // Three values, one per chair (or seat).
-  void Three(const std::string& key, BYTE (&out)[3]) {
-    m_used.insert(key);
-    auto it = m_line.args.find(key);
-    if (it == m_line.args.end()) return;
-    std::vector<int64_t> v;
-    if (!ParseNumbers(it->second, v) || v.size() != 3) {
-      Fail("'" + key + "' needs three numbers: " + it->second);
-      return;
-    }
-    for (int i = 0; i < 3; ++i) out[i] = static_cast<BYTE>(v[i]);
-  }
   template <typename T>
-  void ThreeWide(const std::string& key, T (&out)[3]) {
+  void Three(const std::string& key, T (&out)[3]) {
     m_used.insert(key);
     auto it = m_line.args.find(key);
     if (it == m_line.args.end()) return;
@@ -257,6 +246,14 @@ class CScript {
     if (c == "frame") {
       const int64_t n = m_line.words.empty() ? 1 : std::atoll(m_line.words[0].c_str());
       for (int64_t i = 0; i < n; ++i) m_harness.Frame();
+      return;
+    }
+    if (c == "shot") {
+      // One whole frame, saved as PNG: what a player would see now.
+      m_harness.Frame();
+      if (m_line.words.empty() ||
+          !m_harness.App().GetEngine()->System_Snapshot(m_line.words[0].c_str()))
+        Fail("no picture saved");
       return;
     }
     if (c == "click") return DoClick();
@@ -393,8 +390,8 @@ class CScript {
       r.rocketCount = static_cast<WORD>(Number("rockets", 0));
       r.multiple = static_cast<WORD>(Number("multiple", 1));
       r.personalMultiple[0] = r.personalMultiple[1] = r.personalMultiple[2] = 1;
-      ThreeWide("personal", r.personalMultiple);
-      ThreeWide("scores", r.score);
+      Three("personal", r.personalMultiple);
+      Three("scores", r.score);
       Three("left", r.leftCount);
       Fill(Cards("leftcards"), r.leftCards);
       std::memset(r.playing, 1, 3);
