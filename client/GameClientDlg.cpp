@@ -132,7 +132,8 @@ void CGameClientDlg::ShowGameOptions() {
     view.m_pGameSetting->LoadBackground(ResourceConfig().GetResourcePath("m_pGameSetting"));
     int x = 0;
     int y = 0;
-    if (ScreenPoint(kSettingX, kSettingY, x, y)) view.m_pGameSetting->setPosition(x, y);
+    ScreenPoint(kSettingX, kSettingY, x, y);
+    view.m_pGameSetting->setPosition(x, y);
   }
   view.m_pGameSetting->setVisible(true);
   ReadOptions();
@@ -140,7 +141,7 @@ void CGameClientDlg::ShowGameOptions() {
 }
 
 // The design point (1280 x 720) on the screen, as the view's layout pass places widgets.
-bool CGameClientDlg::ScreenPoint(int x, int y, int& sx, int& sy) const {
+void CGameClientDlg::ScreenPoint(int x, int y, int& sx, int& sy) const {
   const CGameClientView& view = m_GameClientView;
   sx = static_cast<int>(CGameClientView::ScaleCoordinate(static_cast<float>(x), 1280.0f,
                                                          static_cast<float>(view.m_nContentWidth)) +
@@ -149,7 +150,6 @@ bool CGameClientDlg::ScreenPoint(int x, int y, int& sx, int& sy) const {
       static_cast<int>(CGameClientView::ScaleCoordinate(static_cast<float>(y), 720.0f,
                                                         static_cast<float>(view.m_nContentHeight)) +
                        view.m_fOffsetY);
-  return true;
 }
 
 // Each seat's out-card and hand control at the points of the seat's drawing position.

@@ -166,7 +166,7 @@ class CGameClientDlg : public CBrisvaneDlg {
   void WriteOption(LPCSTR key, int value);
   void CopyOptionsToSetting();
   void PlaceSeats();
-  bool ScreenPoint(int x, int y, int& sx, int& sy) const;
+  void ScreenPoint(int x, int y, int& sx, int& sy) const;
   LRESULT OnOptionMessage(UINT message, LPARAM value);
   void OnMusicTimer();
   void StartMusicTrack(bool extended);
