@@ -111,6 +111,7 @@ class CTable {
   bool Ready(uint16_t chair) const { return m_ready[chair] != 0; }
   uint8_t SingleJokerRule() const { return m_singleJokerRule; }
   uint64_t PauseUntil() const { return m_pauseUntil; }
+  uint16_t Multiple() const { return m_multiple; }  // the game multiple so far
   int64_t Gold(uint16_t chair) const { return m_gold[chair]; }
   const tagGameStats& Stats() const { return m_stats; }
   uint32_t GamesPlayed() const { return m_games; }

@@ -28,7 +28,15 @@ void QuietAlsa() {
   if (setHandler != nullptr) setHandler(&IgnoreAlsaError);
 }
 
+CEngineAudio::PlayObserver g_playObserver = nullptr;
+void* g_playObserverContext = nullptr;
+
 }  // namespace
+
+void CEngineAudio::SetPlayObserver(PlayObserver observer, void* context) {
+  g_playObserver = observer;
+  g_playObserverContext = context;
+}
 
 bool CEngineAudio::Open(bool headless) {
   if (m_open) return true;
@@ -99,6 +107,7 @@ void CEngineAudio::Free(HEFFECT effect) {
 
 HCHANNEL CEngineAudio::Play(HEFFECT effect, int volume, int pan, bool loop) {
   Effect* e = m_effects.Get(effect);
+  if (e != nullptr && g_playObserver != nullptr) g_playObserver(g_playObserverContext, effect);
   if (e == nullptr || e->chunk == nullptr) return 0;
   const int ch = Mix_PlayChannel(-1, e->chunk, loop ? -1 : 0);
   if (ch < 0) return 0;

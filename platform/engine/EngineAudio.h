@@ -35,6 +35,11 @@ class CEngineAudio {
   void StopAll();
   bool IsPlaying(HCHANNEL channel) const;
 
+  // An observer (tests, the scenario driver) hears every Play of a loaded effect, whether or
+  // not a device sounds it; null removes it. One for the process.
+  using PlayObserver = void (*)(void* context, HEFFECT effect);
+  static void SetPlayObserver(PlayObserver observer, void* context);
+
  private:
   struct Effect {
     Mix_Chunk* chunk = nullptr;  // null when silent

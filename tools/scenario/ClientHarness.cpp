@@ -1,0 +1,473 @@
+#include "tools/scenario/ClientHarness.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+#include "cardcontrol/CardControl.h"
+#include "motion/Animation_Varnel.h"
+#include "platform/engine/EngineAudio.h"
+#include "platform/engine/hgeSprite.h"
+#include "platform/win/WinMessage.h"
+#include "view/ResourceConfig.h"
+#include "widgets/GameSetting.h"
+#include "widgets/MyCButtonEx.h"
+#include "widgets/ScoreView.h"
+
+namespace scenario {
+
+namespace {
+
+// The view's sounds by resource key.
+struct tagNamedSound {
+  const char* key;
+  HEFFECT CGameClientView::*field;
+};
+constexpr tagNamedSound kSounds[] = {
+    {"sndClock", &CGameClientView::m_sndClock},
+    {"m_hSoundHit", &CGameClientView::m_hSoundHit},
+    {"sndBtn", &CGameClientView::m_sndBtn},
+    {"sndAlarm", &CGameClientView::m_sndAlarm},
+    {"m_sndLiandui", &CGameClientView::m_sndLiandui},
+    {"m_sndBomb", &CGameClientView::m_sndBomb},
+    {"out35", &CGameClientView::m_sndOut35},
+    {"rocketSound", &CGameClientView::m_sndRocket},
+    {"gamestartsound", &CGameClientView::m_sndGameStart},
+    {"MOST_CARD", &CGameClientView::m_sndMostCard},
+    {"Pass_Boy", &CGameClientView::m_sndPassBoy},
+    {"Pass_Girl", &CGameClientView::m_sndPassGirl},
+    {"GoodEnd", &CGameClientView::m_sndGoodEnd},
+    {"Cheer", &CGameClientView::m_sndCheer},
+    {"BadEnd", &CGameClientView::m_sndBadEnd},
+    {"sndDispatch", &CGameClientView::m_sndDispatch},
+    {"sndManStart", &CGameClientView::m_sndManStart},
+    {"sndWomanStart", &CGameClientView::m_sndWomanStart},
+    {"shunzi", &CGameClientView::m_sndShunzi},
+};
+
+const char* const kGenderWord[VOICE_GENDERS] = {"MALE", "FEMALE"};
+
+struct tagNamedButton {
+  const char* name;
+  std::unique_ptr<gcn::MyCButtonEx> CGameClientView::*field;
+};
+const tagNamedButton kButtons[] = {
+    {"start", &CGameClientView::m_btChildStart},
+    {"changetable", &CGameClientView::m_pbtChangeTable},
+    {"play", &CGameClientView::m_btOutCard},
+    {"pass", &CGameClientView::m_btPassCard},
+    {"hint", &CGameClientView::m_btAutoOutCard},
+    {"autoon", &CGameClientView::m_btAutoPlayOn},
+    {"autooff", &CGameClientView::m_btAutoPlayOff},
+    {"sort", &CGameClientView::m_btSortCard},
+    {"last", &CGameClientView::m_btTurn},
+    {"details", &CGameClientView::m_pbtDetails},
+};
+
+std::string Hex(const BYTE* bytes, size_t n) {
+  std::string s;
+  char buf[4];
+  for (size_t i = 0; i < n; ++i) {
+    std::snprintf(buf, sizeof(buf), i ? ",%02X" : "%02X", bytes[i]);
+    s += buf;
+  }
+  return s;
+}
+
+class CSnapshotWriter {
+ public:
+  explicit CSnapshotWriter(tagSnapshot& out) : m_out(out) {}
+  void Put(const std::string& name, const std::string& value) {
+    m_out.values.emplace_back(name, value);
+  }
+  void Put(const std::string& name, int64_t value) { Put(name, std::to_string(value)); }
+  void Bytes(const std::string& name, const BYTE* bytes, size_t n) { Put(name, Hex(bytes, n)); }
+
+ private:
+  tagSnapshot& m_out;
+};
+
+void PutControl(CSnapshotWriter& w, const std::string& name, const CardControl* c) {
+  if (c == nullptr) {
+    w.Put(name, "none");
+    return;
+  }
+  std::string cards;
+  for (DWORD i = 0; i < c->GetCardCount(); ++i) {
+    const tagCardItem* item = c->GetItem(i);
+    char buf[8];
+    std::snprintf(buf, sizeof(buf), "%s%02X%s", i ? "," : "", item->bCardData,
+                  item->bRaised ? "^" : "");
+    cards += buf;
+  }
+  w.Put(name + ".cards", cards);
+  w.Put(name + ".face", c->IsFaceUp());
+  w.Put(name + ".selectable", c->IsSelectable());
+  w.Put(name + ".horizontal", c->IsHorizontal());
+  w.Put(name + ".shown", c->IsShown());
+  w.Put(name + ".visible", c->isVisible());
+}
+
+void PutSprite(CSnapshotWriter& w, const std::string& name, const hgeSprite* s) {
+  w.Put(name, s == nullptr  ? std::string("none")
+              : s->IsShow() ? std::string("shown")
+                            : std::string("hidden"));
+}
+
+void PutAnimation(CSnapshotWriter& w, const std::string& name, const Animation_Varnel* a) {
+  if (a == nullptr) {
+    w.Put(name, "none");
+    return;
+  }
+  w.Put(name, std::string(a->IsShow() ? "shown" : "hidden") + (a->IsPlaying() ? " playing" : ""));
+}
+
+}  // namespace
+
+std::string DescribeDifference(const tagSnapshot& before, const tagSnapshot& after) {
+  std::ostringstream out;
+  const size_t n = std::max(before.values.size(), after.values.size());
+  for (size_t i = 0; i < n; ++i) {
+    const auto* a = i < before.values.size() ? &before.values[i] : nullptr;
+    const auto* b = i < after.values.size() ? &after.values[i] : nullptr;
+    if (a && b && *a == *b) continue;
+    out << (a ? a->first : b->first) << ": " << (a ? a->second : "-") << " -> "
+        << (b ? b->second : "-") << "\n";
+  }
+  return out.str();
+}
+
+CClientHarness::CClientHarness() = default;
+
+CClientHarness::~CClientHarness() { Stop(); }
+
+bool CClientHarness::Start(const std::string& dataFolder) {
+  Stop();
+  std::vector<const char*> argv = {"torvaly", "--headless"};
+  if (!dataFolder.empty()) {
+    argv.push_back("--data");
+    argv.push_back(dataFolder.c_str());
+  }
+  m_app = std::make_unique<CGameClientApp>();
+  CEngineAudio::SetPlayObserver(&CClientHarness::OnEffectPlayed, this);
+  if (!m_app->InitInstance(static_cast<int>(argv.size()), argv.data())) {
+    Stop();
+    return false;
+  }
+  FillMissingResources();
+  m_sounds.clear();
+  return true;
+}
+
+void CClientHarness::Stop() {
+  if (m_app) {
+    if (HGE* hge = m_app->GetEngine()) {
+      for (auto& [effect, name] : m_ownSounds) hge->Effect_Free(effect);
+    }
+    m_ownSounds.clear();
+    m_app->ExitInstance();
+    m_app.reset();
+  }
+  CEngineAudio::SetPlayObserver(nullptr, nullptr);
+}
+
+CGameClientDlg& CClientHarness::Dialog() {
+  return *static_cast<CGameClientDlg*>(m_app->GetMainWnd());
+}
+
+CLoopbackLink& CClientHarness::Link() { return *m_app->GetLoopbackLink(); }
+
+void CClientHarness::OnEffectPlayed(void* context, HEFFECT effect) {
+  static_cast<CClientHarness*>(context)->m_sounds.push_back(effect);
+}
+
+// Stand-ins for whatever the view's resource step did not make: the dialog tests every pointer,
+// so without them nothing could be watched.
+void CClientHarness::FillMissingResources() {
+  CGameClientView& view = View();
+  gcn::Container* top = view.GetGuiContainer();
+  for (const tagNamedButton& b : kButtons) {
+    auto& button = view.*(b.field);
+    if (button) continue;
+    button = std::make_unique<gcn::MyCButtonEx>();
+    button->setVisible(false);
+    if (top) top->add(button.get());
+  }
+  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
+    for (auto* control : {&view.m_pHandCard[seat], &view.m_pOutCard[seat]}) {
+      if (*control) continue;
+      *control = std::make_unique<CardControl>();
+      if (top) top->add(control->get());
+    }
+    view.m_pHandCard[seat]->SetOwnerWindow(&view);
+  }
+  for (auto* sprite : {&view.m_pImageBuchu, &view.m_pBeiShu, &view.m_pNumber}) {
+    if (!*sprite) *sprite = std::make_unique<hgeSprite>(0, 0.0f, 0.0f, 1.0f, 1.0f);
+  }
+  if (!view.m_pScoreView)
+    view.m_pScoreView = std::make_unique<CScoreView>(view.GetEngine(), nullptr, 0, 0);
+
+  HGE* hge = view.GetEngine();
+  const ResourceConfig config;
+  auto load = [&](HEFFECT& slot, const std::string& path, const std::string& name) {
+    if (slot != 0 || path.empty()) return;
+    slot = hge->Effect_Load(path.c_str());
+    if (slot != 0) m_ownSounds.emplace_back(slot, name);
+  };
+  for (const tagNamedSound& s : kSounds) {
+    const std::string path = std::strcmp(s.key, "shunzi") == 0
+                                 ? std::string("Torvaly\\sound\\shunzi.wav")
+                                 : config.GetResourcePath(s.key);
+    load(view.*(s.field), path, s.key);
+  }
+  char path[64];
+  for (int g = 0; g < VOICE_GENDERS; ++g) {
+    for (int v = 1; v <= VOICE_SINGLES; ++v) {
+      std::snprintf(path, sizeof(path), "Torvaly\\sound\\%s_%d.wav", kGenderWord[g], v);
+      load(view.m_sndSingle[g][v - 1], path, path);
+    }
+    for (int v = 1; v <= VOICE_PAIRS; ++v) {
+      std::snprintf(path, sizeof(path), "Torvaly\\sound\\%s_DB_%d.wav", kGenderWord[g], v);
+      load(view.m_sndPair[g][v - 1], path, path);
+    }
+    std::snprintf(path, sizeof(path), "Torvaly\\sound\\%s_LINE.wav", kGenderWord[g]);
+    load(view.m_sndLine[g], path, path);
+    std::snprintf(path, sizeof(path), "Torvaly\\sound\\%s_DB_LINE.wav", kGenderWord[g]);
+    load(view.m_sndDoubleLine[g], path, path);
+  }
+}
+
+void CClientHarness::Pump() {
+  Dialog().PollLink();
+  CMessageQueue::Instance().Pump();
+}
+
+void CClientHarness::Advance(uint64_t ms, uint64_t step) {
+  if (step == 0) step = 1;
+  while (ms > 0 && m_app) {
+    const uint64_t d = ms < step ? ms : step;
+    Clock().Advance(d);
+    ms -= d;
+    Dialog().PollLink();
+    CMessageQueue::Instance().Pump();
+    if (Closed()) return;
+    Dialog().StepClocks();
+  }
+}
+
+bool CClientHarness::Frame(uint64_t ms) {
+  Clock().Advance(ms);
+  return m_app && m_app->RunFrame();
+}
+
+bool CClientHarness::Closed() const {
+  return CMessageQueue::Instance().QuitPosted() ||
+         (m_app && m_app->GetMainWnd() && !m_app->GetMainWnd()->IsWindowCreated());
+}
+
+std::string CClientHarness::SoundName(HEFFECT effect) const {
+  if (effect == 0) return "?";
+  for (const auto& [own, name] : m_ownSounds) {
+    if (own != effect) continue;
+    // "Torvaly\sound\MALE_5.wav" -> "MALE_5"; keys stay as they are.
+    const size_t slash = name.find_last_of('\\');
+    if (slash == std::string::npos) return name;
+    std::string file = name.substr(slash + 1);
+    return file.substr(0, file.find('.'));
+  }
+  CGameClientView& view = const_cast<CClientHarness*>(this)->View();
+  for (const tagNamedSound& s : kSounds) {
+    if (view.*(s.field) == effect) return s.key;
+  }
+  for (int g = 0; g < VOICE_GENDERS; ++g) {
+    for (int v = 0; v < VOICE_SINGLES; ++v) {
+      if (view.m_sndSingle[g][v] == effect)
+        return std::string(kGenderWord[g]) + "_" + std::to_string(v + 1);
+    }
+    for (int v = 0; v < VOICE_PAIRS; ++v) {
+      if (view.m_sndPair[g][v] == effect)
+        return std::string(kGenderWord[g]) + "_DB_" + std::to_string(v + 1);
+    }
+    if (view.m_sndLine[g] == effect) return std::string(kGenderWord[g]) + "_LINE";
+    if (view.m_sndDoubleLine[g] == effect) return std::string(kGenderWord[g]) + "_DB_LINE";
+  }
+  const CGameClientDlg& dlg = const_cast<CClientHarness*>(this)->Dialog();
+  for (int t = 0; t < MUSIC_TRACKS; ++t) {
+    if (dlg.GetMusicEffect(t) == effect) return "music";
+  }
+  return "?";
+}
+
+std::vector<std::string> CClientHarness::SoundNames() const {
+  std::vector<std::string> names;
+  for (HEFFECT e : m_sounds) names.push_back(SoundName(e));
+  return names;
+}
+
+const std::vector<std::string>& CClientHarness::ButtonNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> v;
+    for (const tagNamedButton& b : kButtons) v.push_back(b.name);
+    return v;
+  }();
+  return names;
+}
+
+bool CClientHarness::OwnEnabled(gcn::MyCButtonEx* button) {
+  if (button == nullptr) return false;
+  if (button->isVisible()) return button->isEnabled();
+  // Shown for the question only: a hidden widget has no focus to lose and draws nothing.
+  button->setVisible(true);
+  const bool enabled = button->isEnabled();
+  button->setVisible(false);
+  return enabled;
+}
+
+gcn::MyCButtonEx* CClientHarness::Button(const std::string& name) {
+  for (const tagNamedButton& b : kButtons) {
+    if (name == b.name) return (View().*(b.field)).get();
+  }
+  return nullptr;
+}
+
+tagSnapshot CClientHarness::Snapshot() {
+  tagSnapshot snap;
+  CSnapshotWriter w(snap);
+  CGameClientDlg& dlg = Dialog();
+  CGameClientView& view = View();
+  const tagClientState& s = dlg.GetState();
+
+  w.Put("hintIndex", s.hintIndex);
+  w.Bytes("hand", s.hand, MAX_CARDS);
+  w.Put("handCount", s.handCount);
+  w.Bytes("cardCount", s.cardCount, SEAT_COUNT);
+  w.Put("multiple", s.multiple);
+  w.Put("turnTime", s.turnTime);
+  w.Put("autoPlay", s.autoPlay);
+  w.Put("banker", s.banker);
+  w.Put("turnCount", s.turnCount);
+  w.Put("turnType", s.turnType);
+  w.Bytes("turnCards", s.turnCards, MAX_CARDS);
+  w.Bytes("turnResolved", s.turnResolved, MAX_CARDS);
+  w.Put("changeTable", s.changeTable);
+  w.Put("newTurnChair", s.newTurnChair);
+  w.Put("dealt", s.dealt);
+  w.Put("leftToDeal", s.leftToDeal);
+  w.Bytes("dealBuffer", s.dealBuffer, MAX_CARDS);
+  w.Put("expiryCounter", s.expiryCounter);
+  w.Bytes("playing", s.playing, SEAT_COUNT);
+  w.Bytes("clockExpiries", s.clockExpiries, SEAT_COUNT);
+  w.Put("lastTurnShown", s.lastTurnShown);
+  for (WORD c = 0; c < SEAT_COUNT; ++c) {
+    const tagPlayMemory& m = s.memory[c];
+    const std::string p = "memory[" + std::to_string(c) + "].";
+    w.Put(p + "current", m.currentCount);
+    w.Bytes(p + "currentCards", m.currentCards, MAX_CARDS);
+    w.Put(p + "previous", m.previousCount);
+    w.Bytes(p + "previousCards", m.previousCards, MAX_CARDS);
+  }
+  w.Put("sortMode", s.sortMode);
+  w.Put("endValues", std::to_string(s.spring) + "," + std::to_string(s.bombCount) + "," +
+                         std::to_string(s.rocketCount) + "," + std::to_string(s.reverseSpring) +
+                         "," + std::to_string(s.haoSpring));
+  w.Put("musicTrack", s.musicTrack);
+  w.Put("pendingCount", s.pendingCount);
+  w.Bytes("pendingCards", s.pendingCards, MAX_CARDS);
+  const tagGameOptions& o = dlg.GetOptions();
+  w.Put("options", std::to_string(o.cardSpace) + "," + std::to_string(o.gameSound) + "," +
+                       std::to_string(o.allowLookon) + "," + std::to_string(o.deasilOrder) + "," +
+                       std::to_string(o.gameMusic) + "," + std::to_string(o.gameAnimation));
+  w.Put("soundSwitch", dlg.GetSoundSwitch());
+  w.Put("singleJokerRule", dlg.GetGameLogic().GetSingleJokerRule());
+  for (UINT_PTR id :
+       {TIMER_NEW_TURN, TIMER_DEAL, TIMER_MUSIC, TIMER_LAST_TURN, TIMER_SHOW_START, TIMER_SHAKE})
+    w.Put("timer" + std::to_string(id), dlg.IsTimerRunning(id));
+  for (WORD c = 0; c < SEAT_COUNT; ++c)
+    w.Put("clock[" + std::to_string(c) + "]", dlg.GetGameTimerSeconds(c));
+  w.Put("lastNotice", dlg.GetLastNotice());
+  for (WORD c = 0; c < SEAT_COUNT; ++c) {
+    const tagHistoryScore* h = dlg.GetHistoryScore().GetHistoryScore(c);
+    w.Put("history[" + std::to_string(c) + "]",
+          std::to_string(h->lLastScore) + "," + std::to_string(h->lTotalScore));
+  }
+
+  // The view.
+  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
+    const std::string p = "seat[" + std::to_string(seat) + "].";
+    w.Put(p + "pass", view.m_cbPassFlag[seat]);
+    w.Put(p + "auto", view.m_cbAutoPlayFlag[seat]);
+    w.Put(p + "alarm", view.m_cbAlarmFlag[seat]);
+    w.Put(p + "playing", view.m_cbPlayingFlag[seat]);
+    w.Put(p + "masked", view.m_nMaskedFlag[seat]);
+    w.Put(p + "count", view.m_cbCardCount[seat]);
+    w.Put(p + "lastScore", view.m_lLastScore[seat]);
+    w.Put(p + "totalScore", view.m_lTotalScore[seat]);
+    PutAnimation(w, p + "aniAutoPlay", view.m_AniAutoPlay[seat].get());
+    PutAnimation(w, p + "aniAlarm", view.m_AniAlart[seat].get());
+    PutControl(w, p + "hand", view.m_pHandCard[seat].get());
+    PutControl(w, p + "out", view.m_pOutCard[seat].get());
+  }
+  w.Put("view.running", view.m_cbGameRunning);
+  w.Put("view.gameOver", view.m_cbGameOver);
+  w.Put("view.changeTable", view.m_cbChangeTable);
+  w.Put("view.banker", view.m_wBankerChair);
+  w.Put("view.bankerFlag", view.m_cbBankerFlag);
+  w.Put("view.multiple", view.m_wBeiShu);
+  w.Put("view.deck", view.m_cbLeftCardCount);
+  w.Put("view.serverType", view.m_wServerType);
+  w.Put("view.outChair", view.m_wOutCardChair);
+  w.Put("view.meSeat", view.m_wMeSeat);
+  w.Put("view.waitTip", view.m_cbWaitTip);
+  w.Put("view.seatOrder", view.m_cbSeatOrder);
+  w.Put("view.position", view.m_nPosition);
+  w.Put("view.shake", std::to_string(view.m_nShakeX) + "," + std::to_string(view.m_nShakeY) + "," +
+                          std::to_string(view.m_fShakePhase));
+  w.Put("view.dealFlag", view.m_cbDealFlag);
+  w.Put("view.score", view.m_lScore);
+  w.Put("view.baseScore",
+        std::to_string(view.m_dwBaseScore[0]) + "," + std::to_string(view.m_dwBaseScore[1]));
+  w.Put("view.gameSound", view.m_cbGameSound);
+  w.Put("view.cardSpacing", view.m_nCardSpacing);
+  PutSprite(w, "sprite.buchu", view.m_pImageBuchu.get());
+  PutSprite(w, "sprite.beishu", view.m_pBeiShu.get());
+  PutSprite(w, "sprite.number", view.m_pNumber.get());
+  PutAnimation(w, "effect.rocket", view.m_pAniRocket.get());
+  PutAnimation(w, "effect.rocket2", view.m_pAniRocket2.get());
+  PutAnimation(w, "effect.flash", view.m_pAniFlash.get());
+  PutAnimation(w, "effect.shunzi", view.m_pAniShunZi.get());
+  PutAnimation(w, "effect.liandui", view.m_pAniLianDui.get());
+  PutAnimation(w, "effect.spring", view.m_pAniSpring.get());
+  PutAnimation(w, "effect.bigSpring", view.m_pAniBigSpring.get());
+  PutAnimation(w, "effect.haoSpring", view.m_pAniHaoSpring.get());
+  for (const tagNamedButton& b : kButtons) {
+    gcn::MyCButtonEx* button = (view.*(b.field)).get();
+    w.Put(std::string("button.") + b.name,
+          button == nullptr ? std::string("none")
+                            : std::string(button->isVisible() ? "shown" : "hidden") +
+                                  (OwnEnabled(button) ? " enabled" : " disabled"));
+  }
+  if (const CScoreView* panel = view.m_pScoreView.get()) {
+    w.Put("panel.shown", panel->IsShow());
+    w.Put("panel.detail", panel->IsDetail());
+    w.Put("panel.multiple", panel->GetPublicMultiple());
+    w.Put("panel.chair", panel->GetChair());
+    for (WORD i = 0; i < CScoreView::kEntryCount; ++i) {
+      const tagScoreEntry* e = panel->GetEntry(i);
+      w.Put("panel.entry[" + std::to_string(i) + "]",
+            std::string(e->szName) + "," + std::to_string(e->lScore) + "," +
+                std::to_string(e->wPersonalMultiple) + "," + std::to_string(e->cbCardsLeft));
+    }
+  } else {
+    w.Put("panel", "none");
+  }
+  w.Put("setting",
+        view.m_pGameSetting ? (view.m_pGameSetting->isVisible() ? "shown" : "hidden") : "none");
+  w.Put("redraws", view.RedrawRequests());
+  w.Put("sent", static_cast<int64_t>(Link().Sent().size()));
+  w.Put("sounds", static_cast<int64_t>(m_sounds.size()));
+  w.Put("closed", Closed());
+  return snap;
+}
+
+}  // namespace scenario

@@ -1,0 +1,92 @@
+// CClientHarness: the real client (CGameClientApp with its dialog and view) run headless in
+// virtual time, for the scenario scripts, the client tests and the headless modes of the
+// program. It owns a manual clock (every window timer and frame clock reads it), starts the
+// application on the frame's loopback link, hears every sound effect the engine is asked to
+// play, and takes snapshots of everything the client shows and keeps.
+//
+// Until the view's resource step loads them, the buttons, card controls, sprites and sounds the
+// dialog drives may be missing; Start gives the view plain stand-ins for whatever is missing
+// (buttons without image, card controls, sprites without texture, the sounds of the resource
+// folder), so the dialog's behaviour can be watched either way.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "client/GameClientApp.h"
+#include "client/GameClientDlg.h"
+#include "platform/win/WinTime.h"
+
+namespace scenario {
+
+// Every value the client shows or keeps, by name, in a fixed order: two snapshots are equal
+// when nothing changed.
+struct tagSnapshot {
+  std::vector<std::pair<std::string, std::string>> values;
+  bool operator==(const tagSnapshot&) const = default;
+};
+// The names whose values differ (or that only one side has), for failure messages.
+std::string DescribeDifference(const tagSnapshot& before, const tagSnapshot& after);
+
+class CClientHarness {
+ public:
+  CClientHarness();
+  ~CClientHarness();
+  CClientHarness(const CClientHarness&) = delete;
+  CClientHarness& operator=(const CClientHarness&) = delete;
+
+  // Starts the application headless (InitInstance: the dialog, its window, the view's
+  // resource step, SetupGame). dataFolder: the folder holding Torvaly/, "" for the usual lookup.
+  bool Start(const std::string& dataFolder = {});
+  void Stop();
+  bool Running() const { return m_app != nullptr; }
+
+  CGameClientApp& App() { return *m_app; }
+  CGameClientDlg& Dialog();
+  CGameClientView& View() { return Dialog().GetClientView(); }
+  CLoopbackLink& Link();
+  CManualClock& Clock() { return m_clock.Clock(); }
+  uint64_t Now() { return Clock().NowMs(); }
+
+  // Delivers what the link holds (scenes, messages, users) and runs the queued window messages.
+  void Pump();
+  // Moves virtual time on by ms, in steps of at most `step` ms: at each step the link, the
+  // window messages and timers, and the frame clocks. No frame is drawn.
+  void Advance(uint64_t ms, uint64_t step = 10);
+  // One whole frame of the application loop (drawing included), `ms` later.
+  bool Frame(uint64_t ms = 16);
+  // The window was closed (the loop would stop).
+  bool Closed() const;
+
+  // Sounds played since the last ClearSounds, as effect handles, and their names: the view's
+  // resource key ("sndBtn", "MOST_CARD"), the voice file ("MALE_5", "FEMALE_DB_LINE") or
+  // "music" for a background track (the track is chosen at random); "?" for an effect the client
+  // does not hold.
+  const std::vector<HEFFECT>& Sounds() const { return m_sounds; }
+  std::vector<std::string> SoundNames() const;
+  std::string SoundName(HEFFECT effect) const;
+  void ClearSounds() { m_sounds.clear(); }
+
+  tagSnapshot Snapshot();
+
+  // A named view button ("start", "play", "pass", "hint", "autoon", "autooff", "sort", "last",
+  // "changetable", "details") or null.
+  gcn::MyCButtonEx* Button(const std::string& name);
+  static const std::vector<std::string>& ButtonNames();
+  // The button's own enabled flag: the widget library answers "disabled" for any hidden widget.
+  static bool OwnEnabled(gcn::MyCButtonEx* button);
+
+ private:
+  static void OnEffectPlayed(void* context, HEFFECT effect);
+  void FillMissingResources();
+
+  CScopedManualClock m_clock{100000};
+  std::unique_ptr<CGameClientApp> m_app;
+  std::vector<HEFFECT> m_sounds;
+  std::vector<std::pair<HEFFECT, std::string>> m_ownSounds;  // stand-ins loaded by the harness
+};
+
+}  // namespace scenario
