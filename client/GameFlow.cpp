@@ -443,6 +443,9 @@ void CGameClientDlg::OnNewTurnTimer() {
     if (CardControl* out = OutControl(seat)) out->SetCards(nullptr, 0);
   }
   if (!IsWatching() && IsMe(chair)) GiveTurnButtons(chair);
+  // The leader's clock runs from here, as the table's does: without it nobody sees whose lead
+  // it is, and a player on auto-play would wait for the table to play for them.
+  SetGameTimer(chair, TIMER_PLAY_CLOCK, TURN_CLOCK_SECONDS, &kNoRect);
   m_GameClientView.UpdateGameView(nullptr);
 }
 

@@ -26,7 +26,9 @@ inline constexpr uint64_t DEAL_WAIT_MS = 4000;        // play begins without eve
 inline constexpr uint64_t TURN_CLOCK_MS = 15000;      // ordinary turn
 inline constexpr uint64_t FIRST_TURN_CLOCK_MS = 20000;  // the first turn after play begins
 inline constexpr uint64_t CLOCK_GRACE_MS = 3000;      // the server acts this long after the clock
-inline constexpr uint64_t NEW_TURN_PAUSE_MS = 3500;   // after a play nobody can answer
+// After a play nobody can answer. A client gives the lead back 3 s after the play reaches it,
+// never earlier than 3 s after the table sent it, so a longer pause would refuse that lead.
+inline constexpr uint64_t NEW_TURN_PAUSE_MS = 3000;
 inline constexpr uint64_t NO_DEADLINE = UINT64_MAX;
 
 // Result of an input: accepted, or why it was refused (nothing changed).
