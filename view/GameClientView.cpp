@@ -128,11 +128,15 @@ void CGameClientView::SetBaseScore64(DWORD low, DWORD high) {
   m_dwBaseScore[1] = high;
 }
 
-void CGameClientView::StartShake() { m_fShakePhase = 0.0f; }
+void CGameClientView::StartShake() {
+  m_fShakePhase = 0.0f;
+  m_bShaking = true;
+}
 
 void CGameClientView::StopShake() {
   SetShakeOffset(0, 0);
   m_fShakePhase = kShakeStopped;
+  m_bShaking = false;
 }
 
 bool CGameClientView::ShakeStep() {
@@ -144,6 +148,7 @@ bool CGameClientView::ShakeStep() {
   }
   if (CBrisvaneDlg* dlg = GetFrameDlg()) dlg->KillTimer(TIMER_SHAKE);
   SetShakeOffset(0, 0);
+  m_bShaking = false;
   return false;
 }
 

@@ -107,6 +107,12 @@ class CGameClientView : public CBrisvaneView2D,
   void DrawTable(int width, int height) override;
   // Effects, per-seat animations, moving sprites, keys (Escape, K), the end panel.
   void AdvanceFrame(float elapsed) override;
+  // Whether anything on the table moves, so that the application loop draws 60 frames a
+  // second: a shown effect or seat mark whose run plays, flying cards or the rocket, the shake,
+  // the end panel (its numbers count and its backdrop turns while it is shown), a notice (it
+  // ages and fades), a sweep over the local hand. A still table answers false and is drawn
+  // only when something happens (a click, a message, a timer such as a deal step, a clock tick).
+  bool IsAnimating() const override;
 
   // The render callback registered with the engine: table into the target, target scaled onto
   // the screen, widgets on top. Finds the view through a global pointer.
@@ -416,6 +422,7 @@ class CGameClientView : public CBrisvaneView2D,
 
   tagKeyTexture m_KeyTextures[kMaxKeyTextures] = {};
   int m_nKeyTextures = 0;
+  bool m_bShaking = false;  // from StartShake until the shake is over or stopped
   HTEXTURE m_hPortraitTexture[VIEW_SEAT_COUNT] = {};
   tagNotice m_Notices[kMaxNotices] = {};
   int m_nNotices = 0;

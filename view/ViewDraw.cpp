@@ -10,6 +10,8 @@
 #include "cardcontrol/CardControl.h"
 #include "motion/Animation_Varnel.h"
 #include "motion/MoveSpriteManager_Varnel.h"
+#include "motion/MoveSprite_Varnel.h"
+#include "motion/MoveType_Varnel.h"
 #include "platform/engine/hgeSprite.h"
 #include "platform/win/WinText.h"
 #include "text/TTFont.h"
@@ -393,6 +395,37 @@ void CGameClientView::AdvanceFrame(float elapsed) {
     if (event.key == HGEK_K && m_pFont) m_pFont->SetUseKerning(!m_pFont->GetUseKerning());
   }
   if (m_pScoreView) m_pScoreView->Update(elapsed);
+}
+
+bool CGameClientView::IsAnimating() const {
+  auto runs = [](const Animation_Varnel* animation) {
+    return animation != nullptr && animation->IsShow() && animation->IsPlaying();
+  };
+  // The flying rocket's own animation is drawn by its moving sprite (below), only while it flies.
+  for (const Animation_Varnel* animation :
+       {m_pAniShunZi.get(), m_pAniLianDui.get(), m_pAniRocket2.get(), m_pAniFlash.get(),
+        m_pAniSpring.get(), m_pAniBigSpring.get(), m_pAniHaoSpring.get()}) {
+    if (runs(animation)) return true;
+  }
+  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
+    // The auto-play mark is drawn only with its flag; the alarm whenever it is shown.
+    if (m_cbAutoPlayFlag[seat] && runs(m_AniAutoPlay[seat].get())) return true;
+    if (runs(m_AniAlart[seat].get())) return true;
+  }
+  // A sprite that arrived may stay on the table, still: only one on its way, or whose own
+  // animation runs, moves.
+  for (int i = 0; m_pMoveSprites != nullptr; ++i) {
+    const MoveSprite_Varnel* sprite = m_pMoveSprites->GetSprite(i);
+    if (sprite == nullptr) break;
+    if (!sprite->IsAlive()) continue;
+    const MoveType_Varnel* law = sprite->GetMotion();
+    if ((law != nullptr && !law->IsFinished()) || runs(sprite->GetAnimation())) return true;
+  }
+  if (m_bShaking) return true;
+  if (m_pScoreView && m_pScoreView->IsShow()) return true;
+  if (m_nNotices > 0) return true;
+  const CardControl* hand = m_pHandCard[1].get();
+  return hand != nullptr && hand->IsDragging();
 }
 
 // ---- notices -------------------------------------------------------------------------------
