@@ -1,8 +1,16 @@
 // Whole seeded games: the client follows our table server exactly, message after message.
-#include "tests/client/whole_game.h"
+#include <gtest/gtest.h>
 
-namespace client_test {
+#include <cstdio>
+#include <string>
+
+#include "tools/scenario/WholeGame.h"
+
 namespace {
+
+using scenario::CWholeGame;
+using scenario::LocalPlay;
+using scenario::tagGameTally;
 
 // The sanitizer build plays fewer games: it is there for memory faults, not for coverage.
 #if defined(__SANITIZE_ADDRESS__)
@@ -24,6 +32,7 @@ tagGameTally PlaySeeds(uint64_t firstSeed, LocalPlay mode, uint32_t leaveEvery) 
     game.SetLeaveEvery(leaveEvery);
     game.Play(kGamesPerSeed);
     const tagGameTally& t = game.Tally();
+    EXPECT_FALSE(t.failed) << "seed " << seed;
     EXPECT_EQ(t.games, kGamesPerSeed) << "seed " << seed;
     EXPECT_EQ(t.divergences, 0u) << "seed " << seed;
     EXPECT_EQ(t.refusedMoves, 0u) << "seed " << seed;
@@ -60,4 +69,3 @@ TEST(WholeGame, TheClientPlaysItsChairAndFollowsTheTable) {
 }
 
 }  // namespace
-}  // namespace client_test

@@ -138,7 +138,7 @@ std::string DescribeDifference(const tagSnapshot& before, const tagSnapshot& aft
   return out.str();
 }
 
-CClientHarness::CClientHarness() = default;
+CClientHarness::CClientHarness(CGameClientApp* app) : m_given(app) {}
 
 CClientHarness::~CClientHarness() { Stop(); }
 
@@ -149,7 +149,8 @@ bool CClientHarness::Start(const std::string& dataFolder) {
     argv.push_back("--data");
     argv.push_back(dataFolder.c_str());
   }
-  m_app = std::make_unique<CGameClientApp>();
+  if (m_given == nullptr) m_owned = std::make_unique<CGameClientApp>();
+  m_app = m_given != nullptr ? m_given : m_owned.get();
   CEngineAudio::SetPlayObserver(&CClientHarness::OnEffectPlayed, this);
   if (!m_app->InitInstance(static_cast<int>(argv.size()), argv.data())) {
     Stop();
@@ -167,7 +168,8 @@ void CClientHarness::Stop() {
     }
     m_ownSounds.clear();
     m_app->ExitInstance();
-    m_app.reset();
+    m_owned.reset();
+    m_app = nullptr;
   }
   CEngineAudio::SetPlayObserver(nullptr, nullptr);
 }

@@ -33,7 +33,9 @@ std::string DescribeDifference(const tagSnapshot& before, const tagSnapshot& aft
 
 class CClientHarness {
  public:
-  CClientHarness();
+  // app: the application to run (a program passes its own static one); null: the harness
+  // makes one of its own at each Start.
+  explicit CClientHarness(CGameClientApp* app = nullptr);
   ~CClientHarness();
   CClientHarness(const CClientHarness&) = delete;
   CClientHarness& operator=(const CClientHarness&) = delete;
@@ -84,7 +86,9 @@ class CClientHarness {
   void FillMissingResources();
 
   CScopedManualClock m_clock{100000};
-  std::unique_ptr<CGameClientApp> m_app;
+  CGameClientApp* m_given = nullptr;
+  std::unique_ptr<CGameClientApp> m_owned;
+  CGameClientApp* m_app = nullptr;  // the running application: given or owned
   std::vector<HEFFECT> m_sounds;
   std::vector<std::pair<HEFFECT, std::string>> m_ownSounds;  // stand-ins loaded by the harness
 };

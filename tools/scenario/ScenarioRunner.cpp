@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -141,8 +143,9 @@ tagLine ParseLine(const std::string& text) {
 
 class CScript {
  public:
-  CScript(const std::string& dataFolder, const std::string& name, tagScenarioResult& result)
-      : m_dataFolder(dataFolder), m_name(name), m_result(result) {}
+  CScript(const std::string& dataFolder, const std::string& name, tagScenarioResult& result,
+          CGameClientApp* app)
+      : m_dataFolder(dataFolder), m_name(name), m_result(result), m_harness(app) {}
 
   void Run(std::istream& in) {
     std::string text;
@@ -937,7 +940,8 @@ class CScript {
 
 }  // namespace
 
-CScenarioRunner::CScenarioRunner(std::string dataFolder) : m_dataFolder(std::move(dataFolder)) {}
+CScenarioRunner::CScenarioRunner(std::string dataFolder, CGameClientApp* app)
+    : m_dataFolder(std::move(dataFolder)), m_app(app) {}
 
 tagScenarioResult CScenarioRunner::RunFile(const std::string& path) {
   std::ifstream in(path);
@@ -955,9 +959,50 @@ tagScenarioResult CScenarioRunner::RunFile(const std::string& path) {
 tagScenarioResult CScenarioRunner::RunText(const std::string& text, const std::string& name) {
   tagScenarioResult result;
   std::istringstream in(text);
-  CScript script(m_dataFolder, name, result);
+  CScript script(m_dataFolder, name, result, m_app);
   script.Run(in);
   return result;
+}
+
+CTemporaryProfile::CTemporaryProfile() {
+  char folder[] = "/tmp/torvaly-profile-XXXXXX";
+  if (mkdtemp(folder) == nullptr) return;
+  m_folder = folder;
+  if (const char* previous = std::getenv("XDG_CONFIG_HOME")) {
+    m_hadPrevious = true;
+    m_previous = previous;
+  }
+  setenv("XDG_CONFIG_HOME", folder, 1);
+}
+
+CTemporaryProfile::~CTemporaryProfile() {
+  if (m_folder.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove_all(m_folder, ec);
+  if (m_hadPrevious) {
+    setenv("XDG_CONFIG_HOME", m_previous.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+}
+
+int RunScriptFiles(const std::vector<std::string>& files, const std::string& dataFolder,
+                   CGameClientApp* app) {
+  CTemporaryProfile profile;
+  if (!profile.Ok()) {
+    std::perror("no temporary folder for the profile");
+    return 1;
+  }
+  CScenarioRunner runner(dataFolder, app);
+  int failed = 0;
+  for (const std::string& file : files) {
+    const tagScenarioResult result = runner.RunFile(file);
+    std::printf("%s %s: %zu commands, %zu checks\n", result.Passed() ? "PASS" : "FAIL",
+                file.c_str(), result.commands, result.checks);
+    for (const std::string& failure : result.failures) std::printf("  %s\n", failure.c_str());
+    if (!result.Passed()) ++failed;
+  }
+  return failed == 0 ? 0 : 1;
 }
 
 }  // namespace scenario

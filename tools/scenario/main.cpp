@@ -6,7 +6,6 @@
 // The scripts write the "GameOption" section of the profile: the runner keeps a profile of its
 // own in a fresh temporary folder, never the user's.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,25 +29,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: torvaly-script [--data DIR] FILE...\n");
     return 2;
   }
-  char folder[] = "/tmp/torvaly-script-XXXXXX";
-  if (mkdtemp(folder) == nullptr) {
-    std::perror("torvaly-script: no temporary folder");
-    return 1;
-  }
-  setenv("XDG_CONFIG_HOME", folder, 1);
-
-  scenario::CScenarioRunner runner(data);
-  int failed = 0;
-  for (const std::string& file : files) {
-    const scenario::tagScenarioResult result = runner.RunFile(file);
-    std::printf("%s %s: %zu commands, %zu checks\n", result.Passed() ? "PASS" : "FAIL",
-                file.c_str(), result.commands, result.checks);
-    for (const std::string& failure : result.failures) std::printf("  %s\n", failure.c_str());
-    if (!result.Passed()) ++failed;
-  }
-  const std::string profile = std::string(folder) + "/torvaly/profile.ini";
-  std::remove(profile.c_str());
-  std::remove((std::string(folder) + "/torvaly").c_str());
-  std::remove(folder);
-  return failed == 0 ? 0 : 1;
+  return scenario::RunScriptFiles(files, data);
 }
