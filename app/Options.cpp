@@ -134,13 +134,70 @@ bool ApplyFullscreen(std::string_view, tagAppOptions& o, std::string&) {
 }
 
 // Read again by the frame; checked here so that a typo is not silently ignored.
-bool ApplyFrames(std::string_view v, tagAppOptions&, std::string& error) {
+bool ApplyFrames(std::string_view v, tagAppOptions& o, std::string& error) {
   uint64_t n = 0;
   if (!ReadNumber(v, 0, 1000000000, n)) {
     error = "--frames: a number of frames, not '" + std::string(v) + "'";
     return false;
   }
+  o.framesGiven = n != 0;
   return true;
+}
+
+bool ApplyReport(std::string_view v, tagAppOptions& o, std::string& error) {
+  if (v.empty()) {
+    error = "--report: a file name";
+    return false;
+  }
+  o.report = std::string(v);
+  return true;
+}
+
+bool ApplyHeadless(std::string_view, tagAppOptions& o, std::string&) {
+  o.headless = true;
+  return true;
+}
+
+bool ApplySelfplay(std::string_view v, tagAppOptions& o, std::string& error) {
+  uint64_t n = 0;
+  if (!ReadNumber(v, 1, MAX_SELFPLAY_GAMES, n)) {
+    error = "--selfplay: a number of games from 1 to " + std::to_string(MAX_SELFPLAY_GAMES) +
+            ", not '" + std::string(v) + "'";
+    return false;
+  }
+  o.selfplay = static_cast<uint32_t>(n);
+  return true;
+}
+
+bool ApplyCheck(std::string_view, tagAppOptions& o, std::string&) {
+  o.check = true;
+  return true;
+}
+
+bool ApplyScript(std::string_view v, tagAppOptions& o, std::string& error) {
+  if (v.empty()) {
+    error = "--script: a file name";
+    return false;
+  }
+  o.script = std::string(v);
+  return true;
+}
+
+// What the options say together; false with `error` set when they do not fit.
+bool CheckModes(const tagAppOptions& o, std::string& error) {
+  if (o.selfplay != 0 && !o.script.empty()) {
+    error = "--selfplay and --script are two modes: choose one";
+  } else if (o.check && o.selfplay == 0) {
+    error = "--check goes with --selfplay";
+  } else if ((o.selfplay != 0 || !o.script.empty()) && !o.headless) {
+    error = std::string(o.selfplay != 0 ? "--selfplay" : "--script") +
+            " runs without a window: add --headless";
+  } else if (o.headless && o.selfplay == 0 && o.script.empty() && !o.framesGiven) {
+    error = "--headless needs --selfplay, --script or --frames (there is no window to close)";
+  } else {
+    return true;
+  }
+  return false;
 }
 
 bool ApplySnapshot(std::string_view v, tagAppOptions&, std::string& error) {
@@ -157,6 +214,9 @@ constexpr tagOption kOptions[] = {
     {"--seed", true, ApplySeed},     {"--data", true, ApplyData},
     {"--size", true, ApplySize},     {"--fullscreen", false, ApplyFullscreen},
     {"--frames", true, ApplyFrames}, {"--snapshot", true, ApplySnapshot},
+    {"--report", true, ApplyReport}, {"--headless", false, ApplyHeadless},
+    {"--selfplay", true, ApplySelfplay}, {"--check", false, ApplyCheck},
+    {"--script", true, ApplyScript},
 };
 
 int Fail(std::ostream& err, const std::string& error) {
@@ -177,6 +237,12 @@ const char* UsageText() {
          "  --size WxH       the window's size (default 1284x748)\n"
          "  --fullscreen     start in full screen; F11 switches\n"
          "  --frames N       stop after N frames; --snapshot FILE saves the last one\n"
+         "  --report FILE    write what the table shows, a line per change (for tests)\n"
+         "  --headless --selfplay N [--seed S] [--check]\n"
+         "                   play N games against the bots without a window, in virtual\n"
+         "                   time; --check holds the client against the table throughout\n"
+         "  --headless --script FILE\n"
+         "                   run a scenario script against the client (docs/scenario.md)\n"
          "  --help           this text\n"
          "  --version        the program's version\n";
 }
@@ -222,6 +288,8 @@ int ReadCommandLine(int argc, const char* const* argv, tagAppOptions& options, s
     if (!option->apply(value, o, error)) return Fail(err, error);
     if (option->apply == ApplyName) nameGiven = true;
   }
+  std::string error;
+  if (!CheckModes(o, error)) return Fail(err, error);
   if (!nameGiven) o.name = LoginName();
   options = o;
   return -1;

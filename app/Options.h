@@ -9,7 +9,12 @@
 //   --size WxH       the window's size (default: the table's own, 1284x748)
 //   --fullscreen     start in full screen (F11 switches)
 //   --frames N       stop after N frames (tests); --snapshot FILE: save the last frame as PNG
-//                    (both read again by the frame, which also reads --data)
+//                    (both read again by the frame, which also reads --data and --headless)
+//   --report FILE    write what the table shows, one line per change (for tests and tools)
+//   --headless       no window: with --selfplay, --script or --frames only
+//   --selfplay N     N games of the client's own play against the bots, in virtual time
+//   --check          with --selfplay: the client against the table after every message
+//   --script FILE    run a scenario script against the client
 //   --help, --version
 // Every option also takes the form --option=value. An unknown option or a bad value is a
 // one-line error followed by the usage, exit status 2.
@@ -35,7 +40,16 @@ struct tagAppOptions {
   int width = 0;        // 0: the size the table asks for
   int height = 0;
   bool fullscreen = false;
+  std::string report;  // empty: none
+  // The headless modes.
+  bool headless = false;
+  bool framesGiven = false;
+  uint32_t selfplay = 0;  // games; 0: not the self-play mode
+  bool check = false;
+  std::string script;  // empty: not the script mode
 };
+
+inline constexpr uint32_t MAX_SELFPLAY_GAMES = 10000000;
 
 // Reads the command line into `options`. Returns -1 when the program is to run; otherwise
 // it has printed what it had to and returns the exit status: 0 after --help (usage on `out`)

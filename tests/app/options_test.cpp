@@ -88,6 +88,21 @@ TEST(Options, AcceptedValues) {
       {{"--size=640x360"}, [](const tagAppOptions& o) { EXPECT_EQ(o.height, 360); }},
       {{"--data", folder.path}, [](const tagAppOptions& o) { EXPECT_EQ(o.dataDir, data->path); }},
       {{"--frames", "3", "--snapshot", "x.png"}, [](const tagAppOptions&) {}},
+      {{"--headless", "--frames", "1", "--report", "r.txt"},
+       [](const tagAppOptions& o) {
+         EXPECT_TRUE(o.headless);
+         EXPECT_TRUE(o.framesGiven);
+         EXPECT_EQ(o.report, "r.txt");
+         EXPECT_EQ(o.selfplay, 0u);
+       }},
+      {{"--headless", "--selfplay", "25", "--seed", "4", "--check"},
+       [](const tagAppOptions& o) {
+         EXPECT_EQ(o.selfplay, 25u);
+         EXPECT_TRUE(o.check);
+         EXPECT_TRUE(o.script.empty());
+       }},
+      {{"--script=a.tvs", "--headless"},
+       [](const tagAppOptions& o) { EXPECT_EQ(o.script, "a.tvs"); }},
   };
   for (const auto& c : cases) {
     const Parsed p = Parse(c.args);
@@ -136,6 +151,16 @@ TEST(Options, ErrorsAreOneLineThenTheUsageAndStatus2) {
        "torvaly: --data: '/nonexistent/torvaly' holds no Torvaly folder"},
       {{"--fullscreen=yes"}, "torvaly: --fullscreen takes no value"},
       {{"--frames", "many"}, "torvaly: --frames: a number of frames, not 'many'"},
+      {{"--headless", "--selfplay", "0"},
+       "torvaly: --selfplay: a number of games from 1 to 10000000, not '0'"},
+      {{"--headless", "--selfplay", "2", "--script", "a.tvs"},
+       "torvaly: --selfplay and --script are two modes: choose one"},
+      {{"--check"}, "torvaly: --check goes with --selfplay"},
+      {{"--selfplay", "2"}, "torvaly: --selfplay runs without a window: add --headless"},
+      {{"--headless"},
+       "torvaly: --headless needs --selfplay, --script or --frames (there is no window to "
+       "close)"},
+      {{"--report", ""}, "torvaly: --report: a file name"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));

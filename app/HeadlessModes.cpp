@@ -1,0 +1,71 @@
+#include "app/HeadlessModes.h"
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <ostream>
+
+#include "app/EmbeddedLink.h"
+#include "client/GameClientApp.h"
+#include "tools/scenario/ScenarioRunner.h"
+#include "tools/scenario/WholeGame.h"
+
+namespace {
+
+// Virtual time a game may take at most before the run is given up as stuck.
+constexpr uint64_t kVirtualMsPerGame = 3'600'000;
+
+}  // namespace
+
+int RunSelfPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream& out) {
+  scenario::CTemporaryProfile profile;
+  if (!profile.Ok()) {
+    out << "torvaly: no temporary folder for the profile\n";
+    return 1;
+  }
+  scenario::CClientHarness harness(&app);
+  if (!harness.Start(options.dataDir)) {
+    out << "torvaly: the client did not start\n";
+    return 1;
+  }
+  const uint64_t seed = TableSeed(options);
+  scenario::CWholeGame game(harness, seed, PLAYER_CHAIR, scenario::LocalPlay::HintThenPlay);
+  const char* bots = options.bots.c_str();
+  game.SetBotLevels(bots, bots, bots);
+  game.SetCheck(options.check);
+  game.SetStopAtDivergence(options.check);
+
+  const auto started = std::chrono::steady_clock::now();
+  game.Play(options.selfplay, kVirtualMsPerGame * options.selfplay);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  harness.Stop();
+
+  const scenario::tagGameTally& t = game.Tally();
+  char line[256];
+  std::snprintf(line, sizeof(line), "self-play: %u of %u games, seed %" PRIu64
+                ", the client against two %s bots%s\n", t.games, options.selfplay, seed,
+                bots, options.check ? ", checked against the table after every message" : "");
+  out << line;
+  for (WORD chair = 0; chair < SEAT_COUNT; ++chair) {
+    std::snprintf(line, sizeof(line), "  chair %u %-5s won %4u, gold %+" PRId64 "\n", chair,
+                  chair == PLAYER_CHAIR ? "(you)" : "(bot)", t.wins[chair], t.score[chair]);
+    out << line;
+  }
+  std::snprintf(line, sizeof(line),
+                "  %u messages; the client made %u moves, the server %u for it; %u refused, "
+                "%u divergences\n",
+                t.messages, t.clientMoves, t.serverMoves, t.refusedMoves, t.divergences);
+  out << line;
+  std::snprintf(line, sizeof(line), "  %.2f s: %.1f games per second\n", seconds,
+                seconds > 0 ? t.games / seconds : 0.0);
+  out << line;
+  for (const std::string& failure : t.firstFailures) out << "  " << failure << "\n";
+  const bool ok = !t.failed && t.games == options.selfplay && t.refusedMoves == 0 &&
+                  t.divergences == 0;
+  return ok ? 0 : 1;
+}
+
+int RunScript(const tagAppOptions& options, CGameClientApp& app) {
+  return scenario::RunScriptFiles({options.script}, options.dataDir, &app);
+}

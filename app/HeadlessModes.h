@@ -1,0 +1,22 @@
+// torvaly's modes without a window, on the program's own application object.
+//
+// Self-play: the real client, playing its own moves (hint, then play, or pass when the hint
+// finds nothing), against two bots at our table server, in virtual time; with a check of the
+// client against the table after every message. Prints the results and games per second.
+// Script: a scenario script (docs/scenario.md) against the client.
+//
+// Both keep the application profile in a temporary folder, never the player's own, and return
+// the program's exit status.
+#pragma once
+
+#include <iosfwd>
+
+#include "app/Options.h"
+
+class CGameClientApp;
+
+// 0 when every game was played without a refused move (and, with --check, without a
+// divergence: the first one stops the run); 1 otherwise.
+int RunSelfPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream& out);
+// 0 when the script passed.
+int RunScript(const tagAppOptions& options, CGameClientApp& app);

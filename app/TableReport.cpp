@@ -1,0 +1,115 @@
+#include "app/TableReport.h"
+
+#include <cinttypes>
+
+#include "cardcontrol/CardControl.h"
+#include "client/GameClientDlg.h"
+#include "widgets/MyCButtonEx.h"
+#include "widgets/ScoreView.h"
+
+namespace {
+
+std::string HexList(const BYTE* cards, size_t count) {
+  if (count == 0) return "none";
+  std::string text;
+  char buffer[4];
+  for (size_t i = 0; i < count; ++i) {
+    std::snprintf(buffer, sizeof(buffer), "%02X", cards[i]);
+    if (i != 0) text += ',';
+    text += buffer;
+  }
+  return text;
+}
+
+std::string Point(int x, int y) { return std::to_string(x) + ":" + std::to_string(y); }
+
+// The point to click on each card of a row: the middle of the strip of it that shows, low
+// enough to hit a lowered card (a raised one is hit there too when it is the last).
+std::string CardPoints(const CardControl& hand) {
+  if (!hand.isVisible() || hand.GetCardCount() == 0) return "none";
+  int left = 0, top = 0;
+  hand.getAbsolutePosition(left, top);
+  const int width = hand.getWidth();
+  const int y = hand.getHeight() - 6;
+  std::string text;
+  WORD item = CardControl::kNoItem;
+  int from = 0;
+  auto close = [&](int to) {
+    if (item == CardControl::kNoItem) return;
+    if (!text.empty()) text += ',';
+    text += Point(left + (from + to) / 2, top + y);
+  };
+  for (int x = 0; x <= width; ++x) {
+    const WORD hit = x < width ? hand.HitTest(x, y) : CardControl::kNoItem;
+    if (hit == item) continue;
+    close(x - 1);
+    item = hit;
+    from = x;
+  }
+  return text.empty() ? "none" : text;
+}
+
+}  // namespace
+
+bool CTableReport::Open(const std::string& path) {
+  m_file = std::fopen(path.c_str(), "w");
+  return m_file != nullptr;
+}
+
+CTableReport::~CTableReport() {
+  if (m_file != nullptr) std::fclose(m_file);
+}
+
+std::string CTableReport::Describe(const CGameClientDlg& dialog) {
+  const tagClientState& s = dialog.GetState();
+  const CGameClientView& view = dialog.GetClientView();
+  std::string line = "me=" + std::to_string(dialog.GetMeChairID());
+  line += " running=" + std::to_string(view.m_cbGameRunning);
+  std::string clock = "none";
+  for (WORD chair = 0; chair < SEAT_COUNT; ++chair) {
+    const WORD seconds = dialog.GetGameTimerSeconds(chair);
+    if (seconds != 0) clock = Point(chair, seconds);
+  }
+  line += " clock=" + clock;
+  line += " counts=" + std::to_string(s.cardCount[0]) + "," + std::to_string(s.cardCount[1]) +
+          "," + std::to_string(s.cardCount[2]);
+  line += " hand=" + HexList(s.hand, s.handCount);
+  const CardControl* hand = view.m_pHandCard[LOCAL_SEAT].get();
+  BYTE raised[MAX_CARDS] = {};
+  const DWORD raisedCount = hand != nullptr ? hand->GetRaisedCards(raised, MAX_CARDS) : 0;
+  line += " raised=" + HexList(raised, raisedCount);
+  line += " turn=" + HexList(s.turnCards, s.turnCount);
+  line += std::string(" panel=") + (view.m_pScoreView && view.m_pScoreView->IsShow() ? "1" : "0");
+
+  const struct {
+    const char* name;
+    const gcn::MyCButtonEx* button;
+  } buttons[] = {
+      {"start", view.m_btChildStart.get()},  {"play", view.m_btOutCard.get()},
+      {"pass", view.m_btPassCard.get()},     {"hint", view.m_btAutoOutCard.get()},
+      {"autoon", view.m_btAutoPlayOn.get()}, {"autooff", view.m_btAutoPlayOff.get()},
+      {"sort", view.m_btSortCard.get()},     {"last", view.m_btTurn.get()},
+      {"details", view.m_pbtDetails.get()},  {"changetable", view.m_pbtChangeTable.get()},
+  };
+  std::string shown;
+  for (const auto& b : buttons) {
+    if (b.button == nullptr || !b.button->isVisible() || !b.button->isEnabled()) continue;
+    int x = 0, y = 0;
+    b.button->getAbsolutePosition(x, y);
+    if (!shown.empty()) shown += ',';
+    shown += std::string(b.name) + ":" +
+             Point(x + b.button->getWidth() / 2, y + b.button->getHeight() / 2);
+  }
+  line += " buttons=" + (shown.empty() ? std::string("none") : shown);
+  line += " cards=" + (hand != nullptr ? CardPoints(*hand) : std::string("none"));
+  return line;
+}
+
+void CTableReport::Update(const CGameClientDlg& dialog, uint64_t nowMs) {
+  if (m_file == nullptr) return;
+  std::string line = Describe(dialog);
+  if (line == m_last) return;
+  std::fprintf(m_file, "t=%" PRIu64 " %s\n", nowMs, line.c_str());
+  std::fflush(m_file);
+  m_last = std::move(line);
+}

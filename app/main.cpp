@@ -1,0 +1,54 @@
+// torvaly: the game. By default a window with the table and an embedded table server in this
+// process, two bots and the player seated (app/EmbeddedLink.h); without a window, self-play or a
+// scenario script (app/HeadlessModes.h). The command line is app/Options.h.
+#include <iostream>
+#include <memory>
+
+#include "app/EmbeddedLink.h"
+#include "app/HeadlessModes.h"
+#include "app/Options.h"
+#include "app/TableReport.h"
+#include "client/GameClientApp.h"
+#include "client/GameClientDlg.h"
+#include "platform/win/WinTime.h"
+
+namespace {
+
+// The frame's loop (CBrisvaneApp::Run), with the report written after every turn.
+int RunTable(CGameClientApp& app, const tagAppOptions& options, int argc,
+             const char* const* argv) {
+  CTableReport report;
+  if (!options.report.empty() && !report.Open(options.report)) {
+    std::cerr << "torvaly: --report: '" << options.report << "' cannot be written\n";
+    return 2;
+  }
+  if (!app.InitInstance(argc, argv)) return 1;
+  const auto* dialog = static_cast<const CGameClientDlg*>(app.GetMainWnd());
+  // Headless, or for a number of frames, every turn draws; a window draws when it must.
+  const bool everyTurnDraws = app.IsHeadless() || options.framesGiven;
+  while (everyTurnDraws ? app.RunFrame() : app.RunTurn()) {
+    report.Update(*dialog, GetTickCount64());
+  }
+  return app.ExitInstance();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  tagAppOptions options;
+  const int status = ReadCommandLine(argc, argv, options, std::cout, std::cerr);
+  if (status >= 0) return status;
+  // The program's one application object (client/TheApp.cpp).
+  auto& app = static_cast<CGameClientApp&>(*AfxGetApp());
+  if (options.selfplay != 0) return RunSelfPlay(options, app, std::cout);
+  if (!options.script.empty()) return RunScript(options, app);
+
+  std::unique_ptr<CInProcessLink> link = MakeEmbeddedLink(options);
+  if (!link) {
+    std::cerr << "torvaly: no bots of level '" << options.bots << "'\n";
+    return 2;
+  }
+  app.SetTableLink(std::move(link));
+  app.SetStartWindow(options.width, options.height, options.fullscreen);
+  return RunTable(app, options, argc, argv);
+}
