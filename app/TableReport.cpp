@@ -23,7 +23,7 @@ std::string HexList(const BYTE* cards, size_t count) {
 
 std::string Point(int x, int y) { return std::to_string(x) + ":" + std::to_string(y); }
 
-// The point to click on each card of a row: the middle of the strip of it that shows, low
+// Each card of a row with the point to click on it: the middle of the strip of it that shows, low
 // enough to hit a lowered card (a raised one is hit there too when it is the last).
 std::string CardPoints(const CardControl& hand) {
   if (!hand.isVisible() || hand.GetCardCount() == 0) return "none";
@@ -36,8 +36,10 @@ std::string CardPoints(const CardControl& hand) {
   int from = 0;
   auto close = [&](int to) {
     if (item == CardControl::kNoItem) return;
+    char card[4];
+    std::snprintf(card, sizeof(card), "%02X", hand.GetItem(item)->bCardData);
     if (!text.empty()) text += ',';
-    text += Point(left + (from + to) / 2, top + y);
+    text += std::string(card) + "@" + Point(left + (from + to) / 2, top + y);
   };
   for (int x = 0; x <= width; ++x) {
     const WORD hit = x < width ? hand.HitTest(x, y) : CardControl::kNoItem;
@@ -78,7 +80,7 @@ std::string CTableReport::Describe(const CGameClientDlg& dialog) {
   BYTE raised[MAX_CARDS] = {};
   const DWORD raisedCount = hand != nullptr ? hand->GetRaisedCards(raised, MAX_CARDS) : 0;
   line += " raised=" + HexList(raised, raisedCount);
-  line += " turn=" + HexList(s.turnCards, s.turnCount);
+  line += " turn=" + HexList(s.turnResolved, s.turnCount);
   line += std::string(" panel=") + (view.m_pScoreView && view.m_pScoreView->IsShow() ? "1" : "0");
 
   const struct {

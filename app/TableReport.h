@@ -3,11 +3,12 @@
 // server's events and read here where things are and what happened). Points are window pixels.
 //
 //   t=MS me=CHAIR running=0|1 clock=CHAIR:SECONDS|none counts=A,B,C hand=HEX,.. raised=HEX,..
-//   turn=HEX,..|none panel=0|1 buttons=NAME:X:Y,.. cards=X:Y,..
+//   turn=HEX,..|none panel=0|1 buttons=NAME:X:Y,.. cards=HEX@X:Y,..
 //
-// `turn` is the play to beat, `buttons` the shown and enabled buttons with their centres
-// (start, play, pass, hint, autoon, autooff, sort, last, details, changetable), `cards` the point
-// of each card of the local hand to click on, left to right.
+// Cards are bytes in hexadecimal. `turn` is the play to beat with its jokers replaced, `buttons`
+// the shown and enabled buttons with their centres (start, play, pass, hint, autoon, autooff,
+// sort, last, details, changetable), `cards` each card of the local hand, left to right, with
+// the point to click on it.
 #pragma once
 
 #include <cstdio>
