@@ -174,8 +174,14 @@ int CBrisvaneApp::HandleArrivals(bool& stop) {
   SDL_Event event;
   while (m_pHge->System_PollEvent(&event)) {
     ++delivered;
-    if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_F11 && event.key.repeat == 0)
-      ToggleFullScreen();
+    // The frame's own keys, in place of a lobby's menu: F11 full screen, F2 the game's
+    // options, F3 the sound switch.
+    if (event.type == SDL_KEYDOWN && event.key.repeat == 0) {
+      const SDL_Keycode key = event.key.keysym.sym;
+      if (key == SDLK_F11) ToggleFullScreen();
+      if (key == SDLK_F2) m_pDialog->ShowGameOptions();
+      if (key == SDLK_F3) m_pDialog->SwitchSound(!m_pDialog->IsSoundSwitchedOn());
+    }
     if (gcn::SDL2Input* input = view.GetGuiInput()) input->pushInput(event);
     DispatchMouseToView(event);
   }

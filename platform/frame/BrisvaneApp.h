@@ -23,7 +23,8 @@
 // most, when a clock's number changes.
 //
 // The window is resizable; the screen follows its size and the view is laid out again
-// (RectifyControl), which letterboxes the table. F11 switches full screen. Closing the window
+// (RectifyControl), which letterboxes the table. F11 switches full screen, F2 opens the game's
+// options (ShowGameOptions), F3 switches sound on and off (SwitchSound). Closing the window
 // ends the program.
 #pragma once
 

@@ -61,6 +61,7 @@ class CBrisvaneDlg : public CWnd, private ILinkSink {
   // The user closes the window: the dialog closes and the program ends, whatever the link.
   void CloseByWindow();
   void SwitchSound(bool on);
+  bool IsSoundSwitchedOn() const { return m_cbEnableSound != 0; }
   CBrisvaneView2D& GetView() const { return m_view; }
   void GetMatchValues(DWORD* value, DWORD* kind, int* panelFirst, int* panelSecond) const;
 

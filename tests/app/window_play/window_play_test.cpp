@@ -7,6 +7,7 @@
 // program as a window manager would stop it (SIGTERM), expecting a clean exit.
 //
 //   torvaly_window_play TORVALY [SHOT_FOLDER]
+//   torvaly_window_play --shot FILE.png     (a screenshot of $DISPLAY, for playing by hand)
 //
 // Exit status 0 passed, 1 failed, 77 skipped (no Xvfb).
 #include <SDL2/SDL.h>
@@ -126,8 +127,8 @@ struct tagXServer {
   }
 };
 
-// The whole X screen as a PNG in the shot folder; the picture's pixels (ARGB) for checks.
-std::vector<uint32_t> Screenshot(const std::string& name, int& width, int& height) {
+// The whole X screen saved as a PNG; its pixels (ARGB) for checks.
+std::vector<uint32_t> SaveScreen(const std::string& path, int& width, int& height) {
   Display* x = XOpenDisplay(nullptr);
   if (x == nullptr) Fail("no connection to the X server for a screenshot");
   const Window root = DefaultRootWindow(x);
@@ -147,13 +148,17 @@ std::vector<uint32_t> Screenshot(const std::string& name, int& width, int& heigh
   XCloseDisplay(x);
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
       pixels.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
-  char file[32];
-  std::snprintf(file, sizeof(file), "%02d-", ++g_shotCount);
-  const std::string path = g_shots + "/" + file + name + ".png";
   if (surface == nullptr || IMG_SavePNG(surface, path.c_str()) != 0) Fail("cannot save " + path);
   SDL_FreeSurface(surface);
   std::printf("screenshot %s\n", path.c_str());
   return pixels;
+}
+
+// The next numbered screenshot in the shot folder.
+std::vector<uint32_t> Screenshot(const std::string& name, int& width, int& height) {
+  char number[16];
+  std::snprintf(number, sizeof(number), "%02d-", ++g_shotCount);
+  return SaveScreen(g_shots + "/" + number + name + ".png", width, height);
 }
 
 // ---- the program's report -----------------------------------------------------------------
@@ -294,8 +299,13 @@ bool HandAreaChanged(const std::vector<uint32_t>& a, const std::vector<uint32_t>
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: torvaly_window_play TORVALY [SHOT_FOLDER]\n");
+    std::fprintf(stderr, "usage: torvaly_window_play TORVALY [SHOT_FOLDER] | --shot FILE.png\n");
     return 2;
+  }
+  if (std::string(argv[1]) == "--shot" && argc > 2) {
+    int width = 0, height = 0;
+    SaveScreen(argv[2], width, height);
+    return 0;
   }
   if (!OnPath("Xvfb")) {
     std::printf("SKIP: no Xvfb\n");
