@@ -181,7 +181,13 @@ void CBrisvaneDlg::CloseByWindow() {
 }
 
 void CBrisvaneDlg::OnClose() {
-  if (!m_bClosingWindow && m_pLink != nullptr && m_pLink->RejoinTable()) return;
+  if (!m_bClosingWindow && m_pLink != nullptr && m_pLink->RejoinTable()) {
+    // Seated again: the table starts as a new game window would, without the last game's
+    // cards, banker or end panel, before the lobby's fresh scene arrives.
+    ResetGame();
+    m_view.ResetTable();
+    return;
+  }
   DestroyWindow();
   PostQuitMessage(0);
 }

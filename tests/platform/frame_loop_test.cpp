@@ -165,6 +165,11 @@ TEST(FrameLoop, TheDialogClosingItselfSeatsThePlayerAgain) {
     EXPECT_EQ(l.app.Turn(), c.keepsRunning);
     EXPECT_EQ(l.link->rejoins, c.rejoins);
     EXPECT_EQ(l.Dlg().IsWindowCreated(), c.keepsRunning);
+    // Seated again, the player finds the table as a new window would show it: nothing of the
+    // last game left on it.
+    const int resets = c.keepsRunning ? 1 : 0;
+    EXPECT_EQ(l.Dlg().gameResets, resets);
+    EXPECT_EQ(l.Dlg().View().tableResets, resets);
   }
 }
 

@@ -38,7 +38,7 @@ class TestView : public CBrisvaneView2D {
     }
   }
 
-  void ResetTable() override {}
+  void ResetTable() override { ++tableResets; }
 
   void ArrangeView(int width, int height) override {
     ++arrangeCount;
@@ -96,6 +96,7 @@ class TestView : public CBrisvaneView2D {
 
   bool moving = false;
   int arrangeCount = 0;
+  int tableResets = 0;
   int renders = 0;
   int escapes = 0;
   float elapsedTotal = 0;
@@ -159,7 +160,7 @@ class TestDlg : public CBrisvaneDlg {
     ++setups;
     return true;
   }
-  void ResetGame() override {}
+  void ResetGame() override { ++gameResets; }
   bool OnClockTick(WORD chair, UINT secondsLeft, UINT timerId) override {
     ticks.push_back(Tick{GetTickCount64() - startMs, chair, secondsLeft, timerId});
     shownSeconds.push_back(m_view.GetUserTimer(SwitchViewChairID(chair)));
@@ -174,6 +175,7 @@ class TestDlg : public CBrisvaneDlg {
 
   uint64_t startMs = 0;
   int setups = 0;
+  int gameResets = 0;
   std::vector<Tick> ticks;
   std::vector<WORD> shownSeconds;
   std::vector<WORD> messages;
