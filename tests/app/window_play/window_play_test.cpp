@@ -45,6 +45,7 @@ constexpr uint16_t kMe = 1;
 constexpr int kOwnMoves = 3;  // turns the test plays itself
 
 std::string g_shots = ".";
+pid_t g_xserver = -1;
 int g_shotCount = 0;
 
 [[noreturn]] void Fail(const std::string& what);
@@ -108,6 +109,7 @@ struct tagXServer {
     pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1400x900x24",
                  "-nolisten", "tcp"},
                 {});
+    g_xserver = pid;
     close(fds[1]);
     if (pid <= 0) return false;
     std::string number;
@@ -275,9 +277,10 @@ void Click(tagPoint p, const std::string& what, int button = 1) {
 
 void Fail(const std::string& what) {
   std::printf("FAIL: %s\n  last report: %s\n", what.c_str(), g_lastLine.c_str());
-  if (g_game > 0) {
-    kill(g_game, SIGKILL);
-    waitpid(g_game, nullptr, 0);
+  for (const pid_t pid : {g_game, g_xserver}) {
+    if (pid <= 0) continue;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
   }
   std::fflush(stdout);
   std::exit(1);
@@ -408,7 +411,9 @@ int main(int argc, char** argv) {
   const auto end = Clock::now() + std::chrono::seconds(10);
   while (Clock::now() < end && waitpid(g_game, &status, WNOHANG) == 0)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("the program did not end cleanly");
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    Fail("the program did not end cleanly (status " + std::to_string(status) + ")");
+  }
   g_game = -1;
   fs::remove_all(work);
   std::printf("PASS: %d plays and %d passes by mouse in %.1f s\n", plays, passes,

@@ -5,9 +5,7 @@
 // (exit code 77).
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <cstdlib>
 #include <string>
@@ -18,19 +16,6 @@
 namespace {
 
 bool g_noDisplay = false;
-
-// SDL and the GL driver unload their libraries when the window goes; LeakSanitizer then cannot
-// name them in its report, and lsan.supp cannot match what they keep for the process. Marking
-// every loaded library as never unloaded keeps their names.
-void KeepLoadedLibrariesMapped() {
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void*) {
-        if (info->dlpi_name != nullptr && info->dlpi_name[0] == '/')
-          dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-        return 0;
-      },
-      nullptr);
-}
 
 uint32_t PixelAt(SDL_Surface* s, int x, int y) {
   return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) +
@@ -56,7 +41,6 @@ TEST(WindowSmoke, OpensAWindowDrawsAndSavesAScreenshot) {
   app.Dialog()->SetWindowPos(nullptr, 0, 0, 1284, 748, 0);  // what the client's set-up asks
   int frames = 0;
   while (app.RunFrame()) ++frames;
-  KeepLoadedLibrariesMapped();
   EXPECT_EQ(frames, 9) << "the tenth frame ends the loop";
   EXPECT_EQ(app.Dialog()->View().renders, 10);
   app.ExitInstance();
@@ -160,7 +144,6 @@ TEST(WindowSmoke, ResizedLetterboxedFullScreenAndClosed) {
   quit.type = SDL_QUIT;
   SDL_PushEvent(&quit);
   EXPECT_FALSE(TurnUntil(app, [] { return false; }));
-  KeepLoadedLibrariesMapped();
   EXPECT_EQ(app.ExitInstance(), 0);
 }
 
