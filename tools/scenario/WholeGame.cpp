@@ -334,13 +334,7 @@ void CWholeGame::PlayByClicks() {
     Click("pass");
     return;
   }
-  Click("hint");
-  gcn::MyCButtonEx* play = m_h.Button("play");
-  if (play != nullptr && play->isVisible() && play->isEnabled()) {
-    Click("play");
-  } else {
-    Click("pass");
-  }
+  PlayHintThenPlay();
 }
 
 // The client's own choice: the hint's play, or a pass when it finds nothing to beat with.
