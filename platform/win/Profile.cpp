@@ -2,7 +2,6 @@
 #include "platform/win/Profile.h"
 
 #include <SimpleIni.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <cctype>
@@ -44,7 +43,11 @@ DWORD CopyOut(std::string_view text, LPSTR out, DWORD size) {
   return static_cast<DWORD>(n);
 }
 
-// Copies a list of names, each terminated, the list ended by a second terminator.
+// Copies a list of names the way Windows lists sections and keys: each name followed by one
+// zero, the list by a second one. When the list does not fit, the name that reaches the last
+// byte is cut short and followed by two zeros, and the answer is size - 2; a list that ends
+// exactly on the last byte counts as cut, as it does on Windows. Nothing is written at or
+// past out[size]. Names are never empty: an empty one would end the list early.
 DWORD CopyList(const CSimpleIniA::TNamesDepend& names, LPSTR out, DWORD size) {
   if (size < 2) {
     out[0] = '\0';
@@ -53,9 +56,10 @@ DWORD CopyList(const CSimpleIniA::TNamesDepend& names, LPSTR out, DWORD size) {
   size_t used = 0;
   for (const auto& entry : names) {
     const size_t len = std::strlen(entry.pItem);
-    if (used + len + 1 > size - 1) {  // does not fit: cut and end with two terminators
-      const size_t room = size - 2 - used;
-      std::memcpy(out + used, entry.pItem, room);
+    if (len == 0) continue;
+    const size_t room = size - 1 - used;  // at least 1: the list's final zero
+    if (len + 1 >= room) {
+      std::memcpy(out + used, entry.pItem, room - 1);
       out[size - 2] = '\0';
       out[size - 1] = '\0';
       return size - 2;
@@ -64,6 +68,7 @@ DWORD CopyList(const CSimpleIniA::TNamesDepend& names, LPSTR out, DWORD size) {
     used += len + 1;
   }
   out[used] = '\0';
+  if (used == 0) out[1] = '\0';  // an empty list is two zeros too
   return static_cast<DWORD>(used);
 }
 
@@ -152,15 +157,9 @@ DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultVal
       } else {
         file.ini.GetAllKeys(appName, names);
       }
+      // Sections are merged by name and GetAllKeys keeps the first of equal keys, so each
+      // name comes once; Windows lists them in file order.
       names.sort(CSimpleIniA::Entry::LoadOrder());
-      // Keep each name once, as a key written twice is still one key.
-      CSimpleIniA::TNamesDepend unique;
-      for (const auto& entry : names) {
-        bool seen = false;
-        for (const auto& kept : unique) seen = seen || strcasecmp(kept.pItem, entry.pItem) == 0;
-        if (!seen) unique.push_back(entry);
-      }
-      return CopyList(unique, returnedString, size);
     }
     return CopyList(names, returnedString, size);
   }
