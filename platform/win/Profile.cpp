@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <list>
+#include <string>
 #include <string_view>
 
 #include "platform/win/ResourceFolder.h"
@@ -23,9 +24,39 @@ struct IniFile {
   bool loaded = false;
 };
 
+// SimpleIni skips a line that opens a section without closing it ("[name" alone) but keeps
+// it as the section of the keys that follow, a name that runs across lines up to the next
+// key's '='; a profile saved after that names the section differently each time. Windows
+// keeps such a line out of the section names; here it becomes a comment.
+void CommentOutOpenSections(std::string& text) {
+  for (size_t line = 0; line < text.size();) {
+    size_t end = text.find_first_of("\r\n", line);
+    if (end == std::string::npos) end = text.size();
+    size_t at = line;
+    while (at < end && (text[at] == ' ' || text[at] == '\t')) ++at;
+    if (at < end && text[at] == '[' && text.find(']', at) >= end) text[at] = ';';
+    line = end + 1;
+  }
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  char chunk[4096];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0) text.append(chunk, n);
+  const bool ok = std::ferror(f) == 0;
+  std::fclose(f);
+  return ok;
+}
+
 bool LoadIni(const std::string& path, IniFile& file) {
   file.ini.SetQuotes(false);
-  file.loaded = !path.empty() && file.ini.LoadFile(path.c_str()) == SI_OK;
+  std::string text;
+  file.loaded = false;
+  if (path.empty() || !ReadWholeFile(path, text)) return false;
+  CommentOutOpenSections(text);
+  file.loaded = file.ini.LoadData(text.data(), text.size()) == SI_OK;
   return file.loaded;
 }
 

@@ -216,6 +216,29 @@ TEST(IniListTest, EmptyListsAndNamelessEntries) {
   }
 }
 
+// A line that opens a section and never closes it names no section: the keys after it stay
+// where they were, and writing the profile does not rename anything.
+TEST(IniListTest, ASectionLeftOpenNamesNoSection) {
+  TempDir dir;
+  const std::string file = dir.File("open.ini");
+  WriteText(file, "[GameOption]\nCardSpace=35\n  [Broken=1\nGameSound=0\n[Other]\nk=v\n");
+  char list[64];
+  using namespace std::string_literals;
+  EXPECT_EQ(std::string(list, GetPrivateProfileStringA(nullptr, nullptr, "", list, sizeof(list),
+                                                       file.c_str())),
+            "GameOption\0Other\0"s);
+  EXPECT_EQ(GetPrivateProfileIntA("GameOption", "GameSound", 7, file.c_str()), 0u);
+
+  CProfile profile(file);
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(profile.WriteProfileInt("GameOption", "CardSpace", 29));
+  EXPECT_EQ(profile.GetProfileInt("GameOption", "CardSpace", 0), 29u);
+  EXPECT_EQ(profile.GetProfileInt("GameOption", "GameSound", 7), 0u);
+  EXPECT_EQ(profile.GetProfileString("Other", "k"), "v");
+  EXPECT_EQ(std::string(list, GetPrivateProfileStringA(nullptr, nullptr, "", list, sizeof(list),
+                                                       file.c_str())),
+            "GameOption\0Other\0"s);
+}
+
 TEST(ProfileTest, WriteThenRead) {
   TempDir config;
   const char* previous = std::getenv("XDG_CONFIG_HOME");
