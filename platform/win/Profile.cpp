@@ -4,6 +4,7 @@
 #include <SimpleIni.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -34,7 +35,10 @@ void CommentOutOpenSections(std::string& text) {
     if (end == std::string::npos) end = text.size();
     size_t at = line;
     while (at < end && (text[at] == ' ' || text[at] == '\t')) ++at;
-    if (at < end && text[at] == '[' && text.find(']', at) >= end) text[at] = ';';
+    if (at < end && text[at] == '[' &&
+        std::find(text.begin() + at, text.begin() + end, ']') == text.begin() + end) {
+      text[at] = ';';
+    }
     line = end + 1;
   }
 }
