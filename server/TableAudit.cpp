@@ -18,11 +18,8 @@ bool SameCards(const uint8_t* a, const uint8_t* b, uint8_t count) {
 
 }  // namespace
 
-CTableAudit::CTableAudit(const CTable& table) : m_table(table) {
-  for (uint16_t c = 0; c < SEAT_COUNT; ++c) m_views[c] = CChairView(c);
-}
-
 void CTableAudit::OnMessage(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) {
+  if (m_table == nullptr) return;
   ++m_messages;
   if (chair >= SEAT_COUNT) {
     Violation("a message for a chair that does not exist");
@@ -41,7 +38,7 @@ void CTableAudit::OnMessage(uint16_t chair, uint16_t id, const uint8_t* data, si
 }
 
 void CTableAudit::OnScene(uint16_t chair, uint8_t status, const uint8_t* data, size_t size) {
-  if (chair >= SEAT_COUNT) return;
+  if (m_table == nullptr || chair >= SEAT_COUNT) return;
   CChairView restored(chair);
   if (!restored.ApplyScene(status, data, size)) {
     Violation("a scene does not decode");
@@ -55,14 +52,16 @@ void CTableAudit::OnScene(uint16_t chair, uint8_t status, const uint8_t* data, s
 
 void CTableAudit::Violation(const std::string& what) {
   if (m_violations++ == 0) {
-    m_firstViolation = what + " (game " + std::to_string(m_table.GamesPlayed()) + ", message " +
+    m_firstViolation = what + " (game " + std::to_string(m_table->GamesPlayed()) + ", message " +
                        std::to_string(m_messages) + ")";
   }
 }
 
 // Every card of the deck is in exactly one hand, the pile or the played cards.
 void CTableAudit::CheckCards() {
-  if (m_table.Phase() == TablePhase::Free && m_table.GamesPlayed() == 0) return;
+  if (m_table == nullptr) return;
+  const CTable& table = *m_table;
+  if (table.Phase() == TablePhase::Free && table.GamesPlayed() == 0) return;
   uint8_t seen[DECK_SIZE] = {};
   unsigned total = 0;
   bool cards = true;
@@ -77,9 +76,9 @@ void CTableAudit::CheckCards() {
       ++total;
     }
   };
-  for (uint16_t c = 0; c < SEAT_COUNT; ++c) count(m_table.Hand(c), m_table.HandCount(c));
-  count(m_table.Pile(), m_table.PileCount());
-  count(m_table.Played(), m_table.PlayedCount());
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) count(table.Hand(c), table.HandCount(c));
+  count(table.Pile(), table.PileCount());
+  count(table.Played(), table.PlayedCount());
   if (!cards) {
     Violation("a byte that is no card is in play");
     return;
@@ -90,7 +89,7 @@ void CTableAudit::CheckCards() {
 }
 
 void CTableAudit::CheckView(const CChairView& view, const std::string& who) {
-  const CTable& table = m_table;
+  const CTable& table = *m_table;
   const uint16_t me = view.Me();
   if (view.HandCount() != table.HandCount(me) ||
       !SameCards(view.Hand(), table.Hand(me), view.HandCount())) {
@@ -118,11 +117,11 @@ void CTableAudit::CheckView(const CChairView& view, const std::string& who) {
 }
 
 void CTableAudit::CheckScene(uint16_t chair, const CChairView& live) {
-  if (m_table.Phase() == TablePhase::Free) return;
+  if (m_table->Phase() == TablePhase::Free) return;
   uint8_t status = 0;
   uint8_t buffer[sizeof(tagScenePlaying)];
   size_t size = 0;
-  if (!m_table.BuildScene(chair, status, buffer, sizeof(buffer), size)) {
+  if (!m_table->BuildScene(chair, status, buffer, sizeof(buffer), size)) {
     Violation("no scene could be built");
     return;
   }

@@ -11,14 +11,6 @@
 
 namespace {
 
-class AuditSink final : public ITableSink {
- public:
-  void OnTableMessage(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) override {
-    if (audit) audit->OnMessage(chair, id, data, size);
-  }
-  CTableAudit* audit = nullptr;
-};
-
 // A play of up to 8 cards: mostly cards of the chair's own hand, sometimes any byte.
 void SendPlay(CTable& table, uint16_t chair, fuzz::ByteReader& in, uint64_t now) {
   const uint8_t count = static_cast<uint8_t>(in.Byte() % 9);
@@ -71,10 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tagTableConfig config;
   config.seed = in.U16();
   config.baseScore = 1 + in.Byte();
-  AuditSink sink;
-  CTable table(sink, config);
-  CTableAudit audit(table);
-  sink.audit = &audit;
+  CTableAudit audit;
+  CTable table(audit, config);
+  audit.Watch(table);
   const uint8_t humans = in.Byte();
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) table.Sit(c, (humans >> c) & 1);
 

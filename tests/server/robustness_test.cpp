@@ -13,15 +13,6 @@
 
 namespace {
 
-// Hands every message to the audit of the table it is attached to.
-class AuditSink final : public ITableSink {
- public:
-  void OnTableMessage(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) override {
-    if (audit) audit->OnMessage(chair, id, data, size);
-  }
-  CTableAudit* audit = nullptr;
-};
-
 // A byte string that is often a plausible record: a real size, small counts, real cards.
 std::vector<uint8_t> RandomRecord(std::mt19937& rng, size_t size) {
   std::vector<uint8_t> bytes(size);
@@ -69,10 +60,9 @@ TEST(Robustness, ChairViewSurvivesRandomRecordsAndScenes) {
 
 TEST(Robustness, TableRefusesRandomClientBytesAndKeepsEveryCard) {
   std::mt19937 rng(7);
-  AuditSink sink;
-  CTable table(sink, tagTableConfig{3, 1});
-  CTableAudit audit(table);
-  sink.audit = &audit;
+  CTableAudit audit;
+  CTable table(audit, tagTableConfig{3, 1});
+  audit.Watch(table);
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
     table.Sit(c, true);
     table.SetReady(c, 0);
