@@ -1,7 +1,11 @@
 // torvaly-fuzz-seeds DIR: writes the fuzz targets' seed inputs into DIR/<target>/: records
 // from a real game between bots, scripts that play whole games at a table, ini files shaped
-// like the program's own, the program's formats and small PNG files of every colour type.
+// like the program's own, the program's formats, small PNG files of every colour type and a
+// BMP and a JPEG file.
 // The committed corpora under tests/fuzz/corpus/ were made with it (scripts/fuzz --seeds).
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -280,6 +284,23 @@ void ImageSeeds(SeedWriter& out) {
                                         {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9}, {0, 128}));
   out.Write("image_fuzz", "rgba16-1x1", Png(1, 1, 16, 6, {0, 1, 2, 3, 4, 5, 6, 7, 8}));
   out.Write("image_fuzz", "gray1-9x1", Png(9, 1, 1, 0, {0, 0b10101010, 0b10000000}));
+
+  // The two other formats the engine reads, as SDL writes them.
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 3, 2, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (s == nullptr) return;
+  SDL_FillRect(s, nullptr, 0xFF2080C0u);
+  auto save = [&](const char* name, auto write) {
+    Bytes bytes(4096);
+    SDL_RWops* rw = SDL_RWFromMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (rw != nullptr && write(rw) == 0) {
+      bytes.resize(static_cast<size_t>(SDL_RWtell(rw)));
+      out.Write("image_fuzz", name, bytes);
+    }
+    if (rw != nullptr) SDL_RWclose(rw);
+  };
+  save("bmp-3x2", [&](SDL_RWops* rw) { return SDL_SaveBMP_RW(s, rw, 0); });
+  save("jpeg-3x2", [&](SDL_RWops* rw) { return IMG_SaveJPG_RW(s, rw, 0, 50); });
+  SDL_FreeSurface(s);
 }
 
 }  // namespace
