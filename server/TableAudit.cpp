@@ -4,14 +4,6 @@
 
 namespace {
 
-// Index of a card in the deck, or -1 for a byte that is no card.
-int DeckIndex(uint8_t card) {
-  for (int i = 0; i < DECK_SIZE; ++i) {
-    if (CARD_DECK[i] == card) return i;
-  }
-  return -1;
-}
-
 bool SameCards(const uint8_t* a, const uint8_t* b, uint8_t count) {
   return std::memcmp(a, b, count) == 0;
 }
@@ -60,32 +52,8 @@ void CTableAudit::Violation(const std::string& what) {
 // Every card of the deck is in exactly one hand, the pile or the played cards.
 void CTableAudit::CheckCards() {
   if (m_table == nullptr) return;
-  const CTable& table = *m_table;
-  if (table.Phase() == TablePhase::Free && table.GamesPlayed() == 0) return;
-  uint8_t seen[DECK_SIZE] = {};
-  unsigned total = 0;
-  bool cards = true;
-  auto count = [&](const uint8_t* list, uint8_t n) {
-    for (uint8_t i = 0; i < n; ++i) {
-      const int at = DeckIndex(list[i]);
-      if (at < 0) {
-        cards = false;
-        return;
-      }
-      ++seen[at];
-      ++total;
-    }
-  };
-  for (uint16_t c = 0; c < SEAT_COUNT; ++c) count(table.Hand(c), table.HandCount(c));
-  count(table.Pile(), table.PileCount());
-  count(table.Played(), table.PlayedCount());
-  if (!cards) {
-    Violation("a byte that is no card is in play");
-    return;
-  }
-  bool once = total == DECK_SIZE;
-  for (uint8_t s : seen) once = once && s == 1;
-  if (!once) Violation("the 54 cards are not all there exactly once");
+  if (m_table->Phase() == TablePhase::Free && m_table->GamesPlayed() == 0) return;
+  if (!m_table->HoldsEveryCardOnce()) Violation("the 54 cards are not all there exactly once");
 }
 
 void CTableAudit::CheckView(const CChairView& view, const std::string& who) {
