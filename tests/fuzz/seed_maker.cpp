@@ -1,8 +1,8 @@
 // torvaly-fuzz-seeds DIR: writes the fuzz targets' seed inputs into DIR/<target>/: records
-// from a real game between bots, scripts that play whole games at a table, ini files shaped
-// like the program's own, the program's formats, small PNG files of every colour type and a
-// BMP and a JPEG file.
-// The committed corpora under tests/fuzz/corpus/ were made with it (scripts/fuzz --seeds).
+// from a real game between bots, packets of every kind, scripts that play whole games at a
+// table, ini files shaped like the program's own, the program's formats, small PNG files of
+// every colour type and a BMP and a JPEG file. The committed corpora under tests/fuzz/corpus/
+// were made with it (scripts/fuzz --seeds).
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "fuzz_util.h"
+#include "link/Packet.h"
 #include "server/TableHost.h"
 
 namespace {
@@ -127,6 +128,48 @@ void ProtocolSeeds(SeedWriter& out) {
   client("cli-auto-play", CLI_AUTO_PLAY, {1, 0, 1, 0});
   client("cli-deal-done", CLI_DEAL_DONE, {});
   client("cli-change-table", CLI_CHANGE_TABLE, {2, 0});
+}
+
+// ---- Packets: [direction (0 to the client, 1 to the table)] then the packet.
+
+void PacketSeeds(SeedWriter& out) {
+  auto write = [&](const std::string& name, const tagPacket& packet, PacketDirection direction) {
+    uint8_t wire[PACKET_MAX_SIZE];
+    const size_t n = EncodePacket(packet, direction, wire, sizeof(wire));
+    if (n == 0) return;
+    Bytes b = {static_cast<uint8_t>(direction == PacketDirection::ToTable ? 1 : 0)};
+    b.insert(b.end(), wire, wire + n);
+    out.Write("packet_fuzz", name, b);
+  };
+  const auto toClient = PacketDirection::ToClient;
+  const auto toTable = PacketDirection::ToTable;
+  write("self", SelfPacket({1, 0, 1}), toClient);
+  write("attribute", AttributePacket({7, 1, 0, SEAT_COUNT, 0, 0}), toClient);
+  tagLinkUser user{};
+  user.chair = 2;
+  user.gender = 2;
+  user.faceId = 5;
+  user.userId = 1002;
+  user.score = -1200;
+  user.status = LINK_STATUS_READY;
+  SetLinkUserName(user, "\xe7\x8e\xa9\xe5\xae\xb6 Lin");
+  write("user-enter", UserPacket(SUB_USER_ENTER, user), toClient);
+  write("user-leave", UserLeavePacket(0, false), toClient);
+  tagSceneFree scene{};
+  scene.turnTime = 15;
+  scene.tableKind = SEAT_COUNT;
+  uint8_t record[sizeof(tagSceneFree)];
+  const size_t sceneSize = EncodeSceneFree(scene, record, sizeof(record));
+  write("scene-free", ScenePacket(STATUS_FREE, false, record, sceneSize), toClient);
+  tagSrvAutoPlay autoPlay{1, 1, 0};
+  const size_t autoSize = EncodeSrvAutoPlay(autoPlay, record, sizeof(record));
+  write("game-auto-play", GamePacket(SRV_AUTO_PLAY, record, autoSize), toClient);
+  write("closed", FramePacket(SUB_CLOSED), toClient);
+  const uint8_t play[] = {2, 0x05, 0x4E};
+  write("game-play", GamePacket(CLI_PLAY, play, sizeof(play)), toTable);
+  write("ready", FramePacket(SUB_USER_READY), toTable);
+  write("change-table", ChangeTablePacket(3), toTable);
+  write("rejoin", FramePacket(SUB_REJOIN), toTable);
 }
 
 // ---- Table scripts.
@@ -312,6 +355,7 @@ int main(int argc, char** argv) {
   }
   SeedWriter out(argv[1]);
   ProtocolSeeds(out);
+  PacketSeeds(out);
   TableSeeds(out);
   IniSeeds(out);
   FormatSeeds(out);
