@@ -3,6 +3,7 @@
 
 #include <SimpleIni.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -167,8 +168,16 @@ BOOL WriteIniValue(const std::string& path, LPCSTR app, LPCSTR key, LPCSTR value
     if (file.ini.SetValue(app, key, value) < 0) return FALSE;
   }
   if (!MakeParentFolders(path)) return FALSE;
-  const std::string temp = path + ".tmp";
-  if (file.ini.SaveFile(temp.c_str(), false) != SI_OK) return FALSE;
+  // A temporary file of our own beside the profile: two programs saving at once must not
+  // rename each other's half-written file into place.
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) return FALSE;
+  close(fd);
+  if (file.ini.SaveFile(temp.c_str(), false) != SI_OK) {
+    std::remove(temp.c_str());
+    return FALSE;
+  }
   if (std::rename(temp.c_str(), path.c_str()) != 0) {
     std::remove(temp.c_str());
     return FALSE;
