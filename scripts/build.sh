@@ -1,13 +1,41 @@
 #!/usr/bin/env bash
-# Configures and builds one build tree: build.sh DIR [extra cmake args...]
-# Sourced helpers for ./run and ./test; keeps ccache inside the work tree's build folder
-# unless the caller chose a cache.
+# Configures and builds one build tree. Sourced helpers for ./run, ./test and scripts/fuzz;
+# keeps ccache inside the work tree's build folder unless the caller chose a cache.
 set -euo pipefail
+
+# torvaly_configure DIR [cmake args...]: configures quietly, but shows everything CMake said
+# when it warned (a missing font, a missing fuzz compiler) or failed.
+torvaly_configure() {
+  local dir=$1
+  shift
+  mkdir -p "$dir"
+  local log="$dir/configure.log"
+  if ! cmake -S "$TORVALY_ROOT" -B "$dir" -G Ninja "$@" >"$log" 2>&1; then
+    cat "$log"
+    echo "configure of $dir failed" >&2
+    return 1
+  fi
+  if grep -q -E '^CMake (Warning|Deprecation Warning)' "$log"; then
+    echo "-- configure of $dir warned:"
+    cat "$log"
+  fi
+}
 
 torvaly_build() {
   local dir=$1
   shift
   export CCACHE_DIR=${CCACHE_DIR:-$TORVALY_ROOT/build/.ccache}
-  cmake -S "$TORVALY_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+  torvaly_configure "$dir" "$@"
   cmake --build "$dir" -j "${TORVALY_JOBS:-$(nproc)}"
+}
+
+# torvaly_build_fuzz DIR [cmake args...]: the fuzz targets alone, built with clang, with
+# coverage, AddressSanitizer and UndefinedBehaviorSanitizer.
+torvaly_build_fuzz() {
+  local dir=$1
+  shift
+  export CCACHE_DIR=${CCACHE_DIR:-$TORVALY_ROOT/build/.ccache}
+  CC=clang CXX=clang++ torvaly_configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTORVALY_FUZZ=ON -DTORVALY_BUILD_TESTS=OFF -DTORVALY_BUILD_BENCH=OFF "$@"
+  cmake --build "$dir" -j "${TORVALY_JOBS:-$(nproc)}" --target torvaly_fuzz
 }

@@ -5,6 +5,7 @@ set -euo pipefail
 
 TORVALY_PACKAGES=(
   cmake ninja-build g++ ccache pkg-config
+  clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfreetype-dev libguichan-dev libsimpleini-dev

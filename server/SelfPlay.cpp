@@ -2,43 +2,27 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <ostream>
-#include <sstream>
 
+#include "server/TableAudit.h"
 #include "server/TableHost.h"
 
 namespace {
 
-bool SameCards(const uint8_t* a, const uint8_t* b, uint8_t count) {
-  return std::memcmp(a, b, count) == 0;
-}
-
-// Watches every delivered message: records decode, cards are conserved, each chair's view
-// built from its messages equals the table, and a scene rebuilds that view.
+// Counts every game for the summary and, when checking, hands every delivered message to the
+// table's audit.
 class CSelfPlayWatch final : public ITableObserver {
  public:
   CSelfPlayWatch(const CTableHost& host, bool check, tagSelfPlaySummary& summary)
-      : m_host(host), m_check(check), m_summary(summary) {
-    for (uint16_t c = 0; c < SEAT_COUNT; ++c) m_views[c] = CChairView(c);
-  }
+      : m_host(host), m_check(check), m_summary(summary), m_audit(host.Table()) {}
 
   void OnDelivered(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) override {
     ++m_summary.messages;
-    const CTable& table = m_host.Table();
-    if (id == SRV_RESULT && chair == 0) RecordGame(table, data, size);
+    if (id == SRV_RESULT && chair == 0) RecordGame(m_host.Table(), data, size);
     if (!m_check) return;
-
-    tagServerMessage decoded;
-    if (!DecodeServerMessage(id, data, size, chair, decoded)) {
-      Violation("a record of id " + std::to_string(id) + " does not decode");
-      return;
-    }
-    CChairView& view = m_views[chair];
-    if (!view.ApplyMessage(id, data, size)) Violation("the view refused a record");
-    CheckCards(table);
-    CheckView(table, view, "view of chair " + std::to_string(chair));
-    CheckScene(table, chair, view);
+    m_audit.OnMessage(chair, id, data, size);
+    m_summary.violations = m_audit.Violations();
+    m_summary.firstViolation = m_audit.FirstViolation();
   }
 
  private:
@@ -56,71 +40,10 @@ class CSelfPlayWatch final : public ITableObserver {
     if (s.multiple > 1) ++m_summary.multipliedGames;
   }
 
-  void Violation(const std::string& what) {
-    if (m_summary.violations++ == 0) {
-      std::ostringstream where;
-      where << what << " (game " << m_host.Table().GamesPlayed() << ", message "
-            << m_summary.messages << ")";
-      m_summary.firstViolation = where.str();
-    }
-  }
-
-  // Every card of the deck is in exactly one hand, the pile or the played cards.
-  void CheckCards(const CTable& table) {
-    if (table.Phase() == TablePhase::Free && table.GamesPlayed() == 0) return;
-    if (!table.HoldsEveryCardOnce()) Violation("the 54 cards are not all there exactly once");
-  }
-
-  void CheckView(const CTable& table, const CChairView& view, const std::string& who) {
-    const uint16_t me = view.Me();
-    if (view.HandCount() != table.HandCount(me) ||
-        !SameCards(view.Hand(), table.Hand(me), view.HandCount())) {
-      Violation(who + ": hand differs");
-    }
-    for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
-      if (view.CardCount(c) != table.HandCount(c)) Violation(who + ": card count differs");
-      if (view.Trustee(c) != table.Trustee(c)) Violation(who + ": trustee flag differs");
-    }
-    if (view.Current() != table.Current()) Violation(who + ": current chair differs");
-    if (view.Phase() == ViewPhase::Playing) {
-      if (view.Pile() != table.PileCount()) Violation(who + ": pile differs");
-      if (view.SingleJokerRule() != table.SingleJokerRule()) {
-        Violation(who + ": single-joker rule differs");
-      }
-      if (view.Banker() != table.Banker()) Violation(who + ": banker differs");
-    }
-    const tagTurn& a = view.Turn();
-    const tagTurn& b = table.Turn();
-    if (a.count != b.count || !SameCards(a.cards, b.cards, a.count) ||
-        !SameCards(a.resolved, b.resolved, a.count) ||
-        (a.count > 0 && view.TurnChair() != table.TurnChair())) {
-      Violation(who + ": play to beat differs");
-    }
-  }
-
-  void CheckScene(const CTable& table, uint16_t chair, const CChairView& live) {
-    if (table.Phase() == TablePhase::Free) return;
-    uint8_t status = 0;
-    uint8_t buffer[sizeof(tagScenePlaying)];
-    size_t size = 0;
-    if (!table.BuildScene(chair, status, buffer, sizeof(buffer), size)) {
-      Violation("no scene could be built");
-      return;
-    }
-    CChairView restored(chair);
-    if (!restored.ApplyScene(status, buffer, size)) {
-      Violation("the scene does not decode");
-      return;
-    }
-    if (live.Phase() != ViewPhase::Playing) return;  // a deal carries no pile yet
-    CheckView(table, restored, "scene of chair " + std::to_string(chair));
-    if (restored.Multiple() != live.Multiple()) Violation("scene: multiple differs");
-  }
-
   const CTableHost& m_host;
   bool m_check;
   tagSelfPlaySummary& m_summary;
-  CChairView m_views[SEAT_COUNT];
+  CTableAudit m_audit;
 };
 
 }  // namespace

@@ -2,15 +2,17 @@
 #include "platform/win/Profile.h"
 
 #include <SimpleIni.h>
-#include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <list>
+#include <string>
 #include <string_view>
 
 #include "platform/win/ResourceFolder.h"
@@ -24,9 +26,42 @@ struct IniFile {
   bool loaded = false;
 };
 
+// SimpleIni skips a line that opens a section without closing it ("[name" alone) but keeps
+// it as the section of the keys that follow, a name that runs across lines up to the next
+// key's '='; a profile saved after that names the section differently each time. Windows
+// keeps such a line out of the section names; here it becomes a comment.
+void CommentOutOpenSections(std::string& text) {
+  for (size_t line = 0; line < text.size();) {
+    size_t end = text.find_first_of("\r\n", line);
+    if (end == std::string::npos) end = text.size();
+    size_t at = line;
+    while (at < end && (text[at] == ' ' || text[at] == '\t')) ++at;
+    if (at < end && text[at] == '[' &&
+        std::find(text.begin() + at, text.begin() + end, ']') == text.begin() + end) {
+      text[at] = ';';
+    }
+    line = end + 1;
+  }
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  char chunk[4096];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0) text.append(chunk, n);
+  const bool ok = std::ferror(f) == 0;
+  std::fclose(f);
+  return ok;
+}
+
 bool LoadIni(const std::string& path, IniFile& file) {
   file.ini.SetQuotes(false);
-  file.loaded = !path.empty() && file.ini.LoadFile(path.c_str()) == SI_OK;
+  std::string text;
+  file.loaded = false;
+  if (path.empty() || !ReadWholeFile(path, text)) return false;
+  CommentOutOpenSections(text);
+  file.loaded = file.ini.LoadData(text.data(), text.size()) == SI_OK;
   return file.loaded;
 }
 
@@ -44,7 +79,11 @@ DWORD CopyOut(std::string_view text, LPSTR out, DWORD size) {
   return static_cast<DWORD>(n);
 }
 
-// Copies a list of names, each terminated, the list ended by a second terminator.
+// Copies a list of names the way Windows lists sections and keys: each name followed by one
+// zero, the list by a second one. When the list does not fit, the name that reaches the last
+// byte is cut short and followed by two zeros, and the answer is size - 2; a list that ends
+// exactly on the last byte counts as cut, as it does on Windows. Nothing is written at or
+// past out[size]. Names are never empty: an empty one would end the list early.
 DWORD CopyList(const CSimpleIniA::TNamesDepend& names, LPSTR out, DWORD size) {
   if (size < 2) {
     out[0] = '\0';
@@ -53,9 +92,10 @@ DWORD CopyList(const CSimpleIniA::TNamesDepend& names, LPSTR out, DWORD size) {
   size_t used = 0;
   for (const auto& entry : names) {
     const size_t len = std::strlen(entry.pItem);
-    if (used + len + 1 > size - 1) {  // does not fit: cut and end with two terminators
-      const size_t room = size - 2 - used;
-      std::memcpy(out + used, entry.pItem, room);
+    if (len == 0) continue;
+    const size_t room = size - 1 - used;  // at least 1: the list's final zero
+    if (len + 1 >= room) {
+      std::memcpy(out + used, entry.pItem, room - 1);
       out[size - 2] = '\0';
       out[size - 1] = '\0';
       return size - 2;
@@ -64,6 +104,7 @@ DWORD CopyList(const CSimpleIniA::TNamesDepend& names, LPSTR out, DWORD size) {
     used += len + 1;
   }
   out[used] = '\0';
+  if (used == 0) out[1] = '\0';  // an empty list is two zeros too
   return static_cast<DWORD>(used);
 }
 
@@ -127,8 +168,16 @@ BOOL WriteIniValue(const std::string& path, LPCSTR app, LPCSTR key, LPCSTR value
     if (file.ini.SetValue(app, key, value) < 0) return FALSE;
   }
   if (!MakeParentFolders(path)) return FALSE;
-  const std::string temp = path + ".tmp";
-  if (file.ini.SaveFile(temp.c_str(), false) != SI_OK) return FALSE;
+  // A temporary file of our own beside the profile: two programs saving at once must not
+  // rename each other's half-written file into place.
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) return FALSE;
+  close(fd);
+  if (file.ini.SaveFile(temp.c_str(), false) != SI_OK) {
+    std::remove(temp.c_str());
+    return FALSE;
+  }
   if (std::rename(temp.c_str(), path.c_str()) != 0) {
     std::remove(temp.c_str());
     return FALSE;
@@ -152,15 +201,9 @@ DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultVal
       } else {
         file.ini.GetAllKeys(appName, names);
       }
+      // Sections are merged by name and GetAllKeys keeps the first of equal keys, so each
+      // name comes once; Windows lists them in file order.
       names.sort(CSimpleIniA::Entry::LoadOrder());
-      // Keep each name once, as a key written twice is still one key.
-      CSimpleIniA::TNamesDepend unique;
-      for (const auto& entry : names) {
-        bool seen = false;
-        for (const auto& kept : unique) seen = seen || strcasecmp(kept.pItem, entry.pItem) == 0;
-        if (!seen) unique.push_back(entry);
-      }
-      return CopyList(unique, returnedString, size);
     }
     return CopyList(names, returnedString, size);
   }

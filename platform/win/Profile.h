@@ -5,9 +5,12 @@
 // the default are dropped); a value enclosed in a matching pair of ' or " loses the pair; a
 // key written twice answers with its first value. The answer is cut to size - 1 characters
 // and always terminated; the result is the number of characters copied. With a null section
-// the buffer receives every section name, with a null key every key of the section, each
-// terminated, the list ended by a second terminator (cut lists return size - 2). A relative or
-// backslashed file name is resolved against the resource folder (ResolvePath).
+// the buffer receives every section name, with a null key every key of the section, in file
+// order, each name followed by a zero and the list by a second zero; the result counts the
+// names and their zeros. A list that does not fit ends with its last name cut short and two
+// zeros, and the result is size - 2 (as on Windows, also when the list would end exactly on
+// the buffer's last byte). A relative or backslashed file name is resolved against the
+// resource folder (ResolvePath).
 //
 // GetPrivateProfileIntA: the key's text read as an integer the way Windows does: leading
 // blanks, an optional sign, "0x" for hexadecimal, digits up to the first non-digit. A missing

@@ -22,10 +22,6 @@ std::vector<std::string> Scripts() {
 class ScenarioScript : public testing::TestWithParam<std::string> {};
 
 TEST_P(ScenarioScript, Passes) {
-  // Each script writes the options into a profile of its own: scripts run side by side under
-  // ctest, and one that switches sound off must not silence another.
-  scenario::CTemporaryProfile profile;
-  ASSERT_TRUE(profile.Ok());
   scenario::CScenarioRunner runner;
   const scenario::tagScenarioResult result =
       runner.RunFile(std::string(TORVALY_SCRIPT_DIR) + "/" + GetParam());

@@ -1,7 +1,10 @@
 // The sprite engine, headless: sprites land where and as they should, lockable textures keep
 // their pixels, image and real sizes, and missing files give handle 0.
 #include <cmath>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <string>
 
 #include "platform/engine/hgeSprite.h"
 #include "platform/gui/SDL2Graphics.h"
@@ -264,6 +267,46 @@ TEST(EngineTexture, ImageSizeAndRealSize) {
   EXPECT_NE(freed, reused);
   EXPECT_EQ(hge->Texture_GetWidth(freed, true), 0);
   EXPECT_EQ(hge->Texture_GetWidth(reused, true), 20);
+}
+
+// Images decode only in the game's formats (PNG, JPEG, BMP), each by its own decoder; bytes of
+// any other format give no texture, even when SDL_image could read them (its SVG reader leaks
+// on a broken file).
+TEST(EngineTexture, OnlyTheGameFormatsDecode) {
+  HeadlessEngine hge;
+  ASSERT_TRUE(hge.Ok());
+  TempDir dir;
+  ASSERT_TRUE(platform_test::WritePng(dir.File("a.png"), 3, 2, [](int, int) { return RED; }));
+  SDL_Surface* bmp = SDL_CreateRGBSurfaceWithFormat(0, 5, 4, 32, SDL_PIXELFORMAT_ARGB8888);
+  ASSERT_NE(bmp, nullptr);
+  ASSERT_EQ(SDL_SaveBMP(bmp, dir.File("a.bmp").c_str()), 0);
+  SDL_FreeSurface(bmp);
+  auto bytes = [&](const std::string& name) {
+    std::ifstream in(dir.File(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  struct FormatCase {
+    const char* name;
+    std::string data;
+    int width;  // 0: no texture
+  };
+  const FormatCase cases[] = {
+      {"PNG", bytes("a.png"), 3},
+      {"BMP", bytes("a.bmp"), 5},
+      {"SVG", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"4\">"
+              "<rect width=\"4\" height=\"4\" fill=\"red\"/></svg>", 0},
+      {"broken SVG", "\x89PN<svg\n\x00\x00", 0},
+      {"XPM", "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n", 0},
+      {"text", "not a picture", 0},
+  };
+  for (const FormatCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const HTEXTURE tex = hge->Texture_Load(c.data.data(), static_cast<DWORD>(c.data.size()));
+    EXPECT_EQ(hge->Texture_GetWidth(tex, true), c.width);
+    hge->Texture_Free(tex);
+  }
+  EXPECT_EQ(hge->Texture_GetWidth(hge->Texture_Load(dir.File("a.png").c_str()), true), 3)
+      << "from a file too";
 }
 
 TEST(EngineResources, MissingFilesGiveZeroOrNull) {

@@ -1,5 +1,6 @@
 // The Windows services: ini reading with Windows semantics, the application profile, window
 // messages (sent at once, posted in order after the call) and window timers on a stepped clock.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -135,6 +136,107 @@ TEST_F(IniTest, MissingFileAndFileNames) {
       6u);
   EXPECT_EQ(small[6], '\0');
   EXPECT_EQ(small[7], '\0');
+}
+
+// Lists into every buffer size, as Windows fills them: names cut where the buffer ends, the
+// list always closed by two zeros within the buffer, size - 2 returned when cut (a list that
+// would end exactly on the last byte counts as cut), and no byte written past the buffer.
+TEST(IniListTest, EveryBufferSizeForSectionAndKeyLists) {
+  TempDir dir;
+  const std::string sections = dir.File("sections.ini");
+  const std::string keys = dir.File("keys.ini");
+  WriteText(sections, "[ab]\nx=1\n[c]\n[def]\ny=2\n[AB]\nz=3\n");
+  WriteText(keys, "[other]\nq=0\n[s]\nab=1\nc=2\nAB=4\ndef=3\n");
+
+  struct Expected {
+    DWORD size;
+    std::string bytes;  // the buffer up to its size
+    DWORD result;
+  };
+  using namespace std::string_literals;
+  const Expected table[] = {
+      {1, "\0"s, 0},
+      {2, "\0\0"s, 0},
+      {3, "a\0\0"s, 1},
+      {4, "ab\0\0"s, 2},
+      {5, "ab\0\0\0"s, 3},
+      {6, "ab\0c\0\0"s, 4},
+      {7, "ab\0c\0\0\0"s, 5},
+      {8, "ab\0c\0d\0\0"s, 6},
+      {9, "ab\0c\0de\0\0"s, 7},
+      {10, "ab\0c\0def\0\0"s, 8},
+      {11, "ab\0c\0def\0\0"s, 9},
+      {12, "ab\0c\0def\0\0"s, 9},
+  };
+  const size_t kCanary = 16;
+  for (const char* section : {static_cast<const char*>(nullptr), "s"}) {
+    for (const Expected& e : table) {
+      SCOPED_TRACE(std::string(section ? "keys" : "sections") + ", size " +
+                   std::to_string(e.size));
+      std::vector<char> buffer(e.size + kCanary, '#');
+      const DWORD n = GetPrivateProfileStringA(section, nullptr, "dflt", buffer.data(), e.size,
+                                               (section ? keys : sections).c_str());
+      EXPECT_EQ(n, e.result);
+      // Bytes beyond the list's end are the caller's; only the list up to its second zero counts.
+      const size_t end = std::min<size_t>(e.bytes.size(), e.size);
+      EXPECT_EQ(std::string(buffer.data(), end), e.bytes.substr(0, end));
+      EXPECT_EQ(std::string(buffer.data() + e.size, kCanary), std::string(kCanary, '#'))
+          << "written past the buffer";
+    }
+  }
+}
+
+TEST(IniListTest, EmptyListsAndNamelessEntries) {
+  TempDir dir;
+  const std::string file = dir.File("odd.ini");
+  // A key before any section and a key without a name are no names to list.
+  WriteText(file, "loose=1\n[empty]\n[s]\n=nameless\nk=v\n");
+  using namespace std::string_literals;
+  struct Case {
+    const char* name;
+    const char* section;
+    const char* path;
+    std::string bytes;
+    DWORD result;
+  };
+  const Case cases[] = {
+      {"sections", nullptr, file.c_str(), "empty\0s\0\0"s, 8},
+      {"keys of a section with a nameless key", "s", file.c_str(), "k\0\0"s, 2},
+      {"keys of an empty section", "empty", file.c_str(), "\0\0"s, 0},
+      {"keys of a missing section", "none", file.c_str(), "\0\0"s, 0},
+      {"sections of a missing file", nullptr, "/nonexistent/x.ini", "\0\0"s, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    char buffer[32];
+    std::memset(buffer, '#', sizeof(buffer));
+    EXPECT_EQ(GetPrivateProfileStringA(c.section, nullptr, "", buffer, sizeof(buffer), c.path),
+              c.result);
+    EXPECT_EQ(std::string(buffer, c.bytes.size()), c.bytes);
+  }
+}
+
+// A line that opens a section and never closes it names no section: the keys after it stay
+// where they were, and writing the profile does not rename anything.
+TEST(IniListTest, ASectionLeftOpenNamesNoSection) {
+  TempDir dir;
+  const std::string file = dir.File("open.ini");
+  WriteText(file, "[GameOption]\nCardSpace=35\n  [Broken=1\nGameSound=0\n[Other]\nk=v\n");
+  char list[64];
+  using namespace std::string_literals;
+  EXPECT_EQ(std::string(list, GetPrivateProfileStringA(nullptr, nullptr, "", list, sizeof(list),
+                                                       file.c_str())),
+            "GameOption\0Other\0"s);
+  EXPECT_EQ(GetPrivateProfileIntA("GameOption", "GameSound", 7, file.c_str()), 0u);
+
+  CProfile profile(file);
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(profile.WriteProfileInt("GameOption", "CardSpace", 29));
+  EXPECT_EQ(profile.GetProfileInt("GameOption", "CardSpace", 0), 29u);
+  EXPECT_EQ(profile.GetProfileInt("GameOption", "GameSound", 7), 0u);
+  EXPECT_EQ(profile.GetProfileString("Other", "k"), "v");
+  EXPECT_EQ(std::string(list, GetPrivateProfileStringA(nullptr, nullptr, "", list, sizeof(list),
+                                                       file.c_str())),
+            "GameOption\0Other\0"s);
 }
 
 TEST(ProfileTest, WriteThenRead) {

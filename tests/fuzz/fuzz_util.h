@@ -1,0 +1,89 @@
+// Shared by the fuzz targets and the seed maker: the check that stops a run, a reader that
+// turns the fuzzer's bytes into choices, and the layouts of the targets' inputs (so the seed
+// maker writes inputs the targets read as meant).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+
+#include "protocol/Protocol.h"
+
+// A broken promise: say which and stop, so the fuzzer keeps the input.
+#define FUZZ_CHECK(cond, ...)                                                  \
+  do {                                                                         \
+    if (!(cond)) {                                                             \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+      std::fprintf(stderr, "  " __VA_ARGS__);                                  \
+      std::fprintf(stderr, "\n");                                              \
+      std::abort();                                                            \
+    }                                                                          \
+  } while (0)
+
+namespace fuzz {
+
+// Reads the input front to back; past the end every read is 0.
+class ByteReader {
+ public:
+  ByteReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+  bool Empty() const { return m_at >= m_size; }
+  size_t Left() const { return m_size - m_at; }
+  uint8_t Byte() { return m_at < m_size ? m_data[m_at++] : 0; }
+  uint16_t U16() {
+    const uint16_t low = Byte();
+    return static_cast<uint16_t>(low | Byte() << 8);
+  }
+  // Up to n bytes; `got` says how many there were.
+  const uint8_t* Take(size_t n, size_t& got) {
+    got = n < Left() ? n : Left();
+    const uint8_t* p = m_data + m_at;
+    m_at += got;
+    return p;
+  }
+
+ private:
+  const uint8_t* m_data;
+  size_t m_size;
+  size_t m_at = 0;
+};
+
+// ---- protocol_fuzz: [kind][pick][receiver] then the record bytes.
+enum ProtocolKind : uint8_t { kServerMessage = 0, kScene = 1, kClientMessage = 2 };
+inline constexpr size_t kProtocolKinds = 3;
+inline constexpr uint16_t kServerIds[] = {SRV_DEAL,   SRV_PLAY_BEGIN,  SRV_PLAY,     SRV_PASS,
+                                          SRV_RESULT, SRV_PASS_NOTICE, SRV_AUTO_PLAY};
+inline constexpr uint8_t kStatuses[] = {STATUS_FREE, STATUS_STARTED, STATUS_PLAYING};
+inline constexpr uint16_t kClientIds[] = {CLI_PLAY, CLI_PASS, CLI_AUTO_PLAY, CLI_DEAL_DONE,
+                                          CLI_CHANGE_TABLE};
+inline constexpr uint16_t kReceivers[] = {0, 1, 2, SEAT_COUNT, NO_CHAIR};
+// A pick below kPickKnown chooses from the table above (pick % its size); from kPickKnown on,
+// the pick is an id or status of its own, (pick - kPickKnown) + kRawBase, mostly unknown ones.
+inline constexpr uint8_t kPickKnown = 224;
+inline constexpr uint16_t kServerRawBase = 96;  // 96..127: 101, 106-108, 110-115, 117 ...
+inline constexpr uint16_t kSceneRawBase = 90;
+inline constexpr uint16_t kClientRawBase = 0;
+
+// ---- table_fuzz: [seed u16][base score][human chairs bits], then operations: one byte
+// (low nibble the operation, high nibble % 4 the chair, 3 = no chair) and its operands.
+enum TableOp : uint8_t {
+  kOpPlay = 0,      // count byte, then per card: below kHandPick an index into the hand
+  kOpPass = 1,
+  kOpAutoPlay = 2,  // flags byte: bit 0 on, bit 1 quiet, bit 2 another chair's number
+  kOpDealDone = 3,
+  kOpRaw = 4,       // id byte, size byte, bytes
+  kOpWait = 5,      // u16 steps of 10 ms, then the table's time runs
+  kOpNextEvent = 6, // time jumps to the table's next deadline
+  kOpLeave = 7,
+  kOpReturn = 8,    // the returning client restores from its scene
+  kOpReady = 9,
+  kOpSit = 10,      // human byte
+  kTableOps = 11,
+};
+inline constexpr uint8_t kHandPick = 0xE0;
+inline constexpr uint8_t TableOpByte(TableOp op, uint16_t chair) {
+  return static_cast<uint8_t>((chair % 4) << 4 | op);
+}
+
+}  // namespace fuzz

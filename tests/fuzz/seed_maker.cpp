@@ -1,0 +1,365 @@
+// torvaly-fuzz-seeds DIR: writes the fuzz targets' seed inputs into DIR/<target>/: records
+// from a real game between bots, packets of every kind, scripts that play whole games at a
+// table, ini files shaped like the program's own, the program's formats, small PNG files of
+// every colour type and a BMP and a JPEG file. The committed corpora under tests/fuzz/corpus/
+// were made with it (scripts/fuzz --seeds).
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fuzz_util.h"
+#include "link/Packet.h"
+#include "server/TableHost.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class SeedWriter {
+ public:
+  explicit SeedWriter(std::filesystem::path root) : m_root(std::move(root)) {}
+  void Write(const std::string& target, const std::string& name, const Bytes& bytes) {
+    const std::filesystem::path dir = m_root / target;
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ++m_count;
+  }
+  void Write(const std::string& target, const std::string& name, const std::string& text) {
+    Write(target, name, Bytes(text.begin(), text.end()));
+  }
+  int Count() const { return m_count; }
+
+ private:
+  std::filesystem::path m_root;
+  int m_count = 0;
+};
+
+size_t IndexOf(uint16_t value, const uint16_t* values, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (values[i] == value) return i;
+  }
+  return 0;
+}
+
+Bytes ProtocolInput(fuzz::ProtocolKind kind, uint8_t pick, uint8_t receiver, const uint8_t* data,
+                    size_t size) {
+  Bytes b = {static_cast<uint8_t>(kind), pick, receiver};
+  b.insert(b.end(), data, data + size);
+  return b;
+}
+
+// Records as a table sends them to bots playing one game: the first of each id (and of each
+// kind of pass) per receiving chair, and the scenes of a chair before and during play.
+class RecordCollector final : public ITableObserver {
+ public:
+  explicit RecordCollector(SeedWriter& out) : m_out(out) {}
+  void SetHost(const CTableHost* host) { m_host = host; }
+
+  void OnDelivered(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) override {
+    std::string name = "srv-" + std::to_string(id);
+    if (id == SRV_PASS && size > 0) name += data[0] == 1 ? "-newturn" : "-plain";
+    name += "-chair" + std::to_string(chair);
+    if (!m_seen.emplace(name, true).second) return;
+    const size_t pick = IndexOf(id, fuzz::kServerIds, std::size(fuzz::kServerIds));
+    m_out.Write("protocol_fuzz", name,
+                ProtocolInput(fuzz::kServerMessage, static_cast<uint8_t>(pick),
+                              static_cast<uint8_t>(chair), data, size));
+    if (id == SRV_PLAY && m_host != nullptr && !m_playingScene) {
+      m_playingScene = true;
+      WriteScene(chair, "scene-playing-chair" + std::to_string(chair));
+    }
+  }
+
+  void WriteScene(uint16_t chair, const std::string& name) {
+    uint8_t status = 0;
+    uint8_t buffer[sizeof(tagScenePlaying)];
+    size_t size = 0;
+    if (!m_host->Table().BuildScene(chair, status, buffer, sizeof(buffer), size)) return;
+    const uint8_t pick = status == STATUS_FREE ? 0 : status == STATUS_STARTED ? 1 : 2;
+    m_out.Write("protocol_fuzz", name,
+                ProtocolInput(fuzz::kScene, pick, static_cast<uint8_t>(chair), buffer, size));
+  }
+
+ private:
+  SeedWriter& m_out;
+  const CTableHost* m_host = nullptr;
+  std::map<std::string, bool> m_seen;
+  bool m_playingScene = false;
+};
+
+void ProtocolSeeds(SeedWriter& out) {
+  tagHostConfig config;
+  config.table.seed = 11;
+  CTableHost host(config);
+  RecordCollector collector(out);
+  collector.SetHost(&host);
+  host.SetObserver(&collector);
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) host.SeatBot(c, "normal");
+  collector.WriteScene(0, "scene-free-chair0");
+  for (int i = 0; i < 100000 && host.Table().GamesPlayed() < 2; ++i) {
+    if (!host.Step()) break;
+  }
+
+  // The server's own notices, which bots that never run out of time do not cause.
+  tagSrvPassNotice notice{10, {5, 6, 5}, 1, 2};
+  uint8_t buffer[sizeof(tagSrvPassNotice)];
+  const size_t n = EncodeSrvPassNotice(notice, buffer, sizeof(buffer));
+  out.Write("protocol_fuzz", "srv-109-chair0", ProtocolInput(fuzz::kServerMessage, 5, 0, buffer, n));
+  tagSrvAutoPlay autoPlay{1, 1, 0};
+  const size_t m = EncodeSrvAutoPlay(autoPlay, buffer, sizeof(buffer));
+  out.Write("protocol_fuzz", "srv-116-chair0", ProtocolInput(fuzz::kServerMessage, 6, 0, buffer, m));
+
+  auto client = [&](const std::string& name, uint16_t id, const Bytes& record) {
+    const size_t pick = IndexOf(id, fuzz::kClientIds, std::size(fuzz::kClientIds));
+    out.Write("protocol_fuzz", name,
+              ProtocolInput(fuzz::kClientMessage, static_cast<uint8_t>(pick), 0, record.data(),
+                            record.size()));
+  };
+  client("cli-play-pair", CLI_PLAY, {2, 0x05, 0x4E});
+  client("cli-pass", CLI_PASS, {});
+  client("cli-auto-play", CLI_AUTO_PLAY, {1, 0, 1, 0});
+  client("cli-deal-done", CLI_DEAL_DONE, {});
+  client("cli-change-table", CLI_CHANGE_TABLE, {2, 0});
+}
+
+// ---- Packets: [direction (0 to the client, 1 to the table)] then the packet.
+
+void PacketSeeds(SeedWriter& out) {
+  auto write = [&](const std::string& name, const tagPacket& packet, PacketDirection direction) {
+    uint8_t wire[PACKET_MAX_SIZE];
+    const size_t n = EncodePacket(packet, direction, wire, sizeof(wire));
+    if (n == 0) return;
+    Bytes b = {static_cast<uint8_t>(direction == PacketDirection::ToTable ? 1 : 0)};
+    b.insert(b.end(), wire, wire + n);
+    out.Write("packet_fuzz", name, b);
+  };
+  const auto toClient = PacketDirection::ToClient;
+  const auto toTable = PacketDirection::ToTable;
+  write("self", SelfPacket({1, 0, 1}), toClient);
+  write("attribute", AttributePacket({7, 1, 0, SEAT_COUNT, 0, 0}), toClient);
+  tagLinkUser user{};
+  user.chair = 2;
+  user.gender = 2;
+  user.faceId = 5;
+  user.userId = 1002;
+  user.score = -1200;
+  user.status = LINK_STATUS_READY;
+  SetLinkUserName(user, "\xe7\x8e\xa9\xe5\xae\xb6 Lin");
+  write("user-enter", UserPacket(SUB_USER_ENTER, user), toClient);
+  write("user-leave", UserLeavePacket(0, false), toClient);
+  tagSceneFree scene{};
+  scene.turnTime = 15;
+  scene.tableKind = SEAT_COUNT;
+  uint8_t record[sizeof(tagSceneFree)];
+  const size_t sceneSize = EncodeSceneFree(scene, record, sizeof(record));
+  write("scene-free", ScenePacket(STATUS_FREE, false, record, sceneSize), toClient);
+  tagSrvAutoPlay autoPlay{1, 1, 0};
+  const size_t autoSize = EncodeSrvAutoPlay(autoPlay, record, sizeof(record));
+  write("game-auto-play", GamePacket(SRV_AUTO_PLAY, record, autoSize), toClient);
+  write("closed", FramePacket(SUB_CLOSED), toClient);
+  const uint8_t play[] = {2, 0x05, 0x4E};
+  write("game-play", GamePacket(CLI_PLAY, play, sizeof(play)), toTable);
+  write("ready", FramePacket(SUB_USER_READY), toTable);
+  write("change-table", ChangeTablePacket(3), toTable);
+  write("rejoin", FramePacket(SUB_REJOIN), toTable);
+}
+
+// ---- Table scripts.
+
+class Script {
+ public:
+  Script(uint16_t seed, uint8_t humans) {
+    m_bytes = {static_cast<uint8_t>(seed), static_cast<uint8_t>(seed >> 8), 0, humans};
+  }
+  Script& Op(fuzz::TableOp op, uint16_t chair, std::initializer_list<uint8_t> operands = {}) {
+    m_bytes.push_back(fuzz::TableOpByte(op, chair));
+    m_bytes.insert(m_bytes.end(), operands);
+    return *this;
+  }
+  Script& Repeat(int times, fuzz::TableOp op, uint16_t chair) {
+    for (int i = 0; i < times; ++i) Op(op, chair);
+    return *this;
+  }
+  Script& AllReady() {
+    for (uint16_t c = 0; c < SEAT_COUNT; ++c) Op(fuzz::kOpReady, c);
+    return *this;
+  }
+  const Bytes& Get() const { return m_bytes; }
+
+ private:
+  Bytes m_bytes;
+};
+
+void TableSeeds(SeedWriter& out) {
+  // Nobody acts: the server plays every turn when the clock runs out, a whole game.
+  out.Write("table_fuzz", "server-plays-a-game",
+            Script(1, 0).AllReady().Repeat(160, fuzz::kOpNextEvent, 0).Get());
+
+  // People at every chair: deal done, then each in turn tries its lowest card or passes.
+  Script people(2, 7);
+  people.AllReady();
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) people.Op(fuzz::kOpDealDone, c);
+  for (int round = 0; round < 30; ++round) {
+    for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
+      people.Op(fuzz::kOpPlay, c, {1, 0}).Op(fuzz::kOpPass, c);
+    }
+    people.Op(fuzz::kOpWait, 0, {0x90, 0x01});  // 4 s: past the pause after a trick
+  }
+  out.Write("table_fuzz", "people-play-lowest", people.Get());
+
+  // A player leaves, the server plays for it, it comes back and takes over again; after the
+  // game everybody readies and a chair is taken anew.
+  Script back(3, 7);
+  back.AllReady();
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) back.Op(fuzz::kOpDealDone, c);
+  back.Op(fuzz::kOpLeave, 1).Repeat(6, fuzz::kOpNextEvent, 0).Op(fuzz::kOpReturn, 1);
+  back.Op(fuzz::kOpAutoPlay, 1, {0}).Op(fuzz::kOpPlay, 1, {2, 0, 1});
+  back.Op(fuzz::kOpRaw, 2, {CLI_PLAY, 2, 1, 0x4E}).Repeat(120, fuzz::kOpNextEvent, 0);
+  back.Op(fuzz::kOpLeave, 2).Op(fuzz::kOpSit, 2, {1}).AllReady().Repeat(8, fuzz::kOpNextEvent, 0);
+  out.Write("table_fuzz", "leave-return-again", back.Get());
+}
+
+// ---- Ini files.
+
+void IniSeeds(SeedWriter& out) {
+  out.Write("ini_fuzz", "coordinates",
+            "; table layout\r\n[GAME_COORDINATE]\r\nBgX=0\r\nBgY=0\r\nRightPlayerBgX=1100\r\n"
+            "MePlayerX = 640 \r\nLeftPlayerNameY=abc\r\nBeishuNumX=0x1F\r\nBtReadyY=-35\r\n");
+  out.Write("ini_fuzz", "resources",
+            "[Resource]\nm_ImageViewBack=Torvaly\\image\\back.png\nm_sndBomb=\"Torvaly\\sound\\"
+            "bomb.wav\"\nm_ImageBuchu='x'\n[resource]\nLater=merged\n");
+  out.Write("ini_fuzz", "profile", "[GameOption]\nCardSpace=29\nGameSound=1\nDeasilOrder=-1\n");
+  out.Write("ini_fuzz", "odd",
+            "loose=1\n[ab]\nx=1\n[c]\n=nameless\n[def]\nk=<<<END\nline\nEND\nk=second\n"
+            "  spaced key  =  v  \n# hash comment\n[AB]\nz=3\n[]\nq=\n");
+}
+
+// ---- Formats: [capacity][format][0][argument text, 4 bytes per wide character].
+
+void FormatSeeds(SeedWriter& out) {
+  const struct {
+    const char* name;
+    uint8_t capacity;
+    const char* format;
+  } formats[] = {
+      {"gold", 255, "%I64u"},          {"signed-gold", 255, "%I64d"},
+      {"name", 255, "%s"},             {"utf8-name", 255, "%S"},
+      {"score-line", 40, "%-8s %5d %+.2f"}, {"star-width", 255, "[%*d|%-*.*s]"},
+      {"chars", 255, "%c%C%lc%hc"},    {"hex", 255, "%#x %o %X %#o"},
+      {"percent", 3, "100%%"},         {"long-double", 255, "%Lf %e %g %a"},
+      {"sizes", 255, "%zu %lld %hhd %hd %jd %td %I32u %Iu"},
+      {"narrow-precision", 255, "%.3hs|%ls|%ws"},
+      {"refused", 255, "%n"},          {"cut", 4, "%d%d%d"},
+  };
+  const char32_t text[] = U"Torvaly \u73a9\u5bb6 42";
+  for (const auto& f : formats) {
+    Bytes b = {static_cast<uint8_t>(f.capacity - 1)};
+    b.insert(b.end(), f.format, f.format + std::strlen(f.format));
+    b.push_back(0);
+    for (char32_t ch : text) {
+      if (ch == 0) break;
+      for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(ch >> (8 * i)));
+    }
+    out.Write("wide_format_fuzz", f.name, b);
+  }
+}
+
+// ---- PNG files, written by hand so that every colour type and depth is there.
+
+uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0) {
+  crc = ~crc;
+  for (size_t i = 0; i < n; ++i) {
+    crc ^= p[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+void Be32(Bytes& b, uint32_t v) {
+  for (int i = 3; i >= 0; --i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void Chunk(Bytes& png, const char* type, const Bytes& data) {
+  Be32(png, static_cast<uint32_t>(data.size()));
+  const size_t start = png.size();
+  png.insert(png.end(), type, type + 4);
+  png.insert(png.end(), data.begin(), data.end());
+  Be32(png, Crc32(png.data() + start, png.size() - start));
+}
+
+// Rows of raw bytes (each with filter 0), stored uncompressed in one zlib block.
+Bytes Png(uint32_t w, uint32_t h, uint8_t depth, uint8_t colourType, const Bytes& rows,
+          const Bytes& palette = {}, const Bytes& transparency = {}) {
+  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Bytes ihdr;
+  Be32(ihdr, w);
+  Be32(ihdr, h);
+  ihdr.insert(ihdr.end(), {depth, colourType, 0, 0, 0});
+  Chunk(png, "IHDR", ihdr);
+  if (!palette.empty()) Chunk(png, "PLTE", palette);
+  if (!transparency.empty()) Chunk(png, "tRNS", transparency);
+  Bytes z = {0x78, 0x01, 0x01, static_cast<uint8_t>(rows.size()),
+             static_cast<uint8_t>(rows.size() >> 8), static_cast<uint8_t>(~rows.size()),
+             static_cast<uint8_t>(~rows.size() >> 8)};
+  z.insert(z.end(), rows.begin(), rows.end());
+  uint32_t a = 1, b = 0;
+  for (uint8_t byte : rows) a = (a + byte) % 65521, b = (b + a) % 65521;
+  Be32(z, b << 16 | a);
+  Chunk(png, "IDAT", z);
+  Chunk(png, "IEND", {});
+  return png;
+}
+
+void ImageSeeds(SeedWriter& out) {
+  out.Write("image_fuzz", "rgba-1x1", Png(1, 1, 8, 6, {0, 255, 0, 0, 128}));
+  out.Write("image_fuzz", "rgb-3x2", Png(3, 2, 8, 2, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
+  out.Write("image_fuzz", "gray-2x2", Png(2, 2, 8, 0, {0, 0, 255, 1, 128, 64}));
+  out.Write("image_fuzz", "gray-alpha-2x1", Png(2, 1, 8, 4, {0, 10, 20, 30, 40}));
+  out.Write("image_fuzz", "palette-3x2", Png(3, 2, 2, 3, {0, 0b00011000, 0, 0b11100100},
+                                        {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9}, {0, 128}));
+  out.Write("image_fuzz", "rgba16-1x1", Png(1, 1, 16, 6, {0, 1, 2, 3, 4, 5, 6, 7, 8}));
+  out.Write("image_fuzz", "gray1-9x1", Png(9, 1, 1, 0, {0, 0b10101010, 0b10000000}));
+
+  // The two other formats the engine reads, as SDL writes them.
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 3, 2, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (s == nullptr) return;
+  SDL_FillRect(s, nullptr, 0xFF2080C0u);
+  auto save = [&](const char* name, auto write) {
+    Bytes bytes(4096);
+    SDL_RWops* rw = SDL_RWFromMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (rw != nullptr && write(rw) == 0) {
+      bytes.resize(static_cast<size_t>(SDL_RWtell(rw)));
+      out.Write("image_fuzz", name, bytes);
+    }
+    if (rw != nullptr) SDL_RWclose(rw);
+  };
+  save("bmp-3x2", [&](SDL_RWops* rw) { return SDL_SaveBMP_RW(s, rw, 0); });
+  save("jpeg-3x2", [&](SDL_RWops* rw) { return IMG_SaveJPG_RW(s, rw, 0, 50); });
+  SDL_FreeSurface(s);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: torvaly-fuzz-seeds DIR\n";
+    return 2;
+  }
+  SeedWriter out(argv[1]);
+  ProtocolSeeds(out);
+  PacketSeeds(out);
+  TableSeeds(out);
+  IniSeeds(out);
+  FormatSeeds(out);
+  ImageSeeds(out);
+  std::cout << out.Count() << " seed inputs written to " << argv[1] << "\n";
+  return 0;
+}
