@@ -43,9 +43,10 @@ int RunSelfPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream&
 
   const scenario::tagGameTally& t = game.Tally();
   char line[256];
-  std::snprintf(line, sizeof(line), "self-play: %u of %u games, seed %" PRIu64
-                ", the client against two %s bots%s\n", t.games, options.selfplay, seed,
-                bots, options.check ? ", checked against the table after every message" : "");
+  std::snprintf(line, sizeof(line),
+                "self-play: %u of %u games, seed %" PRIu64 ", the client against two %s bots%s\n",
+                t.games, options.selfplay, seed, bots,
+                options.check ? ", checked against the table after every message" : "");
   out << line;
   for (WORD chair = 0; chair < SEAT_COUNT; ++chair) {
     std::snprintf(line, sizeof(line), "  chair %u %-5s won %4u, gold %+" PRId64 "\n", chair,
@@ -61,8 +62,8 @@ int RunSelfPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream&
                 seconds > 0 ? t.games / seconds : 0.0);
   out << line;
   for (const std::string& failure : t.firstFailures) out << "  " << failure << "\n";
-  const bool ok = !t.failed && t.games == options.selfplay && t.refusedMoves == 0 &&
-                  t.divergences == 0;
+  const bool ok =
+      !t.failed && t.games == options.selfplay && t.refusedMoves == 0 && t.divergences == 0;
   return ok ? 0 : 1;
 }
 

@@ -209,12 +209,12 @@ bool ApplySnapshot(std::string_view v, tagAppOptions&, std::string& error) {
 }
 
 constexpr tagOption kOptions[] = {
-    {"--name", true, ApplyName},     {"--gender", true, ApplyGender},
-    {"--face", true, ApplyFace},     {"--bots", true, ApplyBots},
-    {"--seed", true, ApplySeed},     {"--data", true, ApplyData},
-    {"--size", true, ApplySize},     {"--fullscreen", false, ApplyFullscreen},
-    {"--frames", true, ApplyFrames}, {"--snapshot", true, ApplySnapshot},
-    {"--report", true, ApplyReport}, {"--headless", false, ApplyHeadless},
+    {"--name", true, ApplyName},         {"--gender", true, ApplyGender},
+    {"--face", true, ApplyFace},         {"--bots", true, ApplyBots},
+    {"--seed", true, ApplySeed},         {"--data", true, ApplyData},
+    {"--size", true, ApplySize},         {"--fullscreen", false, ApplyFullscreen},
+    {"--frames", true, ApplyFrames},     {"--snapshot", true, ApplySnapshot},
+    {"--report", true, ApplyReport},     {"--headless", false, ApplyHeadless},
     {"--selfplay", true, ApplySelfplay}, {"--check", false, ApplyCheck},
     {"--script", true, ApplyScript},
 };

@@ -73,8 +73,8 @@ std::string CTableReport::Describe(const CGameClientDlg& dialog) {
     if (seconds != 0) clock = Point(chair, seconds);
   }
   line += " clock=" + clock;
-  line += " counts=" + std::to_string(s.cardCount[0]) + "," + std::to_string(s.cardCount[1]) +
-          "," + std::to_string(s.cardCount[2]);
+  line += " counts=" + std::to_string(s.cardCount[0]) + "," + std::to_string(s.cardCount[1]) + "," +
+          std::to_string(s.cardCount[2]);
   line += " hand=" + HexList(s.hand, s.handCount);
   const CardControl* hand = view.m_pHandCard[LOCAL_SEAT].get();
   BYTE raised[MAX_CARDS] = {};

@@ -15,8 +15,7 @@
 namespace {
 
 // The frame's loop (CBrisvaneApp::Run), with the report written after every turn.
-int RunTable(CGameClientApp& app, const tagAppOptions& options, int argc,
-             const char* const* argv) {
+int RunTable(CGameClientApp& app, const tagAppOptions& options, int argc, const char* const* argv) {
   CTableReport report;
   if (!options.report.empty() && !report.Open(options.report)) {
     std::cerr << "torvaly: --report: '" << options.report << "' cannot be written\n";

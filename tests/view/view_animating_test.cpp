@@ -24,7 +24,8 @@ struct tagMotionCase {
 
 TEST_F(ViewAnimatingTest, EveryMotionSaysSoUntilItEnds) {
   const tagMotionCase cases[] = {
-      {"the rocket: flight, then the burst", [](CGameClientView& v) {
+      {"the rocket: flight, then the burst",
+       [](CGameClientView& v) {
          v.m_wOutCardChair = 0;
          v.PlayBombEffect(true, 9);
        },
@@ -41,13 +42,15 @@ TEST_F(ViewAnimatingTest, EveryMotionSaysSoUntilItEnds) {
        nullptr},
       {"the end panel", [](CGameClientView& v) { v.m_pScoreView->Show(true); },
        [](CGameClientView& v) { v.m_pScoreView->Show(false); }},
-      {"an auto-play mark", [](CGameClientView& v) {
+      {"an auto-play mark",
+       [](CGameClientView& v) {
          v.m_AniAutoPlay[2] = v.CreateAnimationByName("m_AniAutoPlay", 12);
          v.m_AniAutoPlay[2]->Play();
          v.SetAutoPlayFlag(2, true);
        },
        [](CGameClientView& v) { v.SetAutoPlayFlag(2, false); }},
-      {"an alarm", [](CGameClientView& v) {
+      {"an alarm",
+       [](CGameClientView& v) {
          v.m_AniAlart[0] = v.CreateAnimationByName("m_AniAlart", 10);
          v.m_AniAlart[0]->Play();
        },

@@ -65,8 +65,8 @@ void CWholeGame::DeliverMessage(uint16_t id, const uint8_t* data, size_t size) {
   // The record travels in a game packet of the link's format, as the embedded link carries it.
   uint8_t packet[PACKET_MAX_SIZE];
   tagPacket decoded;
-  const size_t n = EncodePacket(GamePacket(id, data, size), PacketDirection::ToClient, packet,
-                                sizeof(packet));
+  const size_t n =
+      EncodePacket(GamePacket(id, data, size), PacketDirection::ToClient, packet, sizeof(packet));
   if (n == 0 || !DecodePacket(packet, n, PacketDirection::ToClient, decoded)) {
     Expect(false, "message " + std::to_string(id) + " does not travel in a packet");
     return;
@@ -240,8 +240,7 @@ void CWholeGame::LocalPlayer() {
     }
     return;
   }
-  if (table.Phase() != TablePhase::Playing || table.Current() != m_me ||
-      now < table.PauseUntil()) {
+  if (table.Phase() != TablePhase::Playing || table.Current() != m_me || now < table.PauseUntil()) {
     m_actAt = 0;
     return;
   }
@@ -316,9 +315,8 @@ void CWholeGame::PlayByClicks() {
         dlg.SendMessage(MSG_SELECTION_CHANGED, 0, 0);
         const bool legal = IsLegalPlay(logic, c.cards, c.count, table.Turn());
         gcn::MyCButtonEx* play = m_h.Button("play");
-        Expect(
-            play != nullptr && play->isEnabled() == legal,
-            "the play button does not follow the table's check for " + Cards(c.cards, c.count));
+        Expect(play != nullptr && play->isEnabled() == legal,
+               "the play button does not follow the table's check for " + Cards(c.cards, c.count));
         if (legal) {
           if (m_random.Below(4) == 0) {
             dlg.SendMessage(MSG_PLAY_RAISED, 0, 0);  // the right mouse button
@@ -359,8 +357,8 @@ void CWholeGame::PlayDirect() {
       ChooseTrusteeMove(logic, table.Hand(m_me), table.HandCount(m_me), table.Turn());
   tagPlayCandidate scratch;
   if (m_random.Below(3) == 0 &&
-      logic.ListAnswers(table.Hand(m_me), table.HandCount(m_me),
-                        HintReference(logic, table.Turn()), table.Turn().count, scratch)) {
+      logic.ListAnswers(table.Hand(m_me), table.HandCount(m_me), HintReference(logic, table.Turn()),
+                        table.Turn().count, scratch)) {
     const tagPlayCandidate& c = logic.GetAnswer(m_random.Below(logic.GetAnswerCount()));
     if (IsLegalPlay(logic, c.cards, c.count, table.Turn())) move = PlayMove(c.cards, c.count);
   }
@@ -449,7 +447,6 @@ void CWholeGame::Expect(bool ok, const std::string& what) {
   Note(what);
 }
 
-
 // A play or pass the client sent that the table has not been given yet: the message being
 // checked came out of an earlier input (the client's own auto-play switch, say).
 bool CWholeGame::MoveInFlight() const {
@@ -485,9 +482,9 @@ void CWholeGame::CheckTruth(uint16_t id) {
              Cards(table.Hand(m_me), table.HandCount(m_me)) + at);
   for (WORD c = 0; c < SEAT_COUNT; ++c) {
     if (c == m_me && inFlight) continue;
-    Expect(s.cardCount[c] == table.HandCount(c),
-           "card count of chair " + std::to_string(c) + ": " + std::to_string(s.cardCount[c]) +
-               " vs " + std::to_string(table.HandCount(c)) + at);
+    Expect(s.cardCount[c] == table.HandCount(c), "card count of chair " + std::to_string(c) + ": " +
+                                                     std::to_string(s.cardCount[c]) + " vs " +
+                                                     std::to_string(table.HandCount(c)) + at);
   }
 
   if (table.Phase() == TablePhase::Playing) {
@@ -495,14 +492,13 @@ void CWholeGame::CheckTruth(uint16_t id) {
     Expect(view.m_cbLeftCardCount == table.PileCount(),
            "deck " + std::to_string(view.m_cbLeftCardCount) + " vs " +
                std::to_string(table.PileCount()) + at);
-    Expect(s.multiple == table.Multiple() && view.m_wBeiShu == table.Multiple(),
-           "multiple " + std::to_string(s.multiple) + " vs " + std::to_string(table.Multiple()) +
-               at);
-    const tagTurn& turn = table.Turn();
     Expect(
-        s.turnCount == turn.count && std::memcmp(s.turnCards, turn.cards, turn.count) == 0 &&
-            std::memcmp(s.turnResolved, turn.resolved, turn.count) == 0,
-        "turn " + Cards(s.turnCards, s.turnCount) + " vs " + Cards(turn.cards, turn.count) + at);
+        s.multiple == table.Multiple() && view.m_wBeiShu == table.Multiple(),
+        "multiple " + std::to_string(s.multiple) + " vs " + std::to_string(table.Multiple()) + at);
+    const tagTurn& turn = table.Turn();
+    Expect(s.turnCount == turn.count && std::memcmp(s.turnCards, turn.cards, turn.count) == 0 &&
+               std::memcmp(s.turnResolved, turn.resolved, turn.count) == 0,
+           "turn " + Cards(s.turnCards, s.turnCount) + " vs " + Cards(turn.cards, turn.count) + at);
     for (WORD c = 0; c < SEAT_COUNT; ++c) {
       const WORD seat = dlg.SwitchViewChairID(c);
       if (c == m_me && inFlight) continue;
@@ -522,8 +518,7 @@ void CWholeGame::CheckTruth(uint16_t id) {
       // The turn clock runs on the current chair only (it may have run out already).
       const bool paused = m_h.Now() < table.PauseUntil();
       if (c != table.Current() || paused) {
-        Expect(dlg.GetGameTimerSeconds(c) == 0,
-               "a clock runs on chair " + std::to_string(c) + at);
+        Expect(dlg.GetGameTimerSeconds(c) == 0, "a clock runs on chair " + std::to_string(c) + at);
       }
     }
     const CardControl* own = view.m_pHandCard[LOCAL_SEAT].get();
@@ -531,9 +526,9 @@ void CWholeGame::CheckTruth(uint16_t id) {
            "the local hand control holds " + std::to_string(own ? own->GetCardCount() : 0) + at);
     const bool myTurn = table.Current() == m_me && m_h.Now() >= table.PauseUntil() && !inFlight;
     gcn::MyCButtonEx* hint = m_h.Button("hint");
-    Expect(hint != nullptr && hint->isVisible() == myTurn,
-           std::string("the hint button is ") + (hint && hint->isVisible() ? "shown" : "hidden") +
-               at);
+    Expect(
+        hint != nullptr && hint->isVisible() == myTurn,
+        std::string("the hint button is ") + (hint && hint->isVisible() ? "shown" : "hidden") + at);
   }
   if (id == SRV_RESULT) {
     const tagGameStats& stats = table.Stats();
@@ -551,6 +546,5 @@ void CWholeGame::CheckTruth(uint16_t id) {
     }
   }
 }
-
 
 }  // namespace scenario

@@ -148,8 +148,8 @@ std::vector<uint32_t> SaveScreen(const std::string& path, int& width, int& heigh
           0xFF000000u | static_cast<uint32_t>(XGetPixel(image, i, y) & 0xFFFFFF);
   XDestroyImage(image);
   XCloseDisplay(x);
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-      pixels.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32,
+                                                            width * 4, SDL_PIXELFORMAT_ARGB8888);
   if (surface == nullptr || IMG_SavePNG(surface, path.c_str()) != 0) Fail("cannot save " + path);
   SDL_FreeSurface(surface);
   std::printf("screenshot %s\n", path.c_str());
@@ -327,13 +327,13 @@ int main(int argc, char** argv) {
   std::printf("Xvfb on %s\n", xserver.display.c_str());
 
   const auto started = Clock::now();
-  g_game = Spawn({program, "--seed", "20", "--name", "tester", "--size", "1284x748", "--report",
-                  g_reportPath},
-                 {"XDG_CONFIG_HOME=" + work.string()});
+  g_game = Spawn(
+      {program, "--seed", "20", "--name", "tester", "--size", "1284x748", "--report", g_reportPath},
+      {"XDG_CONFIG_HOME=" + work.string()});
   if (g_game <= 0) Fail("the program did not start");
 
-  Fields f = WaitFor("the start button", [](const Fields& r) { return Button(r, "start").x >= 0; },
-                     20);
+  Fields f = WaitFor(
+      "the start button", [](const Fields& r) { return Button(r, "start").x >= 0; }, 20);
   std::printf("table shown after %.2f s\n",
               std::chrono::duration<double>(Clock::now() - started).count());
   g_window = Run({"xdotool", "search", "--sync", "--name", "^Torvaly$"});
@@ -343,10 +343,13 @@ int main(int argc, char** argv) {
   Screenshot("table", width, height);
 
   Click(Button(f, "start"), "start");
-  f = WaitFor("the deal", [](const Fields& r) {
-    return r.count("running") && r.at("running") == "1" && r.at("clock") != "none" &&
-           Count(r, "cards") == Count(r, "hand") && Count(r, "hand") >= 5;
-  }, 20);
+  f = WaitFor(
+      "the deal",
+      [](const Fields& r) {
+        return r.count("running") && r.at("running") == "1" && r.at("clock") != "none" &&
+               Count(r, "cards") == Count(r, "hand") && Count(r, "hand") >= 5;
+      },
+      20);
   Screenshot("deal", width, height);
   std::printf("dealt: %s\n", g_lastLine.c_str());
 
@@ -358,11 +361,11 @@ int main(int argc, char** argv) {
     const std::vector<uint8_t> turn = Cards(f.at("turn"));
     const std::string clockBefore = f.at("clock");
     tagPlayCandidate answer{};
-    const bool found = logic.FindAnswer(hand.data(), static_cast<uint8_t>(hand.size()),
-                                        turn.data(), static_cast<uint8_t>(turn.size()), answer);
+    const bool found = logic.FindAnswer(hand.data(), static_cast<uint8_t>(hand.size()), turn.data(),
+                                        static_cast<uint8_t>(turn.size()), answer);
     int shotW = 0, shotH = 0;
-    const std::vector<uint32_t> before = Screenshot("turn-" + std::to_string(move + 1), shotW,
-                                                    shotH);
+    const std::vector<uint32_t> before =
+        Screenshot("turn-" + std::to_string(move + 1), shotW, shotH);
     bool played = false;
     if (found) {
       // Raise the play card by card, each by a click on its point.
@@ -377,11 +380,12 @@ int main(int argc, char** argv) {
         std::snprintf(what, sizeof(what), "card %02X", answer.cards[i]);
         Click(points[k].second, what);
         const size_t raisedWanted = i + 1u;
-        f = WaitFor(what, [&](const Fields& r) { return Count(r, "raised") == int(raisedWanted); },
-                    5);
+        f = WaitFor(
+            what, [&](const Fields& r) { return Count(r, "raised") == int(raisedWanted); }, 5);
       }
       // The client's check agrees: the play button lights up.
-      f = WaitFor("the play button", [](const Fields& r) { return Button(r, "play").x >= 0; }, 5);
+      f = WaitFor(
+          "the play button", [](const Fields& r) { return Button(r, "play").x >= 0; }, 5);
       Screenshot("raised-" + std::to_string(move + 1), shotW, shotH);
       Click(Button(f, "play"), "play");
       played = true;
@@ -392,9 +396,13 @@ int main(int argc, char** argv) {
     }
     const int handBefore = static_cast<int>(hand.size());
     const int shrink = played ? answer.count : 0;
-    f = WaitFor("the turn to move on", [&](const Fields& r) {
-      return !MyTurn(r) && Count(r, "hand") == handBefore - shrink && r.at("clock") != clockBefore;
-    }, 10);
+    f = WaitFor(
+        "the turn to move on",
+        [&](const Fields& r) {
+          return !MyTurn(r) && Count(r, "hand") == handBefore - shrink &&
+                 r.at("clock") != clockBefore;
+        },
+        10);
     std::printf("%s: hand %d -> %d, clock %s -> %s\n", played ? "played" : "passed", handBefore,
                 Count(f, "hand"), clockBefore.c_str(), f.at("clock").c_str());
     const std::vector<uint32_t> after =
