@@ -22,6 +22,7 @@ void MakeLobbyUsers(const tagAppOptions& options, tagLobbyUser (&users)[SEAT_COU
   std::snprintf(me.name, sizeof(me.name), "%s", options.name.c_str());
   me.gender = options.gender;
   me.faceId = options.face;
+  for (tagLobbyUser& user : users) user.gold = START_GOLD;
   for (const tagBotSeat& bot : kBots) {
     tagLobbyUser& user = users[bot.chair];
     std::snprintf(user.name, sizeof(user.name), "%s", bot.name);

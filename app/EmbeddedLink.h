@@ -12,8 +12,11 @@
 inline constexpr uint16_t PLAYER_CHAIR = 1;
 inline constexpr uint32_t BOT_DELAY_MIN_MS = 800;
 inline constexpr uint32_t BOT_DELAY_MAX_MS = 1400;
+// Everybody sits down with this much gold; each game's score is won from it or paid out of it.
+inline constexpr int64_t START_GOLD = 10000;
 
-// Who sits where: the player and two bots whose portraits differ from the player's.
+// Who sits where: the player and two bots whose portraits differ from the player's, each with
+// a purse of START_GOLD.
 void MakeLobbyUsers(const tagAppOptions& options, tagLobbyUser (&users)[SEAT_COUNT]);
 
 // The table's seed: the one asked for, else a fresh one.

@@ -35,6 +35,13 @@ uint8_t CTableEnd::StatusOf(uint16_t chair) const {
   return table.Ready(chair) ? LINK_STATUS_READY : LINK_STATUS_SIT;
 }
 
+int64_t CTableEnd::GoldOf(uint16_t chair) const {
+  int64_t gold = 0;
+  if (__builtin_add_overflow(m_users[chair].gold, m_host.Table().Gold(chair), &gold))
+    gold = m_users[chair].gold < 0 ? INT64_MIN : INT64_MAX;
+  return gold;
+}
+
 tagLinkUser CTableEnd::UserAt(uint16_t chair) const {
   tagLinkUser user{};
   user.chair = chair;
@@ -43,7 +50,7 @@ tagLinkUser CTableEnd::UserAt(uint16_t chair) const {
   user.userId = chair + 1u;
   // A name the record cannot hold stays empty rather than stopping the user's entry.
   SetLinkUserName(user, m_users[chair].name);
-  user.score = m_host.Table().Gold(chair);
+  user.score = GoldOf(chair);
   user.tableId = kTableId;
   user.status = StatusOf(chair);
   return user;
@@ -82,6 +89,9 @@ void CTableEnd::Connect(uint64_t now) {
 void CTableEnd::Disconnect(uint64_t now) {
   if (!m_connected) return;
   m_connected = false;
+  // Between games the chair is given up: what the player won here goes into the purse, since
+  // the table counts afresh for whoever sits down next.
+  if (m_host.Table().Phase() == TablePhase::Free) m_users[m_chair].gold = GoldOf(m_chair);
   m_host.Leave(m_chair, now);
   m_held.Clear();
 }

@@ -1,9 +1,11 @@
 // The table end of a link: one player's connection to a CTableHost, inside the small lobby of
 // the embedded mode. It reads the client's packets (game messages, ready, change table,
 // rejoin) into the host, and turns what the host sends the player's chair into packets, with
-// what a lobby adds around a table: who sits in each chair (names, gender, portraits, gold from
-// the table's scores), their status (sitting, ready, playing, offline), the scene on entry and
-// the playing scene when the player returns during a game.
+// what a lobby adds around a table: who sits in each chair (names, gender, portraits, and gold:
+// the purse the lobby keeps for the user plus what the user has won or lost at this table), their
+// status (sitting, ready, playing, offline), the scene on entry and the playing scene when the
+// player returns during a game. A player who leaves the table between games takes the winnings
+// along into the purse, so sitting down again (rejoin, change table) keeps the gold.
 //
 // Order of what the client receives: on entry the own chair, the server attribute, every
 // seated user, then the scene; after each input or table event, the users' status and score
@@ -22,6 +24,7 @@ struct tagLobbyUser {
   char name[LINK_NAME_SIZE];  // valid UTF-8, terminated
   uint8_t gender;             // 1 male, 2 female
   uint16_t faceId;            // portrait
+  int64_t gold;               // the purse; the games at the table add their scores to it
 };
 
 class CTableEnd final : private IChairLink {
@@ -60,6 +63,8 @@ class CTableEnd final : private IChairLink {
   // User changes since the client was last told, then the game packets held back meanwhile.
   void Flush();
   tagLinkUser UserAt(uint16_t chair) const;
+  // The purse and the chair's score at the table, held at the ends of the 64-bit range.
+  int64_t GoldOf(uint16_t chair) const;
   uint8_t StatusOf(uint16_t chair) const;
 
   CTableHost& m_host;

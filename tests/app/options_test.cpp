@@ -233,6 +233,9 @@ TEST(EmbeddedLink, SeatsThePlayerAmongTwoBotsOfTheChosenLevel) {
   EXPECT_STREQ(me.szName, "Ana");
   EXPECT_EQ(me.cbGender, 2);
   EXPECT_EQ(me.wFaceID, 3);
+  // Everybody starts with a purse, so every seat's gold shows from the first game on.
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c)
+    EXPECT_EQ(player.Events()[2 + c].user.lScore, START_GOLD) << "chair " << c;
   // The bots move after a human-like pause: the gap before a bot's play or pass.
   struct Gaps : ITableObserver {
     void OnDelivered(uint16_t chair, uint16_t id, const uint8_t* data, size_t) override {

@@ -30,6 +30,9 @@ class CSentToMe : public ITableObserver {
   std::vector<std::pair<uint16_t, Bytes>> sent;
 };
 
+// Each chair's purse at the lobby.
+constexpr int64_t kPurse[SEAT_COUNT] = {500, 10000, 0};
+
 void MakeUsers(tagLobbyUser (&users)[SEAT_COUNT]) {
   std::memset(users, 0, sizeof(users));
   const char* names[SEAT_COUNT] = {"左边", "me", "right"};
@@ -37,6 +40,7 @@ void MakeUsers(tagLobbyUser (&users)[SEAT_COUNT]) {
     std::strcpy(users[c].name, names[c]);
     users[c].gender = c == 0 ? 2 : 1;
     users[c].faceId = c + 3;
+    users[c].gold = kPurse[c];
   }
 }
 
@@ -118,18 +122,24 @@ TEST(InProcessLink, CarriesWholeSeededGamesDecodedAndInOrder) {
     ASSERT_EQ(received[i], t.observer.sent[i]) << "message " << i;
   }
 
-  // The gold at every chair is the table's score, told after each game.
+  // The gold at every chair is its purse and the table's score, told after each game.
   int64_t told[SEAT_COUNT] = {};
+  int scoreChanges = 0;
   for (const auto& e : t.player.Events()) {
-    if (e.kind == Kind::Score) told[e.chairOrId] = e.user.lScore;
+    if (e.kind == Kind::Enter) told[e.chairOrId] = e.user.lScore;
+    if (e.kind == Kind::Score) {
+      told[e.chairOrId] = e.user.lScore;
+      ++scoreChanges;
+    }
   }
   int64_t sum = 0;
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
-    EXPECT_EQ(told[c], t.Truth().Gold(c)) << "chair " << c;
+    EXPECT_EQ(told[c], kPurse[c] + t.Truth().Gold(c)) << "chair " << c;
     sum += told[c];
   }
-  EXPECT_EQ(sum, 0);
-  EXPECT_NE(told[ME], 0) << "three games move some gold";
+  EXPECT_EQ(sum, kPurse[0] + kPurse[1] + kPurse[2]) << "gold moves between the chairs only";
+  EXPECT_NE(told[ME], kPurse[ME]) << "three games move some gold";
+  EXPECT_GE(scoreChanges, 3);
 }
 
 TEST(InProcessLink, TheSameSeedDealsTheSameGames) {
@@ -160,6 +170,8 @@ TEST(InProcessLink, EntryThenStatusesBeforeTheDeal) {
   const tagUserData& me = events[3].user;
   EXPECT_EQ(events[3].chairOrId, ME);
   EXPECT_STREQ(me.szName, "me");
+  EXPECT_EQ(me.lScore, kPurse[ME]) << "the purse before any game";
+  EXPECT_EQ(events[2].user.lScore, kPurse[0]);
   EXPECT_EQ(me.cbGender, 1);
   EXPECT_EQ(me.wFaceID, 4);
   EXPECT_EQ(me.wChairID, ME);
@@ -211,6 +223,30 @@ TEST(InProcessLink, RejoinAndChangeTableBetweenGamesSitDownAfresh) {
     EXPECT_EQ(t.KindsFrom(before), kEntry);
     EXPECT_EQ(t.player.Events().back().chairOrId, STATUS_FREE);
     EXPECT_TRUE(t.Truth().Seated(ME));
+  }
+}
+
+TEST(InProcessLink, APlayerSittingDownAgainKeepsTheGoldWon) {
+  Table t(21);
+  ASSERT_TRUE(t.RunUntil([&] { return t.player.Results() == 1; }));
+  t.player.AutoReady(false);
+  t.link->Poll(t.player);
+  ASSERT_EQ(t.Truth().Phase(), TablePhase::Free);
+  const int64_t after = kPurse[ME] + t.Truth().Gold(ME);
+  ASSERT_NE(after, kPurse[ME]) << "the game moved the player's gold";
+  for (int leave = 0; leave < 2; ++leave) {
+    const size_t before = t.player.Events().size();
+    ASSERT_TRUE(t.link->RejoinTable());
+    t.link->Poll(t.player);
+    EXPECT_EQ(t.Truth().Gold(ME), 0) << "the table counts afresh";
+    bool entered = false;
+    for (size_t i = before; i < t.player.Events().size(); ++i) {
+      const auto& e = t.player.Events()[i];
+      if (e.kind != Kind::Enter || e.chairOrId != ME) continue;
+      EXPECT_EQ(e.user.lScore, after) << "sat down again " << leave + 1 << " time(s)";
+      entered = true;
+    }
+    EXPECT_TRUE(entered);
   }
 }
 
