@@ -98,7 +98,16 @@ bool CBrisvaneDlg::SendUserReady(const void* data, WORD size) {
 }
 
 bool CBrisvaneDlg::ChangeTable(WORD table) {
-  return m_pLink != nullptr && m_pLink->SendChangeTable(table);
+  if (m_pLink == nullptr || !m_pLink->SendChangeTable(table)) return false;
+  // At another table the game starts as a new game window would: without the last game's
+  // cards, banker or end panel, before the lobby's fresh scene arrives.
+  ResetFreshTable();
+  return true;
+}
+
+void CBrisvaneDlg::ResetFreshTable() {
+  ResetGame();
+  m_view.ResetTable();
 }
 
 void CBrisvaneDlg::ActiveGameFrame() { m_pHge->System_RaiseWindow(); }
@@ -182,10 +191,7 @@ void CBrisvaneDlg::CloseByWindow() {
 
 void CBrisvaneDlg::OnClose() {
   if (!m_bClosingWindow && m_pLink != nullptr && m_pLink->RejoinTable()) {
-    // Seated again: the table starts as a new game window would, without the last game's
-    // cards, banker or end panel, before the lobby's fresh scene arrives.
-    ResetGame();
-    m_view.ResetTable();
+    ResetFreshTable();  // seated again
     return;
   }
   DestroyWindow();

@@ -39,6 +39,8 @@ class CBrisvaneDlg : public CWnd, private ILinkSink {
   bool SendData(WORD id, const void* data, WORD size);
   bool SendData(WORD id);
   bool SendUserReady(const void* data, WORD size);
+  // The user moves to another table; the game and the table view are reset at once when the
+  // link takes the request, as for a new game window.
   bool ChangeTable(WORD table);
   void ActiveGameFrame();
   WORD GetGameServerType() const { return m_serverAttribute.wServerType; }
@@ -94,6 +96,8 @@ class CBrisvaneDlg : public CWnd, private ILinkSink {
   // seats the player again (the embedded mode) a close of the dialog's own is leaving the
   // table and sitting down again: the window stays. Otherwise the application loop ends.
   void OnClose() override;
+  // A new table: the game and the view start afresh (ResetGame, ResetTable).
+  void ResetFreshTable();
 
   BYTE m_cbEnableSound = 1;  // the sound switch; its address goes to the view
 

@@ -173,4 +173,14 @@ TEST(FrameLoop, TheDialogClosingItselfSeatsThePlayerAgain) {
   }
 }
 
+TEST(FrameLoop, ChangingTablesStartsFromACleanTable) {
+  Loop l;
+  EXPECT_TRUE(l.Dlg().ChangeTable(0));
+  EXPECT_EQ(l.Dlg().gameResets, 1);
+  EXPECT_EQ(l.Dlg().View().tableResets, 1);
+  EXPECT_TRUE(l.app.Turn());
+  ASSERT_EQ(l.link->Sent().size(), 1u);
+  EXPECT_EQ(l.link->Sent()[0].kind, CLoopbackLink::SentKind::ChangeTable);
+}
+
 }  // namespace
