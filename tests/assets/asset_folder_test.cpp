@@ -419,6 +419,76 @@ TEST_F(AssetFolder, LocalHandOfTwentySevenCardsFitsTheCanvas) {
   EXPECT_LE(y + h + 20, kCanvasH);  // raise height 20
 }
 
+// At the end of a game the table still shows the side seats' last plays, the bots' ready marks,
+// the side hands laid open in their columns and, for a moment, the local seat's last play. The
+// rows and columns are widgets and the marks are drawn before the end panel, so the panel's
+// counting numbers must lie clear of all of them (and of each other and the title), as must the
+// marks of the rows. Card rows are the card controls' geometry: 100 x 136 cards at 0.6, the
+// widest spacing (35) for plays of up to 11 cards; side columns at 0.55. (A side seat's full
+// straight of 12 cards would reach under the end of the local number, or the title's ribbon.)
+TEST_F(AssetFolder, EndPanelNumbersClearWhatTheTableStillShows) {
+  struct Box {
+    std::string what;
+    int left, top, right, bottom;  // right and bottom exclusive
+  };
+  auto point = [](const std::string& stem) {
+    int x = 0, y = 0;
+    EXPECT_TRUE(ReadCoordinate(stem + "X", &x) && ReadCoordinate(stem + "Y", &y)) << stem;
+    return std::pair<int, int>{x, y};
+  };
+  Pixels digits("Torvaly\\gameEnd\\win_number.png");
+  Pixels sheet(ResourcePath("m_pPokerMiddle"));
+  ASSERT_TRUE(digits.surface && sheet.surface);
+  const int w = digits.W() / 11, h = digits.H();
+  const int cardW = sheet.W() / 13, cardH = sheet.H() / 5;
+  const int rowW = static_cast<int>(cardW * 0.6f) + 10 * static_cast<int>(35 * 0.6f);
+  const int rowH = static_cast<int>(cardH * 0.6f) + 1;
+  const int columnW = static_cast<int>(cardW * 0.55f) + 1;
+
+  std::vector<Box> numbers;
+  for (const char* s : {"Right", "Me", "Left"}) {
+    // Five digits and the sign, as the panel lays them out about its point.
+    const auto [x, y] = point(std::string("EndBig") + s + "Gold");
+    const int n = 5;
+    numbers.push_back({std::string(s) + " number", x - n * w / 2, y, x + n * w / 2 + w, y + h});
+  }
+  std::vector<Box> table;
+  for (const char* s : {"Right", "Me", "Left"}) {
+    const auto [x, y] = point(std::string(s) + "PlayerOutCard");
+    const int left = s[0] == 'R' ? x - rowW : s[0] == 'L' ? x : x - rowW / 2;
+    table.push_back({std::string(s) + " play", left, y, left + rowW, y + rowH});
+  }
+  for (const char* s : {"Right", "Left"}) {
+    const auto [x, y] = point(std::string(s) + "PlayerHandCard");
+    const int left = s[0] == 'R' ? x - columnW : x;
+    table.push_back({std::string(s) + " open hand", left, 0, left + columnW, kCanvasH});
+    const auto [bx, by] = point(std::string(s) + "BoxBg");
+    Pixels box(ResourcePath(std::string("m_pImageViewBox") + (s[0] == 'R' ? "0" : "2")));
+    table.push_back({std::string(s) + " ready mark", bx, by, bx + box.W(), by + box.H()});
+  }
+  const auto [tx, ty] = point("Title");
+  Pixels title("Torvaly\\gameEnd\\win_title.png");
+
+  auto overlap = [](const Box& a, const Box& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+  };
+  std::vector<Box> all = numbers;
+  all.insert(all.end(), table.begin(), table.end());
+  all.push_back({"title", tx, ty, tx + title.W(), ty + title.H()});
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    EXPECT_GE(numbers[i].left, 0) << numbers[i].what;
+    EXPECT_LE(numbers[i].right, kCanvasW) << numbers[i].what;
+    for (size_t j = 0; j < all.size(); ++j) {
+      if (j == i) continue;
+      EXPECT_FALSE(overlap(numbers[i], all[j])) << numbers[i].what << " / " << all[j].what;
+    }
+  }
+  // The rows, the marks and the open hands keep clear of each other too.
+  for (size_t i = 0; i < table.size(); ++i)
+    for (size_t j = i + 1; j < table.size(); ++j)
+      EXPECT_FALSE(overlap(table[i], table[j])) << table[i].what << " / " << table[j].what;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Sound files
 

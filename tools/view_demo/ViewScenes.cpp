@@ -1,5 +1,6 @@
 #include "tools/view_demo/ViewScenes.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "cardcontrol/CardControl.h"
@@ -110,7 +111,40 @@ void Rocket(CViewHost& host, bool arrived) {
   host.Frames(arrived ? 40 : 12);
 }
 
-void End(CViewHost& host, bool detail) {
+// How a game ended, for the end scenes.
+struct tagEnding {
+  int64_t score[3];           // by seat
+  const BYTE* lastPlay[3];    // the last play of each seat still on the table, or null
+  DWORD lastPlayCount[3];
+  const BYTE* cardsLeft[3];   // laid open in the side columns (the local hand's row)
+  DWORD cardsLeftCount[3];
+  WORD multiple;
+};
+
+const BYTE kPairOfTwos[2] = {0x12, 0x02};
+const BYTE kPairOfKings[2] = {0x0D, 0x2D};
+const BYTE kLongStraight[9] = {0x03, 0x14, 0x25, 0x36, 0x07, 0x18, 0x29, 0x3A, 0x0B};
+const BYTE kManyLeft[12] = {0x04, 0x14, 0x05, 0x26, 0x37, 0x08, 0x19, 0x2A, 0x3B, 0x0C, 0x1D,
+                            0x4E};
+const BYTE kSomeLeft[9] = {0x03, 0x13, 0x06, 0x16, 0x29, 0x2B, 0x3C, 0x01, 0x22};
+const BYTE kMineLeft[3] = {0x2A, 0x1A, 0x25};
+
+// A small game the left seat won with a pair of 2s (still on its row), the local seat lost;
+// a large one the local seat won with a long straight, both sides paying for many cards.
+constexpr tagEnding kSmallEnding = {{40, -24, -16},
+                                    {kPairOfTwos, nullptr, kPairOfKings},
+                                    {2, 0, 2},
+                                    {nullptr, kMineLeft, kRightCardsLeft},
+                                    {0, 3, 2},
+                                    4};
+constexpr tagEnding kLargeEnding = {{-12672, 25344, -12672},
+                                    {nullptr, kLongStraight, kBomb},
+                                    {0, 9, 4},
+                                    {kManyLeft, nullptr, kSomeLeft},
+                                    {12, 0, 9},
+                                    512};
+
+void End(CViewHost& host, bool detail, const tagEnding& ending) {
   Dealt(host);
   CGameClientView& view = host.View();
   view.m_cbGameRunning = 0;
@@ -122,26 +156,33 @@ void End(CViewHost& host, bool detail) {
     if (alarm) alarm->SetShow(false);
   }
   host.Dialog().KillGameTimer(0);
-  for (auto& out : view.m_pOutCard) out->SetCards(nullptr, 0);
-  view.m_pHandCard[kMe]->SetCards(nullptr, 0);
-  view.m_pHandCard[kMe]->SetSelectable(false);
-  const struct {
-    WORD seat;
-    const BYTE* cards;
-    DWORD count;
-  } left[] = {{kLeft, kLeftCardsLeft, 5}, {kRight, kRightCardsLeft, 2}};
-  for (const auto& l : left) {
-    CardControl& hand = *view.m_pHandCard[l.seat];
-    hand.SetDirection(false);
-    hand.SetSpacing(0, 35, 0);
+  // The bots are ready for the next game at once; the player has not pressed start yet.
+  host.SeatUser(kLeft, "小桃红", GENDER_FEMALE, 0, 9800 + ending.score[kLeft], US_READY);
+  host.SeatUser(kMe, "Player_Local", GENDER_MALE, 3, 52340 + ending.score[kMe], US_PLAY);
+  host.SeatUser(kRight, "云中鹤", GENDER_MALE, 1, 128500 + ending.score[kRight], US_READY);
+  view.SetBeiShu(ending.multiple);
+  for (WORD seat = 0; seat < 3; ++seat) {
+    CardControl& out = *view.m_pOutCard[seat];
+    out.SetCards(ending.lastPlay[seat], ending.lastPlayCount[seat]);
+    out.setVisible(ending.lastPlay[seat] != nullptr);
+    CardControl& hand = *view.m_pHandCard[seat];
+    if (seat != kMe) {
+      hand.SetDirection(false);
+      hand.SetSpacing(0, 35, 0);
+    }
     hand.SetFaceUp(true);
-    hand.SetCards(l.cards, l.count);
+    hand.SetSelectable(false);
+    hand.SetCards(ending.cardsLeft[seat], ending.cardsLeftCount[seat]);
   }
+  view.SetCardCount(VIEW_ALL_SEATS, 0);
   CScoreView& panel = *view.m_pScoreView;
   panel.ClearScoreInfo();
-  panel.SetScoreInfo(0, kLeft, "小桃红", 0, 1, 0, 0, 0, 8, -2000, 4, 5);
-  panel.SetScoreInfo(1, kMe, "Player_Local", 0, 1, 0, 0, 0, 8, 4400, 8, 0);
-  panel.SetScoreInfo(2, kRight, "云中鹤", 0, 1, 0, 0, 0, 8, -2400, 4, 2);
+  const char* names[3] = {"小桃红", "Player_Local", "云中鹤"};
+  for (WORD seat = 0; seat < 3; ++seat) {
+    const int64_t score = ending.score[seat];
+    panel.SetScoreInfo(seat, kRight, names[seat], 0, 1, 0, 0, 0, ending.multiple, score, 1,
+                       static_cast<BYTE>(ending.cardsLeftCount[seat]));
+  }
   panel.Show(true);
   panel.SetDetail(detail);
   for (auto* button : {view.m_btAutoPlayOn.get(), view.m_btSortCard.get(), view.m_btTurn.get()}) {
@@ -150,8 +191,12 @@ void End(CViewHost& host, bool detail) {
   ShowButton(view.m_pbtDetails.get(), true);
   ShowButton(view.m_btChildStart.get(), true);
   ShowButton(view.m_pbtChangeTable.get(), true);
-  view.ShowNotice("[ Player_Local ] 赢得 4400 金币");
-  host.Frames(detail ? 12 : 20);
+  char line[96];
+  std::snprintf(line, sizeof(line), "[ Player_Local ] 本局得分 %+lld",
+                static_cast<long long>(ending.score[kMe]));
+  view.ShowNotice(line);
+  // The numbers have counted to their ends.
+  host.Frames(detail ? 12 : 110);
 }
 
 void Options(CViewHost& host) {
@@ -175,7 +220,9 @@ void Options(CViewHost& host) {
 
 }  // namespace
 
-const char* ViewSceneNames() { return "dealt bomb rocket burst end end-detail options"; }
+const char* ViewSceneNames() {
+  return "dealt bomb rocket burst end end-large end-detail options";
+}
 
 bool BuildViewScene(CViewHost& host, const std::string& scene) {
   if (scene == "dealt") {
@@ -187,9 +234,11 @@ bool BuildViewScene(CViewHost& host, const std::string& scene) {
   } else if (scene == "burst") {
     Rocket(host, true);
   } else if (scene == "end") {
-    End(host, false);
+    End(host, false, kSmallEnding);
+  } else if (scene == "end-large") {
+    End(host, false, kLargeEnding);
   } else if (scene == "end-detail") {
-    End(host, true);
+    End(host, true, kLargeEnding);
   } else if (scene == "options") {
     Options(host);
   } else {

@@ -7,9 +7,12 @@
 //   bomb        dealt, then the right seat's bomb: the flash and the table mid-shake
 //   rocket      dealt, then the right seat's rocket in flight
 //   burst       the rocket arrived: its burst
-//   end         the game over, the end panel's simple form counting, left cards face up in
-//               side columns, a notice
-//   end-detail  the same in the detail form
+//   end         a small game over, as the table shows it: the end panel's simple form
+//               counted out (the left seat won +40), the winner's last play still on its row,
+//               the bots' ready marks, the cards left face up (side columns, the local row)
+//   end-large   a large game the local seat won (+25344, both sides -12672): its long
+//               straight still on its row, a bomb on the right, many cards left open
+//   end-detail  end-large in the detail form
 //   options     dealt with the options window open
 #pragma once
 

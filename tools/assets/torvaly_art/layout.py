@@ -71,10 +71,16 @@ CLOCK = {0: (1066, 108), 1: (372, 480), 2: (154, 108)}
 AUTO = {0: (1124, 236), 1: (108, 446), 2: (116, 236)}
 
 
+BOX_ABOVE_ROW = 8                       # gap between a side seat's box and its play row
+
+
 def _box_for(i):
+    """The box of the ready and pass marks. A side seat's box sits just above its play row: at
+    the end of a game the bots are ready at once while their last plays still lie on the table,
+    and a row (a widget) would hide a box on it. The local box lies on its row, which is always
+    empty while the local seat passes or waits, ready, for the next game."""
     ox, oy = OUT[i]
-    row_h = int(CARD_H * OUT_SCALE)
-    y = oy + (row_h - BOX_H) // 2
+    y = oy - BOX_ABOVE_ROW - BOX_H
     if i == 0:
         return (ox - BOX_W, y)
     if i == 2:
@@ -173,7 +179,13 @@ END_ROW_BASE = [76, 112, 148]           # name baselines (the game font, 18 px)
 END_PUBLIC_ROWS = [176, 208]            # digit tops of the two lines of public figures
 END_PUBLIC_LABEL_X = [32, 232, 432]     # label left edges; the value is centred 126 px further
 END_PUBLIC_VALUE_DX = 132
-END_BIG_CENTRES = {"Right": (945, 250), "Me": (640, 420), "Left": (335, 250)}
+# The simple form's counting numbers (centres). At the end of a game the table still shows the
+# side seats' last plays (out rows from y 196, 0.6 x 136 = 82 high) with the bots' ready marks
+# above them, the side hands laid open in their columns and, for 2.5 s, the local seat's last
+# play (from y 376); those are widgets or drawn before the panel, so a number under them is
+# lost. The side numbers sit below the side rows, the local one under the title, above the
+# local row.
+END_BIG_CENTRES = {"Right": (945, 322), "Me": (640, 272), "Left": (335, 322)}
 
 
 def _number_key(centre_x):
