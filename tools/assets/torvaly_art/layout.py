@@ -19,7 +19,8 @@ OUT_STEP = 29                           # out rows follow the card-spacing optio
 # Seat pieces.
 FRAME_W, FRAME_H = 112, 108             # portrait frame; the side gold plate sits 112 below it
 PORTRAIT_W, PORTRAIT_H = 108, 104       # drawn at frame + (4, 4), scaled 0.96 x 0.97
-GOLD_W, GOLD_H = 112, 28                # gold plate; its text is drawn at (+10, +20) (baseline)
+GOLD_W, GOLD_H = 112, 30                # gold plate; its text is drawn at (+10, +20) (baseline)
+GOLD_TEXT_MIDDLE = 13                   # the game font's digits (18 px) stand on +20, 13 high
 BOX_W, BOX_H = 132, 60                  # box behind the ready and pass marks
 MARK_W, MARK_H = 112, 44                # ready and pass marks
 CLOCK_W, CLOCK_H = 60, 64               # clock background

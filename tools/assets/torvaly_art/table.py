@@ -111,12 +111,18 @@ def portrait_frame():
 
 
 def gold_plate():
+    """The plate under a portrait. The program writes the gold on it with the baseline 20 pixels
+    down, so the plate's face (its height less the 3-pixel shadow) is centred on the digits'
+    middle; the coin leaves room for the eight stars of a hidden amount."""
     w, h = L.GOLD_W, L.GOLD_H
+    face = 2 * L.GOLD_TEXT_MIDDLE + 1
+    assert face == h - 3
     s, cr = C.surface(w, h)
     C.gold_panel(cr, 0, 0, w, h, 12, rim=2)
     img = C.to_pil(s)
-    coin = _coin(20)
-    C.paste(img, coin, w - 24, (h - 3 - 20) // 2)
+    d = 16
+    coin = _coin(d)
+    C.paste(img, coin, w - d - 4, L.GOLD_TEXT_MIDDLE - d // 2)
     return img
 
 
