@@ -1,7 +1,5 @@
 #include "widgets/MyCButtonEx.h"
 
-#include "platform/gui/SDL2Graphics.h"
-
 namespace gcn {
 
 MyCButtonEx::MyCButtonEx() { adoptImage(nullptr); }
@@ -23,7 +21,7 @@ void MyCButtonEx::adoptImage(Image* image) {
   setFrameSize(0);
   if (image != mImage.get()) mImage.reset(image);  // the same image again is kept, not freed
   if (mImage) {
-    setSize(mImage->getWidth() / 4, mImage->getHeight());
+    setSize(mImage->getWidth() / STATE_COLUMNS, mImage->getHeight());
   } else {
     setSize(0, 0);
   }
@@ -33,27 +31,12 @@ void MyCButtonEx::setImage(const std::string& imagePath) { adoptImage(LoadImage(
 
 void MyCButtonEx::setImage(Image* image) { adoptImage(image); }
 
-int MyCButtonEx::getStateColumn() const {
-  if (!isEnabled()) return COLUMN_DISABLED;
-  if (isPressed()) return COLUMN_PRESSED;
-  if (mHasMouse) return COLUMN_HOVER;
-  return COLUMN_NORMAL;
-}
-
 void MyCButtonEx::draw(Graphics* graphics) {
   if (!mImage || graphics == nullptr) return;
-  const int cellWidth = mImage->getWidth() / 4;
-  const int cellHeight = mImage->getHeight();
-  const int srcX = getStateColumn() * cellWidth;
+  drawState(graphics, mImage.get());
+  if (getCaption().empty()) return;
   const int w = getWidth();
   const int h = getHeight();
-  if (GraphicsEx* ex = AsGraphicsEx(graphics)) {
-    ex->drawImageQuad(mImage.get(), srcX, 0, cellWidth, cellHeight, 0, 0, w, 0, w, h, 0, h);
-  } else {
-    graphics->drawImage(mImage.get(), srcX, 0, 0, 0, cellWidth, cellHeight);
-  }
-
-  if (getCaption().empty()) return;
   Font* font = getFont();
   const int y = h / 2 - font->getHeight() / 2;
   int x;

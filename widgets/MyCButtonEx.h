@@ -1,7 +1,8 @@
 // gcn::MyCButtonEx: the image button of the table and of the options window. A Guichan button
 // (its mouse, key and focus behaviour unchanged: the action event goes to the listeners when
 // the mouse is released over the pressed button) whose whole look is one image of four equally
-// wide state pictures side by side: 0 normal, 1 pressed, 2 mouse over, 3 disabled.
+// wide state pictures side by side: 0 normal, 1 pressed, 2 mouse over, 3 disabled
+// (gcn::StateButton, platform/gui/StateButton.h).
 //
 // The button owns its image. A button made from an image is sized (image width / 4, image
 // height); one without image (or whose file did not load) is 0 x 0 and draws nothing until an
@@ -13,14 +14,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/gui/Guichan.h"
+#include "platform/gui/StateButton.h"
 
 namespace gcn {
 
-class MyCButtonEx : public Button {
+class MyCButtonEx : public StateButton {
  public:
-  enum StateColumn { COLUMN_NORMAL = 0, COLUMN_PRESSED = 1, COLUMN_HOVER = 2, COLUMN_DISABLED = 3 };
-
   MyCButtonEx();
   explicit MyCButtonEx(const std::string& imagePath);  // loaded with Image::load(path, true)
   explicit MyCButtonEx(Image* image);                  // adopted
@@ -37,9 +36,6 @@ class MyCButtonEx : public Button {
 
   void SetVisible(bool visible) { setVisible(visible); }
   void SetEnable(bool enable) { setEnabled(enable); }
-
-  // The column the next draw uses: disabled, else pressed, else mouse over, else normal.
-  int getStateColumn() const;
 
   void draw(Graphics* graphics) override;
 
