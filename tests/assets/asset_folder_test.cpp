@@ -110,7 +110,8 @@ const std::vector<std::string>& FixedImages() {
       "Torvaly\\gameEnd\\lost_number.png",     "Torvaly\\gameEnd\\win_box_number.png",
       "Torvaly\\gameEnd\\lost_box_number.png", "Torvaly\\gameEnd\\win_title.png",
       "Torvaly\\gameEnd\\lost_title.png",      "Torvaly\\gameOption\\buttonOk.png",
-      "Torvaly\\gameOption\\buttonCancle.png"};
+      "Torvaly\\gameOption\\buttonCancle.png", "Torvaly\\frame\\options.png",
+      "Torvaly\\frame\\sound_on.png",      "Torvaly\\frame\\sound_off.png"};
   return files;
 }
 
@@ -267,8 +268,19 @@ TEST_F(AssetFolder, CardSheetHoldsThirteenByFiveCardsWithEveryFaceAndTheBack) {
 }
 
 TEST_F(AssetFolder, ButtonImagesHoldFourEqualStates) {
+  // The frame's round icons are square in each state (the frame scales a state to its icon
+  // size).
+  const std::vector<std::string> icons = {"Torvaly\\frame\\options.png",
+                                          "Torvaly\\frame\\sound_on.png",
+                                          "Torvaly\\frame\\sound_off.png"};
+  for (const std::string& name : icons) {
+    Pixels px(name);
+    ASSERT_NE(px.surface, nullptr) << name;
+    EXPECT_EQ(px.W(), 4 * px.H()) << name;
+  }
   std::vector<std::string> names = {"Torvaly\\gameOption\\buttonOk.png",
                                     "Torvaly\\gameOption\\buttonCancle.png"};
+  names.insert(names.end(), icons.begin(), icons.end());
   for (const char* key : {"m_btOutCard", "m_btAutoOutCard", "m_btPassCard", "m_btAutoPlayOn",
                           "m_btSortCard", "m_btTurn", "m_pbtDetails", "m_btAutoPlayOff",
                           "m_btChildStart", "m_pbtChangeTable"})

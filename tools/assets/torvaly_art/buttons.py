@@ -1,5 +1,8 @@
 """Image buttons: one image holds four equally wide states side by side, in the order
 normal, pressed, mouse over, disabled."""
+import math
+
+import cairo
 import numpy as np
 from PIL import Image
 
@@ -72,3 +75,107 @@ def small(text, style):
 
 def option(text, style):
     return button(text, style, L.OPT_BTN_W, L.OPT_BTN_H, 17)
+
+
+# ---------------------------------------------------------------------------------------------
+# The frame's round icon buttons: a dark lacquer disc with a gold rim, a light glyph on it.
+
+def _gear(cr, cx, cy, r):
+    """A gear of eight teeth with a hole, as one path (even-odd)."""
+    teeth, outer, inner = 8, r, r * 0.74
+    for k in range(teeth * 4):
+        a = 2 * math.pi * k / (teeth * 4) - math.pi / 2
+        rr = outer if k % 4 in (1, 2) else inner
+        x, y = cx + rr * math.cos(a), cy + rr * math.sin(a)
+        if k == 0:
+            cr.move_to(x, y)
+        else:
+            cr.line_to(x, y)
+    cr.close_path()
+    cr.new_sub_path()
+    cr.arc(cx, cy, r * 0.32, 0, 2 * math.pi)
+
+
+def _speaker(cr, cx, cy, r, on):
+    """A speaker cone; with sound on two waves beside it, off a cross."""
+    u = r / 10.0
+    cr.move_to(cx - 9 * u, cy - 3.2 * u)
+    cr.line_to(cx - 5 * u, cy - 3.2 * u)
+    cr.line_to(cx + 0.5 * u, cy - 8.5 * u)
+    cr.line_to(cx + 0.5 * u, cy + 8.5 * u)
+    cr.line_to(cx - 5 * u, cy + 3.2 * u)
+    cr.line_to(cx - 9 * u, cy + 3.2 * u)
+    cr.close_path()
+    cr.fill()
+    cr.set_line_cap(1)  # round
+    cr.set_line_width(2.0 * u)
+    if on:
+        for rad in (4.5 * u, 8.5 * u):
+            cr.new_sub_path()
+            cr.arc(cx + 1.5 * u, cy, rad, -0.85, 0.85)
+        cr.stroke()
+    else:
+        d = 3.3 * u
+        x0 = cx + 6 * u
+        cr.move_to(x0 - d, cy - d)
+        cr.line_to(x0 + d, cy + d)
+        cr.move_to(x0 + d, cy - d)
+        cr.line_to(x0 - d, cy + d)
+        cr.stroke()
+
+
+def _icon_state(glyph, state, accent):
+    n = L.FRAME_ICON
+    s, cr = C.surface(n, n)
+    dy = 1 if state == "pressed" else 0
+    c = n / 2.0
+    r = n / 2.0 - 2
+    # Shadow, gold rim, lacquer face.
+    cr.arc(c + 0.5, c + 1.5, r, 0, 2 * math.pi)
+    cr.set_source_rgba(0, 0, 0, 0.25 if state == "pressed" else 0.45)
+    cr.fill()
+    cr.arc(c, c - 0.5 + dy, r, 0, 2 * math.pi)
+    cr.set_source(C.linear(0, 0, 0, n, C.GOLD_STOPS))
+    cr.fill()
+    face = ["#4a2612", "#1c0c05"] if state != "pressed" else ["#1c0c05", "#3b1d0e"]
+    cr.arc(c, c - 0.5 + dy, r - 2.2, 0, 2 * math.pi)
+    cr.set_source(C.linear(0, 2, 0, n - 2, [(0, face[0]), (1, face[1])]))
+    cr.fill()
+    if state != "pressed":
+        cr.arc(c, c - 3 + dy, r - 5, math.pi * 1.1, math.pi * 1.9)
+        cr.set_source_rgba(1, 1, 1, 0.14)
+        cr.set_line_width(2)
+        cr.stroke()
+    # The glyph: cream, warm gold on mouse over.
+    col = accent if state == "hover" else "#fff1cf"
+    cr.set_source(C.linear(0, 6, 0, n - 6, [(0, col), (1, "#e9c98a")]))
+    cr.set_fill_rule(cairo.FILL_RULE_EVEN_ODD)
+    glyph(cr, c, c - 0.5 + dy, r * 0.62)
+    img = C.to_pil(s)
+    a = np.asarray(img).astype(np.float64)
+    if state == "hover":
+        a[:, :, :3] = a[:, :, :3] + (255 - a[:, :, :3]) * 0.16
+    elif state == "disabled":
+        g = a[:, :, :3] @ np.array([0.30, 0.59, 0.11])
+        a[:, :, :3] = (g * 0.55 + 60)[:, :, None]
+        a[:, :, 3] *= 0.9
+    return Image.fromarray(np.clip(np.rint(a), 0, 255).astype(np.uint8), "RGBA")
+
+
+def _icon(glyph, accent):
+    n = L.FRAME_ICON
+    img = Image.new("RGBA", (4 * n, n), (0, 0, 0, 0))
+    for i, st in enumerate(("normal", "pressed", "hover", "disabled")):
+        img.alpha_composite(_icon_state(glyph, st, accent), (i * n, 0))
+    return img
+
+
+def options_icon():
+    def glyph(cr, cx, cy, r):
+        _gear(cr, cx, cy, r)
+        cr.fill()
+    return _icon(glyph, "#ffd36a")
+
+
+def sound_icon(on):
+    return _icon(lambda cr, cx, cy, r: _speaker(cr, cx, cy, r, on), "#ffd36a")

@@ -148,6 +148,10 @@ FIXED_IMAGES = {
     "Torvaly\\gameEnd\\lost_title.png": lambda: P.end_title(False),
     "Torvaly\\gameOption\\buttonOk.png": lambda: B.option("确定", "orange"),
     "Torvaly\\gameOption\\buttonCancle.png": lambda: B.option("取消", "blue"),
+    # The frame's icon buttons (not resource keys: the frame opens them by name).
+    "Torvaly\\frame\\options.png": B.options_icon,
+    "Torvaly\\frame\\sound_on.png": lambda: B.sound_icon(True),
+    "Torvaly\\frame\\sound_off.png": lambda: B.sound_icon(False),
 }
 
 

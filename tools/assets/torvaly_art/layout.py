@@ -42,6 +42,9 @@ ZHANG_X = TOP_X + 352                   # "张" printed on the panel after the d
 BIG_BTN_W, BIG_BTN_H = 120, 46
 SMALL_BTN_W, SMALL_BTN_H = 96, 38
 OPT_BTN_W, OPT_BTN_H = 80, 32
+# The frame's own round icon buttons (options, sound) in the table's top right corner; the
+# frame places them (design points in platform/frame), the pictures are made here.
+FRAME_ICON = 36
 
 WAIT_TIP_W, WAIT_TIP_H = 340, 52
 WAIT_TIP_X, WAIT_TIP_Y = 1280 - 534, 720 - 155   # fixed in the program
