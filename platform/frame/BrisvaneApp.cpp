@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/frame/FrameButtons.h"
 #include "platform/win/ResourceFolder.h"
 #include "platform/win/WinMessage.h"
 #include "platform/win/WinSystem.h"
@@ -205,7 +206,13 @@ int CBrisvaneApp::HandleArrivals(bool& stop) {
       if (key == SDLK_F3) m_pDialog->SwitchSound(!m_pDialog->IsSoundSwitchedOn());
     }
     if (gcn::SDL2Input* input = view.GetGuiInput()) input->pushInput(event);
-    DispatchMouseToView(event);
+    // A click on the frame's own buttons is theirs: the table does not see it (a double click
+    // there would lower the raised cards, a right click play them).
+    const bool onFrameButton =
+        (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) &&
+        view.GetFrameButtons() != nullptr &&
+        view.GetFrameButtons()->Covers(event.button.x, event.button.y);
+    if (!onFrameButton) DispatchMouseToView(event);
   }
   // The user or the window manager may have resized the window (or full screen switched).
   FollowWindowSize();

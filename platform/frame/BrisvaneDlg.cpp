@@ -138,6 +138,7 @@ bool CBrisvaneDlg::CreateFrame() {
   const int h = m_pHge->System_GetStateInt(HGE_SCREENHEIGHT);
   CWnd::SetWindowPos(nullptr, 0, 0, w, h, 0);
   RectifyControl(w, h);
+  m_view.PlaceFrameButtons(w, h);
   return true;
 }
 
@@ -180,7 +181,10 @@ BOOL CBrisvaneDlg::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, i
     cy = m_pHge->System_GetStateInt(HGE_SCREENHEIGHT);
   }
   CWnd::SetWindowPos(insertAfter, x, y, cx, cy, flags);
-  if (IsWindowCreated() && m_view.IsWindowCreated()) RectifyControl(cx, cy);
+  if (IsWindowCreated() && m_view.IsWindowCreated()) {
+    RectifyControl(cx, cy);
+    m_view.PlaceFrameButtons(cx, cy);
+  }
   return TRUE;
 }
 

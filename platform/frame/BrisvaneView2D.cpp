@@ -1,6 +1,7 @@
 #include "platform/frame/BrisvaneView2D.h"
 
 #include "platform/frame/BrisvaneDlg.h"
+#include "platform/frame/FrameButtons.h"
 
 CBrisvaneView2D::CBrisvaneView2D() : m_pHge(hgeCreate(HGE_VERSION)) {}
 
@@ -25,10 +26,13 @@ int CBrisvaneView2D::OnCreate() {
     m_pGui->setInput(m_pGuiInput.get());
     m_pGui->setTop(m_pGuiContainer.get());
   });
+  if (ok && m_pFrameDlg != nullptr)
+    m_pFrameButtons = std::make_unique<CFrameButtons>(*m_pGuiContainer, *m_pFrameDlg);
   return ok ? 0 : -1;
 }
 
 void CBrisvaneView2D::OnDestroy() {
+  m_pFrameButtons.reset();
   if (m_pGui) m_pGui->setTop(nullptr);
   m_pGui.reset();
   m_pGuiContainer.reset();
@@ -50,8 +54,13 @@ void CBrisvaneView2D::UpdateGameView(const RECT* /*rect*/) { ++m_redrawRequests;
 
 void CBrisvaneView2D::DrawMatchScrollMessage() {}
 
+void CBrisvaneView2D::PlaceFrameButtons(int width, int height) {
+  if (m_pFrameButtons) m_pFrameButtons->Place(width, height);
+}
+
 bool CBrisvaneView2D::DrawGui() {
   if (!m_pGui) return false;
+  if (m_pFrameButtons) m_pFrameButtons->Refresh();
   return gcn::GuiGuard(__func__, [&] { m_pGui->draw(); });
 }
 

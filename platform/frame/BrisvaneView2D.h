@@ -9,6 +9,9 @@
 // frame, before the render callback). Window creation (WM_CREATE) runs OnCreate: the base
 // makes the widget tree; a derived view calls the base first, then loads its resources.
 //
+// The base also holds the frame's own buttons (FrameButtons.h: options and sound, in the
+// table's top right corner); they are made with the widget tree and placed with each layout.
+//
 // One frame of the application loop, in order: SDL events to the widget input and as mouse
 // messages to this window; the link's packets; queued window messages and due window timers;
 // the countdown clocks; AdvanceFrame; the widgets' logic; the engine's render callback, which
@@ -24,6 +27,7 @@
 #include "platform/win/WinMessage.h"
 
 class CBrisvaneDlg;
+class CFrameButtons;
 
 // The frame base's own moving sprites, drawn inside the table scene. The frame has none of its
 // own today, so GetMoveSpriteManager answers null.
@@ -86,6 +90,10 @@ class CBrisvaneView2D : public CWnd, public IBrisvaneView, public IHighResolutio
 
   // Draws the widget tree into the current scene; false if the widget library failed.
   bool DrawGui();
+  // The frame's own buttons (null before the window is created, or without a dialog).
+  CFrameButtons* GetFrameButtons() const { return m_pFrameButtons.get(); }
+  // Places them for a drawing area of width x height (the frame calls it with each layout).
+  void PlaceFrameButtons(int width, int height);
   // One frame of widget logic (input to widgets, their logic); false if the library failed.
   bool GuiLogic();
 
@@ -104,6 +112,7 @@ class CBrisvaneView2D : public CWnd, public IBrisvaneView, public IHighResolutio
   CMoveSpriteManager* m_pMoveSpriteManager = nullptr;
 
  private:
+  std::unique_ptr<CFrameButtons> m_pFrameButtons;
   friend class CBrisvaneDlg;
   CBrisvaneDlg* m_pFrameDlg = nullptr;
   unsigned m_redrawRequests = 0;

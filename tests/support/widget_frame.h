@@ -42,11 +42,13 @@ class LogView : public CBrisvaneView2D {
   void AdvanceFrame(float) override {}
 
   std::vector<tagLoggedMessage>* log = nullptr;
+  int mouseButtonMessages = 0;  // the frame's mouse buttons on the table
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (log != nullptr && IsGameMessage(message))
       log->push_back(tagLoggedMessage{false, message, wParam, lParam});
+    if (message >= WM_LBUTTONDOWN && message <= WM_RBUTTONUP) ++mouseButtonMessages;
     return CBrisvaneView2D::WindowProc(message, wParam, lParam);
   }
 };
@@ -59,9 +61,13 @@ class LogDlg : public CBrisvaneDlg {
   bool OnClockTick(WORD, UINT, UINT) override { return true; }
   bool OnSceneRestore(BYTE, bool, const void*, WORD) override { return true; }
   bool OnServerMessage(WORD, const void*, WORD) override { return true; }
+  void ShowGameOptions() override { ++optionsShown; }
+  void OnSoundSwitched() override { ++soundSwitches; }
   LogView& View() { return m_view; }
 
   std::vector<tagLoggedMessage> log;
+  int optionsShown = 0;
+  int soundSwitches = 0;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
