@@ -21,12 +21,21 @@ torvaly_configure() {
   fi
 }
 
+# torvaly_build DIR [cmake args...]: everything, the tests and benchmarks included.
 torvaly_build() {
   local dir=$1
   shift
+  torvaly_build_target "$dir" all "$@"
+}
+
+# torvaly_build_target DIR TARGET [cmake args...]: that target and what it needs only (the
+# game alone for ./run, so that a first start does not wait for every test).
+torvaly_build_target() {
+  local dir=$1 target=$2
+  shift 2
   export CCACHE_DIR=${CCACHE_DIR:-$TORVALY_ROOT/build/.ccache}
   torvaly_configure "$dir" "$@"
-  cmake --build "$dir" -j "${TORVALY_JOBS:-$(nproc)}"
+  cmake --build "$dir" -j "${TORVALY_JOBS:-$(nproc)}" --target "$target"
 }
 
 # torvaly_build_fuzz DIR [cmake args...]: the fuzz targets alone, built with clang, with
