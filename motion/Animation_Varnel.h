@@ -72,6 +72,8 @@ class Animation_Varnel : public hgeSprite {
   bool IsPlaying() const { return m_strip.Playing(); }
   bool GetHideOnEnd() const { return m_bHideOnEnd; }
   float GetFrameTime() const { return m_strip.FrameTime(); }
+  // Seconds until the run shows its next frame: 0 before its first update, -1 when stopped.
+  float SecondsToNextFrame() const { return m_strip.SecondsToNextStep(); }
   int GetImageWidth() const { return m_nImageWidth; }
 
  private:

@@ -107,12 +107,15 @@ class CGameClientView : public CBrisvaneView2D,
   void DrawTable(int width, int height) override;
   // Effects, per-seat animations, moving sprites, keys (Escape, K), the end panel.
   void AdvanceFrame(float elapsed) override;
-  // Whether anything on the table moves, so that the application loop draws 60 frames a
-  // second: a shown effect or seat mark whose run plays, flying cards or the rocket, the shake,
-  // the end panel (its numbers count and its backdrop turns while it is shown), a notice (it
-  // ages and fades), a sweep over the local hand. A still table answers false and is drawn
-  // only when something happens (a click, a message, a timer such as a deal step, a clock tick).
-  bool IsAnimating() const override;
+  // When the table changes by itself next, so that the application loop draws no more frames
+  // than the table needs. At the frame rate (FRAME_AT_RATE) while something moves: a shown
+  // effect whose run plays, flying cards or the rocket, the shake, the end panel (its numbers
+  // count and its backdrop turns while it is shown), a fading notice, a sweep over the local
+  // hand. Otherwise the ms until the next slow change: the next picture of a seat's auto-play
+  // mark or alarm (a few a second), the moment a notice starts to fade. A still table answers
+  // NO_FRAME_DUE and is drawn only when something happens (a click, a message, a timer such
+  // as a deal step, a clock tick).
+  int64_t NextFrameDueMs() const override;
 
   // The render callback registered with the engine: table into the target, target scaled onto
   // the screen, widgets on top. Finds the view through a global pointer.

@@ -2,6 +2,7 @@
 // the screen, the widgets on top), one frame of the table in design coordinates, the per-frame
 // step of animations, moving sprites, keys and the end panel, and the short notices.
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -397,7 +398,7 @@ void CGameClientView::AdvanceFrame(float elapsed) {
   if (m_pScoreView) m_pScoreView->Update(elapsed);
 }
 
-bool CGameClientView::IsAnimating() const {
+int64_t CGameClientView::NextFrameDueMs() const {
   auto runs = [](const Animation_Varnel* animation) {
     return animation != nullptr && animation->IsShow() && animation->IsPlaying();
   };
@@ -405,12 +406,7 @@ bool CGameClientView::IsAnimating() const {
   for (const Animation_Varnel* animation :
        {m_pAniShunZi.get(), m_pAniLianDui.get(), m_pAniRocket2.get(), m_pAniFlash.get(),
         m_pAniSpring.get(), m_pAniBigSpring.get(), m_pAniHaoSpring.get()}) {
-    if (runs(animation)) return true;
-  }
-  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
-    // The auto-play mark is drawn only with its flag; the alarm whenever it is shown.
-    if (m_cbAutoPlayFlag[seat] && runs(m_AniAutoPlay[seat].get())) return true;
-    if (runs(m_AniAlart[seat].get())) return true;
+    if (runs(animation)) return FRAME_AT_RATE;
   }
   // A sprite that arrived may stay on the table, still: only one on its way, or whose own
   // animation runs, moves.
@@ -419,13 +415,36 @@ bool CGameClientView::IsAnimating() const {
     if (sprite == nullptr) break;
     if (!sprite->IsAlive()) continue;
     const MoveType_Varnel* law = sprite->GetMotion();
-    if ((law != nullptr && !law->IsFinished()) || runs(sprite->GetAnimation())) return true;
+    if ((law != nullptr && !law->IsFinished()) || runs(sprite->GetAnimation())) {
+      return FRAME_AT_RATE;
+    }
   }
-  if (m_bShaking) return true;
-  if (m_pScoreView && m_pScoreView->IsShow()) return true;
-  if (m_nNotices > 0) return true;
+  if (m_bShaking) return FRAME_AT_RATE;
+  if (m_pScoreView && m_pScoreView->IsShow()) return FRAME_AT_RATE;
   const CardControl* hand = m_pHandCard[1].get();
-  return hand != nullptr && hand->IsDragging();
+  if (hand != nullptr && hand->IsDragging()) return FRAME_AT_RATE;
+
+  // The slow changes: the soonest of them, in whole ms (a frame a little late rather than one
+  // a little early that changes nothing and asks again at once).
+  float soonest = -1.0f;
+  auto dueIn = [&soonest](float seconds) {
+    if (seconds >= 0.0f && (soonest < 0.0f || seconds < soonest)) soonest = seconds;
+  };
+  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
+    // The auto-play mark is drawn only with its flag; the alarm whenever it is shown.
+    if (m_cbAutoPlayFlag[seat] && runs(m_AniAutoPlay[seat].get())) {
+      dueIn(m_AniAutoPlay[seat]->SecondsToNextFrame());
+    }
+    if (runs(m_AniAlart[seat].get())) dueIn(m_AniAlart[seat]->SecondsToNextFrame());
+  }
+  // A notice stands still until it starts to fade, and fades frame by frame.
+  for (int i = 0; i < m_nNotices; ++i) {
+    const float still = kNoticeLife - kNoticeFade - m_Notices[i].fAge;
+    if (!(still > 0.0f)) return FRAME_AT_RATE;
+    dueIn(still);
+  }
+  if (soonest < 0.0f) return NO_FRAME_DUE;
+  return static_cast<int64_t>(std::ceil(soonest * 1000.0f));
 }
 
 // ---- notices -------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "platform/engine/FrameStrip.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -39,6 +40,12 @@ int CFrameStrip::Start() {
   m_playing = true;
   m_since = -1.0f;
   return SetMode(m_mode);
+}
+
+float CFrameStrip::SecondsToNextStep() const {
+  if (!m_playing) return -1.0f;
+  if (m_since < 0.0f) return 0.0f;
+  return std::max(m_frameTime - m_since, 0.0f);
 }
 
 void CFrameStrip::AddTime(float dt) {

@@ -49,6 +49,9 @@ class CFrameStrip {
   int Start();
   void Pause() { m_playing = false; }
   void Resume() { m_playing = true; }
+  // Seconds until the next frame step of a playing run: 0 while it waits for its first update
+  // (which starts its clock), -1 when it is not playing.
+  float SecondsToNextStep() const;
 
   // Advances a playing run by dt seconds. show(n) is called for every frame step with the frame
   // to show, which the owner makes current with Wrap. stopped() is called when a run that does

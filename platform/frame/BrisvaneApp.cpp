@@ -148,7 +148,8 @@ bool CBrisvaneApp::InitInstance(int argc, const char* const* argv) {
   m_lastFrameMs = GetTickCount64();
   m_frameCount = 0;
   m_frameOwed = true;
-  m_animating = false;
+  m_viewDueMs = CBrisvaneView2D::NO_FRAME_DUE;
+  m_viewDueAt = UINT64_MAX;
   m_redrawsSeen = m_pDialog->GetView().RedrawRequests();
   m_nextFrameMs = 0;
   return true;
@@ -283,15 +284,18 @@ bool CBrisvaneApp::Turn() {
   if (stop) return false;
   CBrisvaneView2D& view = m_pDialog->GetView();
   if (view.RedrawRequests() != m_redrawsSeen) m_frameOwed = true;
-  if (!m_frameOwed && !m_animating) return true;
   const uint64_t now = GetTickCount64();
+  const bool viewDue =
+      m_viewDueMs == CBrisvaneView2D::FRAME_AT_RATE || (m_viewDueMs > 0 && now >= m_viewDueAt);
+  if (!m_frameOwed && !viewDue) return true;
   if (static_cast<double>(now) < m_nextFrameMs) return true;  // MsUntilDue comes back in time
 
   const double period = FramePeriodMs(m_pHge);
   double stepMs = static_cast<double>(now - m_lastFrameMs);
   // After a still table nothing may jump: what starts now starts from its first frame.
-  if (!m_animating) stepMs = std::min(stepMs, period);
-  stepMs = std::min(stepMs, kMaxFrameStepMs);
+  if (m_viewDueMs == CBrisvaneView2D::NO_FRAME_DUE) stepMs = std::min(stepMs, period);
+  // A slow change waited for its time, which the step covers in full.
+  stepMs = std::min(stepMs, std::max(kMaxFrameStepMs, static_cast<double>(m_viewDueMs) + period));
   m_lastFrameMs = now;
   // 60 frames a second on average: the next frame is one period after this one was due.
   const double late = static_cast<double>(now) - m_nextFrameMs;
@@ -300,7 +304,8 @@ bool CBrisvaneApp::Turn() {
   // A redraw asked for while drawing owes another frame.
   m_redrawsSeen = view.RedrawRequests();
   const bool keepGoing = DrawFrame(static_cast<float>(stepMs / 1000.0));
-  m_animating = view.IsAnimating();
+  m_viewDueMs = view.NextFrameDueMs();
+  m_viewDueAt = m_viewDueMs > 0 ? now + static_cast<uint64_t>(m_viewDueMs) : UINT64_MAX;
   return keepGoing;
 }
 
@@ -310,9 +315,11 @@ int64_t CBrisvaneApp::MsUntilDue() const {
   if (queue.QuitPosted() || queue.PendingMessages() > 0) return 0;
   const uint64_t now = GetTickCount64();
   uint64_t due = now + MAX_SLEEP_MS;
-  const bool frameWanted =
-      m_frameOwed || m_animating || m_pDialog->GetView().RedrawRequests() != m_redrawsSeen;
-  if (frameWanted) due = std::min(due, static_cast<uint64_t>(std::ceil(m_nextFrameMs)));
+  const uint64_t nextFrame = static_cast<uint64_t>(std::ceil(m_nextFrameMs));
+  const bool frameWanted = m_frameOwed || m_viewDueMs == CBrisvaneView2D::FRAME_AT_RATE ||
+                           m_pDialog->GetView().RedrawRequests() != m_redrawsSeen;
+  if (frameWanted) due = std::min(due, nextFrame);
+  if (m_viewDueMs > 0) due = std::min(due, std::max(m_viewDueAt, nextFrame));
   const int64_t timer = queue.MsUntilNextTimer();
   if (timer >= 0) due = std::min(due, now + static_cast<uint64_t>(timer));
   due = std::min(due, m_pDialog->NextClockTickMs());

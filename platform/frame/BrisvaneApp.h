@@ -15,12 +15,13 @@
 // The loop. Headless, or with --frames, every turn draws a frame (RunFrame); a window holds
 // 60 frames a second. Otherwise, in a window, Run draws only when the table needs it
 // (RunTurn): after any input event, window message or timer, countdown tick, link event or
-// redraw request (UpdateGameView), and at 60 frames a second while the view says something
-// moves (IsAnimating). Between frames it sleeps in SDL_WaitEventTimeout until the earliest of:
-// the next input event, the next window timer, the next countdown tick, the link's next event
-// (ITableLink::NextEventMs: a bot's move, a table deadline) and, while something moves or a
-// frame is owed, the next frame's time. A table where nothing moves draws once a second at
-// most, when a clock's number changes.
+// redraw request (UpdateGameView), and when the view says its next frame is due
+// (NextFrameDueMs): at 60 frames a second while something moves, at the time it names for a
+// slow change (a mark's next picture). Between frames it sleeps in SDL_WaitEventTimeout until
+// the earliest of: the next input event, the next window timer, the next countdown tick, the
+// link's next event (ITableLink::NextEventMs: a bot's move, a table deadline), the view's next
+// due frame and, while a frame is owed, the next frame's time. A table where nothing moves
+// draws once a second at most, when a clock's number changes.
 //
 // The window is resizable; the screen follows its size and the view is laid out again
 // (RectifyControl), which letterboxes the table. F11 switches full screen, F2 opens the game's
@@ -108,8 +109,9 @@ class CBrisvaneApp {
   int m_startHeight = 0;
   bool m_startFullScreen = false;
   // The waiting loop's state.
-  bool m_frameOwed = true;   // something changed since the last frame
-  bool m_animating = false;  // the view said so after the last frame
+  bool m_frameOwed = true;            // something changed since the last frame
+  int64_t m_viewDueMs = -1;           // the view's NextFrameDueMs after the last frame
+  uint64_t m_viewDueAt = UINT64_MAX;  // when that slow change is due (a positive answer)
   unsigned m_redrawsSeen = 0;
   double m_nextFrameMs = 0;  // no frame before this time (60 a second at most)
 };

@@ -16,9 +16,11 @@
 // messages to this window; the link's packets; queued window messages and due window timers;
 // the countdown clocks; AdvanceFrame; the widgets' logic; the engine's render callback, which
 // draws the table, then (its last steps) DrawGui for the widgets on top. In a window the loop
-// draws only when something changed or moves (IsAnimating, UpdateGameView); see BrisvaneApp.h.
+// draws only when something changed or its next frame is due (NextFrameDueMs, UpdateGameView);
+// see BrisvaneApp.h.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/engine/hge.h"
@@ -72,11 +74,17 @@ class CBrisvaneView2D : public CWnd, public IBrisvaneView, public IHighResolutio
   // Asks for a redraw: the application loop draws a frame soon (the rectangle is not read).
   void UpdateGameView(const RECT* rect);
   unsigned RedrawRequests() const { return m_redrawRequests; }
-  // Whether anything on the table moves (an animation, a flying card, a shake, a counting
-  // panel), asked after each frame: while true the loop draws 60 frames a second; once false
-  // it sleeps until an input, a timer, a clock tick, a packet or a redraw request. A view that
-  // does not answer is taken to move always and is drawn every frame.
-  virtual bool IsAnimating() const { return true; }
+  // When the table changes by itself next, asked after each frame, in ms from the frame just
+  // drawn: FRAME_AT_RATE while something moves (a flying card, a shake, an effect, a counting
+  // panel: the loop draws 60 frames a second), a positive time for a slow change (the next
+  // frame of a slowly turning mark, a notice that starts to fade), NO_FRAME_DUE while nothing
+  // changes by itself (the loop sleeps until an input, a timer, a clock tick, a packet or a
+  // redraw request). A view that does not answer is taken to move always.
+  static constexpr int64_t FRAME_AT_RATE = 0;
+  static constexpr int64_t NO_FRAME_DUE = -1;
+  virtual int64_t NextFrameDueMs() const { return FRAME_AT_RATE; }
+  // Whether the table changes by itself at all (a frame is due some time).
+  bool IsAnimating() const { return NextFrameDueMs() != NO_FRAME_DUE; }
   // Draws the frame's match notice into the current scene (the frame has no notices yet).
   void DrawMatchScrollMessage();
   CMoveSpriteManager* GetMoveSpriteManager() const { return m_pMoveSpriteManager; }

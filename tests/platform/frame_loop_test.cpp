@@ -133,6 +133,40 @@ TEST(FrameLoop, SixtyFramesASecondWhileTheViewMoves) {
   EXPECT_EQ(l.Renders(), still);
 }
 
+TEST(FrameLoop, TheViewSaysWhenItsNextFrameIsDue) {
+  const struct {
+    const char* name;
+    int64_t viewDue;  // the view's answer after each frame
+    int64_t sleep;    // what the loop may sleep after a frame
+    int frames;       // frames drawn in three seconds
+  } cases[] = {
+      {"still", CBrisvaneView2D::NO_FRAME_DUE, CBrisvaneApp::MAX_SLEEP_MS, 0},
+      {"moving", CBrisvaneView2D::FRAME_AT_RATE, 17, 180},
+      {"a slow mark, five pictures a second", 200, 200, 15},
+      {"sooner than a frame period: at most the frame rate", 5, 17, 180},
+      // Longer than the loop's longest sleep: it wakes once on the way and draws nothing.
+      {"a notice that starts to fade in 1.5 s", 1500, CBrisvaneApp::MAX_SLEEP_MS, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Loop l;
+    l.Dlg().View().dueMs = c.viewDue;
+    l.Dlg().GetView().UpdateGameView(nullptr);
+    ASSERT_TRUE(l.SleepAndTurn());
+    const int first = l.Renders();
+    const float elapsedBefore = l.Dlg().View().elapsedTotal;
+    EXPECT_EQ(l.app.MsUntilDue(), c.sleep);
+    const uint64_t start = GetTickCount64();
+    while (GetTickCount64() - start < 3000) ASSERT_TRUE(l.SleepAndTurn());
+    EXPECT_NEAR(l.Renders() - first, c.frames, 1);
+    // Each frame advances the table by the whole time since the last: a mark woken five times
+    // a second turns at its own pace.
+    if (c.frames > 0) {
+      EXPECT_NEAR(l.Dlg().View().elapsedTotal - elapsedBefore, 3.0f, 0.05f);
+    }
+  }
+}
+
 TEST(FrameLoop, WakingAStillTableStartsMotionFromItsFirstFrame) {
   Loop l;
   l.clock.Advance(7000);

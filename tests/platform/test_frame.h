@@ -91,10 +91,11 @@ class TestView : public CBrisvaneView2D {
     return false;
   }
 
-  // The loop draws this view every frame while it says something moves.
-  bool IsAnimating() const override { return moving; }
+  // The loop draws this view every frame while it says something moves, else when it names.
+  int64_t NextFrameDueMs() const override { return moving ? FRAME_AT_RATE : dueMs; }
 
   bool moving = false;
+  int64_t dueMs = NO_FRAME_DUE;  // the view's answer while it does not move
   int arrangeCount = 0;
   int tableResets = 0;
   int renders = 0;

@@ -1,6 +1,7 @@
-// Whether the table moves (IsAnimating): the application loop draws 60 frames a second only
-// while it answers true, so every motion must say so until it ends, and a still table must
-// answer false or it would cost a core.
+// Whether the table changes by itself (IsAnimating) and when its next frame is due
+// (NextFrameDueMs): the application loop draws only then, so every motion must say so until it
+// ends, a slow one must name its time, and a still table must name none or it would cost a
+// core.
 #include <functional>
 
 #include "cardcontrol/CardControl.h"
@@ -95,6 +96,110 @@ TEST_F(ViewAnimatingTest, ATableWithCardsClocksAndMarksIsStill) {
   v.SetAutoPlayFlag(0, true);
   host->Frames(3, 20);
   EXPECT_FALSE(v.IsAnimating());
+}
+
+}  // namespace
+
+namespace {
+
+using view_test::ViewFixture;
+
+// When the table's next frame is due: at the frame rate while something moves, in a few
+// hundred ms for a slowly turning mark, when a notice starts to fade, never for a still table.
+struct tagDueCase {
+  const char* what;
+  std::function<void(CGameClientView&)> start;
+  int64_t atLeast, atMost;  // the answer a frame later; FRAME_AT_RATE and NO_FRAME_DUE exact
+};
+
+constexpr int64_t kAtRate = CBrisvaneView2D::FRAME_AT_RATE;
+constexpr int64_t kNever = CBrisvaneView2D::NO_FRAME_DUE;
+
+void AutoPlayMark(CGameClientView& v) {
+  v.m_AniAutoPlay[2] = v.CreateAnimationByName("m_AniAutoPlay", 12);
+  v.m_AniAutoPlay[2]->Play();
+  v.SetAutoPlayFlag(2, true);
+}
+
+using ViewFrameDueTest = ViewFixture;
+
+TEST_F(ViewFrameDueTest, EachChangeNamesItsTime) {
+  const tagDueCase cases[] = {
+      {"a still table", [](CGameClientView&) {}, kNever, kNever},
+      // Five pictures a second: the next within a fifth of a second, never at once again.
+      {"an auto-play mark", AutoPlayMark, 1, 200},
+      {"an alarm (four pictures a second)",
+       [](CGameClientView& v) {
+         v.m_AniAlart[0] = v.CreateAnimationByName("m_AniAlart", 10);
+         v.m_AniAlart[0]->Play();
+       },
+       1, 250},
+      {"a mark without its flag",
+       [](CGameClientView& v) {
+         AutoPlayMark(v);
+         v.SetAutoPlayFlag(2, false);
+       },
+       kNever, kNever},
+      // Shown for three seconds before it fades.
+      {"a notice", [](CGameClientView& v) { v.ShowNotice("[ Bo ] 玩家选择了托管"); }, 2900, 3000},
+      {"a notice and a mark: the sooner",
+       [](CGameClientView& v) {
+         v.ShowNotice("[ Bo ] 玩家选择了托管");
+         AutoPlayMark(v);
+       },
+       1, 200},
+      {"a mark while a bomb flashes",
+       [](CGameClientView& v) {
+         AutoPlayMark(v);
+         v.PlayBombEffect(true, 6);
+       },
+       kAtRate, kAtRate},
+      {"the shake", [](CGameClientView& v) { v.StartShake(); }, kAtRate, kAtRate},
+      {"the end panel", [](CGameClientView& v) { v.m_pScoreView->Show(true); }, kAtRate, kAtRate},
+  };
+  for (const tagDueCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Start();
+    Seat(0, "Ana", 2);
+    Seat(2, "Bo");
+    CGameClientView& v = View();
+    host->Frame(16);
+    c.start(v);
+    host->Frames(2, 20);
+    const int64_t due = v.NextFrameDueMs();
+    EXPECT_GE(due, c.atLeast);
+    EXPECT_LE(due, c.atMost);
+    EXPECT_EQ(v.IsAnimating(), due != kNever);
+  }
+}
+
+TEST_F(ViewFrameDueTest, ANoticeFadesAtTheFrameRateAndThenTheTableIsStill) {
+  Seat(0, "Ana", 2);
+  CGameClientView& v = View();
+  v.ShowNotice("[ Ana ] 玩家选择了托管");
+  host->Frame(16);
+  int64_t due = v.NextFrameDueMs();
+  ASSERT_GT(due, 0);
+  // The loop wakes when it said, once: the fade has begun.
+  host->Frame(static_cast<unsigned>(due));
+  EXPECT_EQ(v.NextFrameDueMs(), kAtRate);
+  for (int frames = 0; v.NextFrameDueMs() == kAtRate && frames < 100; ++frames) host->Frame(16);
+  EXPECT_EQ(v.NextFrameDueMs(), kNever) << "gone after four seconds";
+}
+
+TEST_F(ViewFrameDueTest, AMarkWokenWhenDueShowsItsNextPicture) {
+  Seat(2, "Bo");
+  CGameClientView& v = View();
+  AutoPlayMark(v);
+  host->Frame(16);
+  for (int step = 0; step < 6; ++step) {
+    SCOPED_TRACE(step);
+    const int before = v.m_AniAutoPlay[2]->GetFrame();
+    const int64_t due = v.NextFrameDueMs();
+    ASSERT_GT(due, 0);
+    host->Frame(static_cast<unsigned>(due));
+    EXPECT_NE(v.m_AniAutoPlay[2]->GetFrame(), before) << "the wake-up was not wasted";
+  }
 }
 
 }  // namespace
