@@ -13,7 +13,17 @@ namespace {
 
 using namespace view_test;
 
-using ViewAnimatingTest = ViewFixture;
+class ViewAnimatingTest : public ViewFixture {
+ protected:
+  // A fresh table, two others seated, one frame drawn.
+  CGameClientView& FreshTable() {
+    Start();
+    Seat(0, "Ana", 2);
+    Seat(2, "Bo");
+    host->Frame(16);
+    return View();
+  }
+};
 
 struct tagMotionCase {
   const char* what;
@@ -59,11 +69,7 @@ TEST_F(ViewAnimatingTest, EveryMotionSaysSoUntilItEnds) {
   };
   for (const tagMotionCase& c : cases) {
     SCOPED_TRACE(c.what);
-    Start();
-    Seat(0, "Ana", 2);
-    Seat(2, "Bo");
-    CGameClientView& v = View();
-    host->Frame(16);
+    CGameClientView& v = FreshTable();
     ASSERT_FALSE(v.IsAnimating()) << "a still table";
     c.start(v);
     EXPECT_TRUE(v.IsAnimating());
@@ -98,12 +104,6 @@ TEST_F(ViewAnimatingTest, ATableWithCardsClocksAndMarksIsStill) {
   EXPECT_FALSE(v.IsAnimating());
 }
 
-}  // namespace
-
-namespace {
-
-using view_test::ViewFixture;
-
 // When the table's next frame is due: at the frame rate while something moves, in a few
 // hundred ms for a slowly turning mark, when a notice starts to fade, never for a still table.
 struct tagDueCase {
@@ -121,7 +121,7 @@ void AutoPlayMark(CGameClientView& v) {
   v.SetAutoPlayFlag(2, true);
 }
 
-using ViewFrameDueTest = ViewFixture;
+using ViewFrameDueTest = ViewAnimatingTest;
 
 TEST_F(ViewFrameDueTest, EachChangeNamesItsTime) {
   const tagDueCase cases[] = {
@@ -159,11 +159,7 @@ TEST_F(ViewFrameDueTest, EachChangeNamesItsTime) {
   };
   for (const tagDueCase& c : cases) {
     SCOPED_TRACE(c.what);
-    Start();
-    Seat(0, "Ana", 2);
-    Seat(2, "Bo");
-    CGameClientView& v = View();
-    host->Frame(16);
+    CGameClientView& v = FreshTable();
     c.start(v);
     host->Frames(2, 20);
     const int64_t due = v.NextFrameDueMs();

@@ -48,9 +48,14 @@ def _state(w, h, style, state, text, size, outline_w):
     t = C.styled_text(text, size, fill=("#ffffff", "#fff6da"), outline=outline,
                       outline_w=outline_w, shadow=False)
     C.paste(img, t, (w - t.width) // 2, (h - 5 - t.height) // 2 + dy + 1)
+    return _tint(img, state, 0.18)
+
+
+def _tint(img, state, lighten):
+    """Mouse over lightens the picture by `lighten`; disabled turns it to a dim grey."""
     a = np.asarray(img).astype(np.float64)
     if state == "hover":
-        a[:, :, :3] = a[:, :, :3] + (255 - a[:, :, :3]) * 0.18
+        a[:, :, :3] = a[:, :, :3] + (255 - a[:, :, :3]) * lighten
     elif state == "disabled":
         g = a[:, :, :3] @ np.array([0.30, 0.59, 0.11])
         a[:, :, :3] = (g * 0.55 + 60)[:, :, None]
@@ -151,15 +156,7 @@ def _icon_state(glyph, state, accent):
     cr.set_source(C.linear(0, 6, 0, n - 6, [(0, col), (1, "#e9c98a")]))
     cr.set_fill_rule(cairo.FILL_RULE_EVEN_ODD)
     glyph(cr, c, c - 0.5 + dy, r * 0.62)
-    img = C.to_pil(s)
-    a = np.asarray(img).astype(np.float64)
-    if state == "hover":
-        a[:, :, :3] = a[:, :, :3] + (255 - a[:, :, :3]) * 0.16
-    elif state == "disabled":
-        g = a[:, :, :3] @ np.array([0.30, 0.59, 0.11])
-        a[:, :, :3] = (g * 0.55 + 60)[:, :, None]
-        a[:, :, 3] *= 0.9
-    return Image.fromarray(np.clip(np.rint(a), 0, 255).astype(np.uint8), "RGBA")
+    return _tint(C.to_pil(s), state, 0.16)
 
 
 def _icon(glyph, accent):
