@@ -169,13 +169,9 @@ void CWholeGame::Step() {
     return;
   }
   const uint64_t now = m_h.Now();
-  // The next thing due: a window timer, a table event, the player; the frame clocks tick on
-  // whole seconds from their start and are delivered at most kMaxStepMs late.
-  uint64_t next = now + kMaxStepMs;
-  const int64_t timer = CMessageQueue::Instance().MsUntilNextTimer();
-  if (timer >= 0) next = std::min<uint64_t>(next, now + std::max<int64_t>(timer, 1));
-  next = std::min(next, std::max(now, m_host.NextEvent()));
-  if (m_actAt != 0) next = std::min(next, std::max(now, m_actAt));
+  // Virtual time jumps to the next thing due: a window timer, a tick of a frame clock, a table
+  // event, the player's move or start. Nothing happens in between, so nothing is skipped.
+  const uint64_t next = NextDue(now);
   if (next > now) m_h.Clock().Advance(next - now);
   m_now = m_h.Now();
   m_h.Pump();
@@ -194,6 +190,19 @@ void CWholeGame::Step() {
   }
   LocalPlayer();
   Forward();
+}
+
+uint64_t CWholeGame::NextDue(uint64_t now) const {
+  uint64_t next = UINT64_MAX;
+  const int64_t timer = CMessageQueue::Instance().MsUntilNextTimer();
+  if (timer >= 0) next = now + static_cast<uint64_t>(timer);
+  next = std::min(next, m_h.Dialog().NextClockTickMs());
+  next = std::min(next, m_host.NextEvent());
+  if (m_actAt != 0) next = std::min(next, m_actAt);
+  if (m_startAt != 0) next = std::min(next, m_startAt);
+  // A step always moves time on, so a timer that is due already cannot hold time still.
+  if (next <= now) return now + 1;
+  return next == UINT64_MAX ? now + kIdleStepMs : next;
 }
 
 // What the client sent goes to the table as the chair's input.
