@@ -279,24 +279,7 @@ void CWholeGame::LocalPlayer() {
   PlayByClicks();
 }
 
-void CWholeGame::Click(const char* name) {
-  gcn::MyCButtonEx* button = m_h.Button(name);
-  if (button == nullptr || !button->isVisible() || !button->isEnabled()) return;
-  CGameClientDlg& dlg = m_h.Dialog();
-  const std::string n = name;
-  if (n == "play") dlg.SendMessage(MSG_PLAY, 1, 1);
-  if (n == "pass") dlg.SendMessage(MSG_PASS, 1, 1);
-  if (n == "hint") dlg.SendMessage(MSG_HINT, 0, 0);
-  if (n == "autooff") {
-    button->SetVisible(false);
-    button->SetEnable(false);
-    if (gcn::MyCButtonEx* on = m_h.Button("autoon")) {
-      on->SetVisible(true);
-      on->SetEnable(true);
-    }
-    dlg.SendMessage(MSG_AUTO_PLAY, 0, 0);
-  }
-}
+void CWholeGame::Click(const char* name) { m_h.Click(name); }
 
 // The player at the table: what a person does with the buttons and the cards.
 void CWholeGame::PlayByClicks() {
@@ -319,19 +302,13 @@ void CWholeGame::PlayByClicks() {
     if (logic.ListAnswers(table.Hand(m_me), table.HandCount(m_me),
                           HintReference(logic, table.Turn()), table.Turn().count, scratch)) {
       const tagPlayCandidate& c = logic.GetAnswer(m_random.Below(logic.GetAnswerCount()));
-      if (CardControl* hand = m_h.View().m_pHandCard[LOCAL_SEAT].get()) {
-        hand->RaiseCards(c.cards, c.count);
-        dlg.SendMessage(MSG_SELECTION_CHANGED, 0, 0);
+      if (m_h.Raise(c.cards, c.count)) {
         const bool legal = IsLegalPlay(logic, c.cards, c.count, table.Turn());
         gcn::MyCButtonEx* play = m_h.Button("play");
         Expect(play != nullptr && play->isEnabled() == legal,
                "the play button does not follow the table's check for " + Cards(c.cards, c.count));
         if (legal) {
-          if (m_random.Below(4) == 0) {
-            dlg.SendMessage(MSG_PLAY_RAISED, 0, 0);  // the right mouse button
-          } else {
-            Click("play");
-          }
+          Click(m_random.Below(4) == 0 ? "right" : "play");
           return;
         }
       }
