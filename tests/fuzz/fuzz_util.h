@@ -86,4 +86,40 @@ inline constexpr uint8_t TableOpByte(TableOp op, uint16_t chair) {
   return static_cast<uint8_t>((chair % 4) << 4 | op);
 }
 
+// ---- client_fuzz: [opening][seed u16], then operations: one byte (low nibble the operation,
+// high nibble its small operand) and the operation's bytes.
+// The opening: bits 0-1 the local chair (% 3); bits 2-3 how far the table's game is when the
+// client comes in; bit 4 watching the chair, bit 5 watchers allowed, bit 6 a match server.
+enum ClientOpening : uint8_t {
+  kOpenFree = 0,     // the free scene only
+  kOpenDeal = 1,     // the free scene, then the deal
+  kOpenBegin = 2,    // the free scene, the deal and the start of play
+  kOpenPlaying = 3,  // the playing scene of a game under way (operand: trustee moves before)
+};
+inline constexpr uint8_t kOpenWatching = 0x10;
+inline constexpr uint8_t kOpenAllowWatchers = 0x20;
+inline constexpr uint8_t kOpenMatchServer = 0x40;
+enum ClientOp : uint8_t {
+  kClientTable = 0,   // the table's next event (the deal wait, a clock run out: it plays)
+  kClientRecord = 1,  // pick byte (as protocol_fuzz), size byte, the record's bytes
+  kClientMutate = 2,  // pick byte, count byte, pairs (offset, value) changed in the last record
+                      // of that id the table sent, then it goes to the client
+  kClientScene = 3,   // status pick (free, started, playing, or raw from kPickKnown on), count,
+                      // pairs (offset, value) changed in the scene the table builds now
+  kClientWait = 4,    // u16 milliseconds of the client's time (timers, clocks, auto-play)
+  kClientClick = 5,   // operand: a button of kClientButtons
+  kClientRaise = 6,   // u32 mask of the local hand control's cards to raise
+  kClientUser = 7,    // operand: chair (% 3) and kind (/ 3 % 4: enter, leave, status, score),
+                      // then for all but leave: gender, face u16, status, 32 name bytes
+  kClientOps = 8,
+};
+inline constexpr uint8_t ClientOpByte(ClientOp op, uint8_t operand = 0) {
+  return static_cast<uint8_t>(operand << 4 | op);
+}
+// The scene statuses a status pick below kPickKnown chooses from: kStatuses.
+// The buttons a click names (CClientHarness::Click), "right" the right mouse button.
+inline constexpr const char* kClientButtons[] = {"start", "changetable", "play", "pass",
+                                                 "hint",  "autoon",      "autooff", "sort",
+                                                 "last",  "details",     "right"};
+
 }  // namespace fuzz

@@ -1,7 +1,8 @@
 // torvaly-fuzz-seeds DIR: writes the fuzz targets' seed inputs into DIR/<target>/: records
 // from a real game between bots, packets of every kind, scripts that play whole games at a
 // table, ini files shaped like the program's own, the program's formats, small PNG files of
-// every colour type and a BMP and a JPEG file. The committed corpora under tests/fuzz/corpus/
+// every colour type and a BMP and a JPEG file, and scripts for the client (real games with
+// clicks, records and scenes changed). The committed corpora under tests/fuzz/corpus/
 // were made with it (scripts/fuzz --seeds).
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
@@ -346,6 +347,114 @@ void ImageSeeds(SeedWriter& out) {
   SDL_FreeSurface(s);
 }
 
+// ---- Client scripts: an opening, then operations (fuzz_util.h).
+
+class ClientScript {
+ public:
+  ClientScript(uint8_t opening, uint16_t seed) {
+    m_bytes = {opening, static_cast<uint8_t>(seed), static_cast<uint8_t>(seed >> 8)};
+  }
+  ClientScript& Op(fuzz::ClientOp op, uint8_t operand = 0, std::initializer_list<uint8_t> bytes = {}) {
+    m_bytes.push_back(fuzz::ClientOpByte(op, operand));
+    m_bytes.insert(m_bytes.end(), bytes);
+    return *this;
+  }
+  ClientScript& Click(const char* name) {
+    const auto& names = fuzz::kClientButtons;
+    for (uint8_t i = 0; i < std::size(names); ++i) {
+      if (std::strcmp(names[i], name) == 0) return Op(fuzz::kClientClick, i);
+    }
+    return *this;
+  }
+  ClientScript& Wait(uint16_t ms) {
+    return Op(fuzz::kClientWait, 0, {static_cast<uint8_t>(ms), static_cast<uint8_t>(ms >> 8)});
+  }
+  ClientScript& Table(int times) {
+    for (int i = 0; i < times; ++i) Op(fuzz::kClientTable);
+    return *this;
+  }
+  // A user event: kind 0 enter, 1 leave, 2 status, 3 score; the name padded to its 32 bytes.
+  ClientScript& User(uint8_t kind, uint8_t chair, uint8_t gender, uint8_t status,
+                     const std::string& name) {
+    Op(fuzz::kClientUser, static_cast<uint8_t>(kind * 3 + chair));
+    if (kind == 1) return *this;
+    m_bytes.insert(m_bytes.end(), {gender, 7, 0, status});
+    std::string padded = name.substr(0, 32);
+    padded.resize(32, '\0');
+    m_bytes.insert(m_bytes.end(), padded.begin(), padded.end());
+    return *this;
+  }
+  ClientScript& Byte(uint8_t b) {
+    m_bytes.push_back(b);
+    return *this;
+  }
+  const Bytes& Get() const { return m_bytes; }
+
+ private:
+  Bytes m_bytes;
+};
+
+void ClientSeeds(SeedWriter& out) {
+  using namespace fuzz;
+  // A whole game from the free table: the client readies, the server plays every turn.
+  for (uint8_t chair = 0; chair < SEAT_COUNT; ++chair) {
+    out.Write("client_fuzz", "free-start-game-chair" + std::to_string(chair),
+              ClientScript(static_cast<uint8_t>(kOpenFree << 2 | chair), 11 + chair)
+                  .Click("start")
+                  .Table(70)
+                  .Wait(3000)
+                  .Click("start")
+                  .Get());
+  }
+  // The deal watched: its animation, then play, the clocks running out.
+  out.Write("client_fuzz", "deal-watching",
+            ClientScript(kOpenDeal << 2 | 1 | kOpenWatching | kOpenAllowWatchers, 5)
+                .Wait(200)
+                .Wait(900)
+                .Table(40)
+                .Get());
+  // The player's own moves: hint and play, or pass, turn after turn.
+  ClientScript own(kOpenBegin << 2 | 2, 7);
+  for (int turn = 0; turn < 30; ++turn) {
+    own.Click("hint").Click("play").Click("pass").Table(1).Wait(3100);
+  }
+  out.Write("client_fuzz", "begin-hint-play", own.Get());
+  // A game under way: raised cards, the right button, sorting, the last trick, auto-play.
+  out.Write("client_fuzz", "playing-scene-actions",
+            ClientScript(kOpenPlaying << 2 | 0, 9)
+                .Byte(10)
+                .Op(kClientRaise, 0, {0x03, 0, 0, 0})
+                .Click("right")
+                .Click("sort")
+                .Click("last")
+                .Wait(3500)
+                .Click("autoon")
+                .Wait(20000)
+                .Click("autooff")
+                .Table(30)
+                .Click("details")
+                .Get());
+  // Records and scenes with bytes changed, unknown ids, users with odd names.
+  ClientScript odd(kOpenBegin << 2 | 1, 3);
+  for (uint8_t pick = 0; pick < std::size(kServerIds); ++pick) {
+    odd.Op(kClientMutate, 0, {pick, 1, 0, 0xFF});
+  }
+  odd.Op(kClientRecord, 0, {kPickKnown + 5, 4, 1, 2, 3, 4});  // 101
+  odd.Op(kClientRecord, 0, {2, 36});                            // a play too short
+  odd.Op(kClientScene, 0, {2, 2, 97, 27, 100, 28});             // counts past the hand
+  odd.Op(kClientScene, 0, {1, 0});
+  odd.Op(kClientScene, 0, {kPickKnown + 11, 0});                // status 101 - 90 + ... raw
+  odd.User(0, 0, 2, 3, "\xe7\x8e\xa9\xff cut");
+  odd.User(1, 2, 0, 0, "");
+  odd.User(2, 1, 9, 200, std::string(32, 'x'));
+  odd.User(3, 0, 1, 2, "Alice");
+  odd.Table(20);
+  out.Write("client_fuzz", "records-changed", odd.Get());
+  // A match server: no start button, the scene's own clock.
+  out.Write("client_fuzz", "match-server",
+            ClientScript(kOpenBegin << 2 | 0 | kOpenMatchServer, 21).Table(30).Get());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -360,6 +469,7 @@ int main(int argc, char** argv) {
   IniSeeds(out);
   FormatSeeds(out);
   ImageSeeds(out);
+  ClientSeeds(out);
   std::cout << out.Count() << " seed inputs written to " << argv[1] << "\n";
   return 0;
 }
