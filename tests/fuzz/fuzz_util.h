@@ -122,4 +122,28 @@ inline constexpr const char* kClientButtons[] = {"start", "changetable", "play",
                                                  "hint",  "autoon",      "autooff", "sort",
                                                  "last",  "details",     "right"};
 
+// ---- link_fuzz: [mode], then operations. Mode bit 0: 0 the client end, 1 the table end; for
+// the table end the player's chair is (mode >> 1) % 3 and a u16 seed of the table follows.
+// The client end's operations, byte % kLinkClientOps:
+enum LinkClientOp : uint8_t {
+  kLinkArrive = 0,  // u16 length, then that many bytes arrive as one packet
+  kLinkPoll = 1,    // the frame polls; then a byte of milliseconds pass
+  kLinkSend = 2,    // kind byte % 3: game data (id pick, size byte, bytes), ready (size byte
+                    // % 16, bytes), change table (u16)
+  kLinkDrop = 3,    // the transport goes down
+  kLinkClientOps = 4,
+};
+// The table end's operations: byte % kLinkTableOps, its operand byte >> 4.
+enum LinkTableOp : uint8_t {
+  kLinkPacket = 0,  // u16 length, then that many bytes as one packet
+  kLinkGame = 1,    // id pick (as protocol_fuzz), size byte, the record, framed well
+  kLinkFrame = 2,   // operand % 3: ready, change table, rejoin
+  kLinkTime = 3,    // operand 0: to the table's next event; otherwise u16 milliseconds
+  kLinkComeGo = 4,  // the player's client goes, or comes back
+  kLinkTableOps = 5,
+};
+inline constexpr uint8_t LinkOpByte(uint8_t op, uint8_t operand = 0) {
+  return static_cast<uint8_t>(operand << 4 | op);
+}
+
 }  // namespace fuzz

@@ -1,22 +1,27 @@
 // torvaly-fuzz-seeds DIR: writes the fuzz targets' seed inputs into DIR/<target>/: records
 // from a real game between bots, packets of every kind, scripts that play whole games at a
 // table, ini files shaped like the program's own, the program's formats, small PNG files of
-// every colour type and a BMP and a JPEG file, and scripts for the client (real games with
-// clicks, records and scenes changed). The committed corpora under tests/fuzz/corpus/
+// every colour type and a BMP and a JPEG file, waves of every encoding the mixer reads, the
+// program's own resource files, scripts for both ends of the link (a real game's packets, a
+// real game at the table end), and scripts for the client (real games with clicks, records and
+// scenes changed). The committed corpora under tests/fuzz/corpus/
 // were made with it (scripts/fuzz --seeds).
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "fuzz_util.h"
 #include "link/Packet.h"
+#include "link/TableEnd.h"
 #include "server/TableHost.h"
 
 namespace {
@@ -347,6 +352,190 @@ void ImageSeeds(SeedWriter& out) {
   SDL_FreeSurface(s);
 }
 
+// ---- Waves: small files of each encoding the mixer decodes, and chunks around them.
+
+void Put16(Bytes& b, uint16_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
+void Put32(Bytes& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+}
+void PutChunk(Bytes& b, const char* id, const Bytes& body) {
+  b.insert(b.end(), id, id + 4);
+  Put32(b, static_cast<uint32_t>(body.size()));
+  b.insert(b.end(), body.begin(), body.end());
+  if (body.size() & 1) b.push_back(0);
+}
+// A format chunk: code, channels, rate, block size, bits, then any extension.
+Bytes WaveFormat(uint16_t code, uint16_t channels, uint32_t rate, uint16_t block, uint16_t bits,
+                 const Bytes& extension = {}) {
+  Bytes f;
+  Put16(f, code), Put16(f, channels), Put32(f, rate), Put32(f, rate * block), Put16(f, block);
+  Put16(f, bits);
+  if (!extension.empty()) {
+    Put16(f, static_cast<uint16_t>(extension.size()));
+    f.insert(f.end(), extension.begin(), extension.end());
+  }
+  return f;
+}
+Bytes WaveFile(const Bytes& format, const Bytes& data, const Bytes& before = {}) {
+  Bytes body = {'W', 'A', 'V', 'E'};
+  body.insert(body.end(), before.begin(), before.end());
+  PutChunk(body, "fmt ", format);
+  PutChunk(body, "data", data);
+  Bytes file = {'R', 'I', 'F', 'F'};
+  Put32(file, static_cast<uint32_t>(body.size()));
+  file.insert(file.end(), body.begin(), body.end());
+  return file;
+}
+// A short wave of samples between -amplitude and amplitude, `bytes` bytes each, little-endian.
+Bytes Tone(size_t frames, uint16_t channels, int bytes, bool unsignedBytes = false) {
+  Bytes d;
+  for (size_t i = 0; i < frames * channels; ++i) {
+    const int v = static_cast<int>((i * 7919) % 200) - 100;
+    if (bytes == 1) {
+      d.push_back(static_cast<uint8_t>(unsignedBytes ? 128 + v : v));
+    } else {
+      const int32_t wide = v << (8 * bytes - 8);
+      for (int k = 0; k < bytes; ++k) d.push_back(static_cast<uint8_t>(wide >> (8 * k)));
+    }
+  }
+  return d;
+}
+
+void WaveSeeds(SeedWriter& out) {
+  out.Write("wav_fuzz", "u8-mono-8k", WaveFile(WaveFormat(1, 1, 8000, 1, 8), Tone(120, 1, 1, true)));
+  out.Write("wav_fuzz", "s16-stereo-22k",
+            WaveFile(WaveFormat(1, 2, 22050, 4, 16), Tone(60, 2, 2)));
+  out.Write("wav_fuzz", "s24-mono-48k", WaveFile(WaveFormat(1, 1, 48000, 3, 24), Tone(50, 1, 3)));
+  out.Write("wav_fuzz", "s32-mono-32k", WaveFile(WaveFormat(1, 1, 32000, 4, 32), Tone(40, 1, 4)));
+  Bytes floats;
+  for (int i = 0; i < 40; ++i) {
+    float f = static_cast<float>(i % 9) / 10.0f - 0.4f;
+    uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof(bits));
+    Put32(floats, bits);
+  }
+  out.Write("wav_fuzz", "float-mono-44k", WaveFile(WaveFormat(3, 1, 44100, 4, 32), floats));
+  out.Write("wav_fuzz", "alaw-mono-8k", WaveFile(WaveFormat(6, 1, 8000, 1, 8), Tone(80, 1, 1)));
+  out.Write("wav_fuzz", "mulaw-mono-8k", WaveFile(WaveFormat(7, 1, 8000, 1, 8), Tone(80, 1, 1)));
+  // IMA ADPCM: blocks of 256 bytes, a 4-byte header (sample, step index, 0), 505 frames each.
+  Bytes ima = {0x10, 0x00, 20, 0};
+  for (size_t i = ima.size(); i < 256; ++i) ima.push_back(static_cast<uint8_t>(i * 37));
+  Bytes imaExtension;
+  Put16(imaExtension, 505);
+  out.Write("wav_fuzz", "ima-adpcm-mono-8k",
+            WaveFile(WaveFormat(0x11, 1, 8000, 256, 4, imaExtension), ima));
+  // MS ADPCM: 256-byte blocks, a 7-byte header (predictor, delta, two samples), 500 frames each,
+  // with the seven standard coefficient pairs.
+  Bytes ms = {0, 0x10, 0x00, 0x20, 0x00, 0x10, 0x00};
+  for (size_t i = ms.size(); i < 256; ++i) ms.push_back(static_cast<uint8_t>(i * 53));
+  Bytes msExtension;
+  Put16(msExtension, 500), Put16(msExtension, 7);
+  const int16_t coefficients[7][2] = {{256, 0},  {512, -256}, {0, 0},    {192, 64},
+                                      {240, 0}, {460, -208}, {392, -232}};
+  for (const auto& pair : coefficients) {
+    Put16(msExtension, static_cast<uint16_t>(pair[0]));
+    Put16(msExtension, static_cast<uint16_t>(pair[1]));
+  }
+  out.Write("wav_fuzz", "ms-adpcm-mono-8k",
+            WaveFile(WaveFormat(2, 1, 8000, 256, 4, msExtension), ms));
+  // Extensible PCM, and chunks the loader steps over (an odd one with its pad byte).
+  Bytes extensible;
+  Put16(extensible, 16), Put32(extensible, 0x4);  // valid bits, the channel mask
+  const uint8_t pcmGuid[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+  extensible.insert(extensible.end(), pcmGuid, pcmGuid + 16);
+  out.Write("wav_fuzz", "extensible-s16-16k",
+            WaveFile(WaveFormat(0xFFFE, 1, 16000, 2, 16, extensible), Tone(50, 1, 2)));
+  Bytes before;
+  PutChunk(before, "LIST", {'I', 'N', 'F', 'O', 'x'});
+  PutChunk(before, "fact", {100, 0, 0, 0});
+  out.Write("wav_fuzz", "chunks-before-s16",
+            WaveFile(WaveFormat(1, 1, 11025, 2, 16), Tone(40, 1, 2), before));
+}
+
+// ---- Resource files: the program's own two, and one of edge cases in both sections.
+
+void ResourceSeeds(SeedWriter& out) {
+  for (const char* name : {"qzt.ini", "ResourcePath.ini"}) {
+    std::ifstream in(std::filesystem::path(TORVALY_SOURCE_DIR) / "assets" / "Torvaly" / name,
+                     std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    if (!text.empty()) out.Write("resource_config_fuzz", name, text);
+  }
+  out.Write("resource_config_fuzz", "edges",
+            "[game_coordinate]\r\nBgX=  -12px\r\nBgY=+7\r\nRightPlayerBgY=2147483647\r\n"
+            "MePlayerX=2147483648\r\nBtReadyY=-2147483649\r\nLeftX=0x1F\r\nTopY=\t 99999999999999"
+            "999999\r\nEmpty=\r\n[Resource]\r\nm_ImageViewBack=Torvaly\\image\\back.png\r\n"
+            "M_SNDBOMB=\"quoted\"\r\nm_pPokerMiddle=" + std::string(300, 'p') + "\r\n");
+}
+
+// ---- Link scripts: a real game's packets to the client end; a real game at the table end.
+
+class CPacketLog final : public IPacketSink {
+ public:
+  void SendPacket(const uint8_t* data, size_t size) override { packets.emplace_back(data, data + size); }
+  std::vector<Bytes> packets;
+};
+
+void LinkSeeds(SeedWriter& out) {
+  using namespace fuzz;
+  const tagLobbyUser users[SEAT_COUNT] = {{"Alice", 2, 1}, {"\xe7\x8e\xa9\xe5\xae\xb6", 1, 2}, {"Chen", 1, 3}};
+  tagHostConfig config;
+  config.table.seed = 31;
+  config.botDelayMinMs = 300;
+  config.botDelayMaxMs = 1500;
+  CTableHost host(config);
+  host.SeatBot(0, "easy");
+  host.SeatBot(2, "easy");
+  CPacketLog log;
+  CTableEnd end(host, 1, users, log);
+  uint64_t now = 1000;
+  end.Connect(now);
+  uint8_t wire[PACKET_MAX_SIZE];
+  const size_t ready = EncodePacket(FramePacket(SUB_USER_READY), PacketDirection::ToTable, wire,
+                                    sizeof(wire));
+  end.Receive(wire, ready, now);
+  for (int i = 0; i < 400 && end.NextEvent() != LINK_NEVER; ++i) {
+    now = std::max(now, end.NextEvent());
+    end.Advance(now);
+  }
+  // The client end hears the game, polled after every few packets, answering now and then.
+  Bytes client = {0};
+  for (size_t i = 0; i < log.packets.size(); ++i) {
+    const Bytes& p = log.packets[i];
+    client.push_back(kLinkArrive);
+    Put16(client, static_cast<uint16_t>(p.size()));
+    client.insert(client.end(), p.begin(), p.end());
+    if (i % 4 == 3) client.insert(client.end(), {kLinkPoll, 40});
+    if (i % 16 == 15) client.insert(client.end(), {kLinkSend, 0, 1, 0});  // a pass
+  }
+  client.insert(client.end(), {kLinkPoll, 0, kLinkSend, 1, 0, kLinkSend, 2, 1, 0});
+  out.Write("link_fuzz", "client-real-game", client);
+  // The same packets with the transport dropped halfway.
+  Bytes dropped(client.begin(), client.begin() + static_cast<long>(client.size() / 2));
+  dropped.insert(dropped.end(), {kLinkDrop, kLinkPoll, 0, kLinkSend, 0, 1, 0});
+  out.Write("link_fuzz", "client-dropped", dropped);
+
+  // The table end: the player readies and lets the clock play, goes and comes back, rejoins.
+  Bytes table = {static_cast<uint8_t>(1 | 1 << 1), 31, 0, LinkOpByte(kLinkFrame, 0)};
+  for (int i = 0; i < 60; ++i) table.push_back(LinkOpByte(kLinkTime));
+  table.insert(table.end(), {kLinkGame, 1, 0});  // a pass
+  table.insert(table.end(), {kLinkGame, 2, 4, 1, 0, 1, 0});  // auto-play on
+  for (int i = 0; i < 40; ++i) table.push_back(LinkOpByte(kLinkTime));
+  table.insert(table.end(), {kLinkComeGo, LinkOpByte(kLinkTime, 1), 0xD0, 0x07, kLinkComeGo});
+  for (int i = 0; i < 200; ++i) table.push_back(LinkOpByte(kLinkTime));
+  table.insert(table.end(), {LinkOpByte(kLinkFrame, 1), LinkOpByte(kLinkFrame, 2),
+                             LinkOpByte(kLinkFrame, 0)});
+  for (int i = 0; i < 20; ++i) table.push_back(LinkOpByte(kLinkTime));
+  out.Write("link_fuzz", "table-real-game", table);
+  Bytes raw = {static_cast<uint8_t>(1 | 2 << 1), 5, 0, kLinkPacket};
+  const size_t play = EncodePacket(GamePacket(CLI_PLAY, nullptr, 0), PacketDirection::ToTable, wire,
+                                   sizeof(wire));
+  Put16(raw, static_cast<uint16_t>(play));
+  raw.insert(raw.end(), wire, wire + play);
+  raw.insert(raw.end(), {kLinkPacket, 6, 0, 6, 0, 1, 0, 99, 0});  // an unknown frame command
+  out.Write("link_fuzz", "table-raw-packets", raw);
+}
+
 // ---- Client scripts: an opening, then operations (fuzz_util.h).
 
 class ClientScript {
@@ -469,6 +658,9 @@ int main(int argc, char** argv) {
   IniSeeds(out);
   FormatSeeds(out);
   ImageSeeds(out);
+  WaveSeeds(out);
+  ResourceSeeds(out);
+  LinkSeeds(out);
   ClientSeeds(out);
   std::cout << out.Count() << " seed inputs written to " << argv[1] << "\n";
   return 0;
