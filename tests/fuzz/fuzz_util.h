@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <vector>
 
 #include "protocol/Protocol.h"
 
@@ -121,6 +122,27 @@ inline constexpr uint8_t ClientOpByte(ClientOp op, uint8_t operand = 0) {
 inline constexpr const char* kClientButtons[] = {"start", "changetable", "play", "pass",
                                                  "hint",  "autoon",      "autooff", "sort",
                                                  "last",  "details",     "right"};
+
+// ---- wav_fuzz: [mode], then with mode bit 0 clear the file's bytes; with it set a byte of the
+// format chunk's size (% kWaveFormatSizes), the format chunk and the sound data, which
+// FramedWave makes into a RIFF WAVE file with exact sizes.
+inline constexpr uint8_t kWaveFramed = 1;
+inline constexpr size_t kWaveFormatSizes = 64;
+inline std::vector<uint8_t> FramedWave(const uint8_t* format, size_t formatSize,
+                                       const uint8_t* data, size_t dataSize) {
+  std::vector<uint8_t> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+  auto chunk = [&out](const char* id, const uint8_t* bytes, size_t n) {
+    out.insert(out.end(), id, id + 4);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(n >> (8 * i)));
+    out.insert(out.end(), bytes, bytes + n);
+    if (n & 1) out.push_back(0);
+  };
+  chunk("fmt ", format, formatSize);
+  chunk("data", data, dataSize);
+  const size_t riff = out.size() - 8;
+  for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
+  return out;
+}
 
 // ---- link_fuzz: [mode], then operations. Mode bit 0: 0 the client end, 1 the table end; for
 // the table end the player's chair is (mode >> 1) % 3 and a u16 seed of the table follows.

@@ -401,12 +401,31 @@ Bytes Tone(size_t frames, uint16_t channels, int bytes, bool unsignedBytes = fal
   return d;
 }
 
-void WaveSeeds(SeedWriter& out) {
-  out.Write("wav_fuzz", "u8-mono-8k", WaveFile(WaveFormat(1, 1, 8000, 1, 8), Tone(120, 1, 1, true)));
-  out.Write("wav_fuzz", "s16-stereo-22k",
-            WaveFile(WaveFormat(1, 2, 22050, 4, 16), Tone(60, 2, 2)));
-  out.Write("wav_fuzz", "s24-mono-48k", WaveFile(WaveFormat(1, 1, 48000, 3, 24), Tone(50, 1, 3)));
-  out.Write("wav_fuzz", "s32-mono-32k", WaveFile(WaveFormat(1, 1, 32000, 4, 32), Tone(40, 1, 4)));
+// Each wave twice: the file as it stands, and its format chunk and data to be framed again.
+class CWaveWriter {
+ public:
+  explicit CWaveWriter(SeedWriter& out) : m_out(out) {}
+  void Write(const char* name, const Bytes& format, const Bytes& data, const Bytes& before = {}) {
+    Bytes file = {0};
+    const Bytes whole = WaveFile(format, data, before);
+    file.insert(file.end(), whole.begin(), whole.end());
+    m_out.Write("wav_fuzz", name, file);
+    Bytes framed = {fuzz::kWaveFramed, static_cast<uint8_t>(format.size())};
+    framed.insert(framed.end(), format.begin(), format.end());
+    framed.insert(framed.end(), data.begin(), data.end());
+    m_out.Write("wav_fuzz", std::string(name) + "-framed", framed);
+  }
+
+ private:
+  SeedWriter& m_out;
+};
+
+void WaveSeeds(SeedWriter& seeds) {
+  CWaveWriter out(seeds);
+  out.Write("u8-mono-8k", WaveFormat(1, 1, 8000, 1, 8), Tone(120, 1, 1, true));
+  out.Write("s16-stereo-22k", WaveFormat(1, 2, 22050, 4, 16), Tone(60, 2, 2));
+  out.Write("s24-mono-48k", WaveFormat(1, 1, 48000, 3, 24), Tone(50, 1, 3));
+  out.Write("s32-mono-32k", WaveFormat(1, 1, 32000, 4, 32), Tone(40, 1, 4));
   Bytes floats;
   for (int i = 0; i < 40; ++i) {
     float f = static_cast<float>(i % 9) / 10.0f - 0.4f;
@@ -414,16 +433,15 @@ void WaveSeeds(SeedWriter& out) {
     std::memcpy(&bits, &f, sizeof(bits));
     Put32(floats, bits);
   }
-  out.Write("wav_fuzz", "float-mono-44k", WaveFile(WaveFormat(3, 1, 44100, 4, 32), floats));
-  out.Write("wav_fuzz", "alaw-mono-8k", WaveFile(WaveFormat(6, 1, 8000, 1, 8), Tone(80, 1, 1)));
-  out.Write("wav_fuzz", "mulaw-mono-8k", WaveFile(WaveFormat(7, 1, 8000, 1, 8), Tone(80, 1, 1)));
+  out.Write("float-mono-44k", WaveFormat(3, 1, 44100, 4, 32), floats);
+  out.Write("alaw-mono-8k", WaveFormat(6, 1, 8000, 1, 8), Tone(80, 1, 1));
+  out.Write("mulaw-mono-8k", WaveFormat(7, 1, 8000, 1, 8), Tone(80, 1, 1));
   // IMA ADPCM: blocks of 256 bytes, a 4-byte header (sample, step index, 0), 505 frames each.
   Bytes ima = {0x10, 0x00, 20, 0};
   for (size_t i = ima.size(); i < 256; ++i) ima.push_back(static_cast<uint8_t>(i * 37));
   Bytes imaExtension;
   Put16(imaExtension, 505);
-  out.Write("wav_fuzz", "ima-adpcm-mono-8k",
-            WaveFile(WaveFormat(0x11, 1, 8000, 256, 4, imaExtension), ima));
+  out.Write("ima-adpcm-mono-8k", WaveFormat(0x11, 1, 8000, 256, 4, imaExtension), ima);
   // MS ADPCM: 256-byte blocks, a 7-byte header (predictor, delta, two samples), 500 frames each,
   // with the seven standard coefficient pairs.
   Bytes ms = {0, 0x10, 0x00, 0x20, 0x00, 0x10, 0x00};
@@ -436,20 +454,17 @@ void WaveSeeds(SeedWriter& out) {
     Put16(msExtension, static_cast<uint16_t>(pair[0]));
     Put16(msExtension, static_cast<uint16_t>(pair[1]));
   }
-  out.Write("wav_fuzz", "ms-adpcm-mono-8k",
-            WaveFile(WaveFormat(2, 1, 8000, 256, 4, msExtension), ms));
+  out.Write("ms-adpcm-mono-8k", WaveFormat(2, 1, 8000, 256, 4, msExtension), ms);
   // Extensible PCM, and chunks the loader steps over (an odd one with its pad byte).
   Bytes extensible;
   Put16(extensible, 16), Put32(extensible, 0x4);  // valid bits, the channel mask
   const uint8_t pcmGuid[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
   extensible.insert(extensible.end(), pcmGuid, pcmGuid + 16);
-  out.Write("wav_fuzz", "extensible-s16-16k",
-            WaveFile(WaveFormat(0xFFFE, 1, 16000, 2, 16, extensible), Tone(50, 1, 2)));
+  out.Write("extensible-s16-16k", WaveFormat(0xFFFE, 1, 16000, 2, 16, extensible), Tone(50, 1, 2));
   Bytes before;
   PutChunk(before, "LIST", {'I', 'N', 'F', 'O', 'x'});
   PutChunk(before, "fact", {100, 0, 0, 0});
-  out.Write("wav_fuzz", "chunks-before-s16",
-            WaveFile(WaveFormat(1, 1, 11025, 2, 16), Tone(40, 1, 2), before));
+  out.Write("chunks-before-s16", WaveFormat(1, 1, 11025, 2, 16), Tone(40, 1, 2), before);
 }
 
 // ---- Resource files: the program's own two, and one of edge cases in both sections.
