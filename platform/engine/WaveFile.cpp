@@ -19,16 +19,16 @@ void PutChunk(std::vector<uint8_t>& out, const char* id, const uint8_t* bytes, u
   if (size & 1) out.push_back(0);  // chunks keep to even offsets
 }
 
-constexpr size_t kRiffHeader = 12;  // "RIFF", the size, "WAVE"
-constexpr size_t kChunkHeader = 8;  // the id, the size
+constexpr size_t kRiffHeader = 12;                  // "RIFF", the size, "WAVE"
+constexpr size_t kChunkHeader = 8;                  // the id, the size
 constexpr size_t kMaxFileSize = 0x7FFFFFFF - 1024;  // the made wave's sizes fit its fields
 
 }  // namespace
 
 bool MakeBoundedWave(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
   out.clear();
-  if (data == nullptr || size < kRiffHeader || size > kMaxFileSize || std::memcmp(data, "RIFF", 4) != 0 ||
-      std::memcmp(data + 8, "WAVE", 4) != 0) {
+  if (data == nullptr || size < kRiffHeader || size > kMaxFileSize ||
+      std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) {
     return false;
   }
   const uint8_t* format = nullptr;

@@ -12,14 +12,14 @@
 #include <cstdint>
 #include <vector>
 
-inline constexpr uint32_t MIN_WAVE_RATE = 8000;    // frames a second
+inline constexpr uint32_t MIN_WAVE_RATE = 8000;  // frames a second
 inline constexpr uint32_t MAX_WAVE_RATE = 192000;
 inline constexpr uint16_t MAX_WAVE_CHANNELS = 8;
 inline constexpr uint32_t MAX_WAVE_FORMAT_SIZE = 256;  // the format chunk, extensions included
 
 // Writes into `out` the wave the mixer is given, from a RIFF WAVE file's bytes. False (and `out`
-// empty) when the bytes are not RIFF WAVE or 2 GB or more, a chunk before the data runs past the end, the format
-// chunk is missing, shorter than 16 bytes or longer than MAX_WAVE_FORMAT_SIZE, names a channel
-// count outside 1 .. MAX_WAVE_CHANNELS or a rate outside MIN_WAVE_RATE .. MAX_WAVE_RATE, or the
-// data chunk is missing or announces more bytes than the file holds.
+// empty) when the bytes are not RIFF WAVE or 2 GB or more, a chunk before the data runs past the
+// end, the format chunk is missing, shorter than 16 bytes or longer than MAX_WAVE_FORMAT_SIZE,
+// names a channel count outside 1 .. MAX_WAVE_CHANNELS or a rate outside MIN_WAVE_RATE ..
+// MAX_WAVE_RATE, or the data chunk is missing or announces more bytes than the file holds.
 bool MakeBoundedWave(const uint8_t* data, size_t size, std::vector<uint8_t>& out);

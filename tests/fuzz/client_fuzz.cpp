@@ -27,10 +27,9 @@ namespace {
 using scenario::CClientHarness;
 using scenario::tagSnapshot;
 
-constexpr uint16_t kRecordSizes[] = {sizeof(tagSrvDeal),       sizeof(tagSrvPlayBegin),
-                                     sizeof(tagSrvPlay),       sizeof(tagSrvPass),
-                                     sizeof(tagSrvResult),     sizeof(tagSrvPassNotice),
-                                     sizeof(tagSrvAutoPlay)};
+constexpr uint16_t kRecordSizes[] = {
+    sizeof(tagSrvDeal),   sizeof(tagSrvPlayBegin),  sizeof(tagSrvPlay),    sizeof(tagSrvPass),
+    sizeof(tagSrvResult), sizeof(tagSrvPassNotice), sizeof(tagSrvAutoPlay)};
 static_assert(std::size(kRecordSizes) == std::size(fuzz::kServerIds));
 
 // The one client of the process, started once, with music off (a track is seconds of sound
@@ -131,19 +130,32 @@ class CRun {
     const uint8_t op = in.Byte();
     const uint8_t operand = op >> 4;
     switch ((op & 0x0F) % fuzz::kClientOps) {
-      case fuzz::kClientTable: TableEvent(true); break;
-      case fuzz::kClientRecord: RawRecord(in); break;
-      case fuzz::kClientMutate: MutatedRecord(in); break;
-      case fuzz::kClientScene: MutatedScene(in); break;
+      case fuzz::kClientTable:
+        TableEvent(true);
+        break;
+      case fuzz::kClientRecord:
+        RawRecord(in);
+        break;
+      case fuzz::kClientMutate:
+        MutatedRecord(in);
+        break;
+      case fuzz::kClientScene:
+        MutatedScene(in);
+        break;
       case fuzz::kClientWait:
         m_h.AdvanceByEvents(in.U16());
         break;
       case fuzz::kClientClick:
         m_h.Click(fuzz::kClientButtons[operand % std::size(fuzz::kClientButtons)]);
         break;
-      case fuzz::kClientRaise: Raise(in); break;
-      case fuzz::kClientUser: User(operand, in); break;
-      default: break;
+      case fuzz::kClientRaise:
+        Raise(in);
+        break;
+      case fuzz::kClientUser:
+        User(operand, in);
+        break;
+      default:
+        break;
     }
     Settle();
   }
@@ -194,20 +206,21 @@ class CRun {
     // A buffer of exactly the record's size, so that a read past it is caught.
     std::vector<uint8_t> exact(bytes);
     const tagSnapshot before = m_h.Snapshot();
-    const bool accepted = m_h.Dialog().OnServerMessage(
-        id, exact.empty() ? nullptr : exact.data(), static_cast<WORD>(exact.size()));
-    Judge(accepted, before, "record " + std::to_string(id) + " of " +
-                                std::to_string(bytes.size()) + " bytes");
+    const bool accepted = m_h.Dialog().OnServerMessage(id, exact.empty() ? nullptr : exact.data(),
+                                                       static_cast<WORD>(exact.size()));
+    Judge(accepted, before,
+          "record " + std::to_string(id) + " of " + std::to_string(bytes.size()) + " bytes");
     return accepted;
   }
 
   bool Scene(uint8_t status, const std::vector<uint8_t>& bytes) {
     std::vector<uint8_t> exact(bytes);
     const tagSnapshot before = m_h.Snapshot();
-    const bool accepted = m_h.Dialog().OnSceneRestore(
-        status, m_watching, exact.empty() ? nullptr : exact.data(), static_cast<WORD>(exact.size()));
-    Judge(accepted, before, "scene " + std::to_string(status) + " of " +
-                                std::to_string(bytes.size()) + " bytes");
+    const bool accepted =
+        m_h.Dialog().OnSceneRestore(status, m_watching, exact.empty() ? nullptr : exact.data(),
+                                    static_cast<WORD>(exact.size()));
+    Judge(accepted, before,
+          "scene " + std::to_string(status) + " of " + std::to_string(bytes.size()) + " bytes");
     return accepted;
   }
 
@@ -353,24 +366,25 @@ class CRun {
     const CGameClientView& view = m_h.View();
     const char* at = after.c_str();
     FUZZ_CHECK(s.handCount <= MAX_CARDS, "a hand of %u cards after %s", s.handCount, at);
-    FUZZ_CHECK(s.pendingCount <= MAX_CARDS - s.handCount, "%u cards held and %u on their way after %s",
-               s.handCount, s.pendingCount, at);
+    FUZZ_CHECK(s.pendingCount <= MAX_CARDS - s.handCount,
+               "%u cards held and %u on their way after %s", s.handCount, s.pendingCount, at);
     for (BYTE i = 0; i < s.handCount; ++i) {
       FUZZ_CHECK(IsValidCard(s.hand[i]), "the hand holds byte %02X after %s", s.hand[i], at);
     }
     FUZZ_CHECK(s.turnCount <= MAX_CARDS, "a play of %u cards to beat after %s", s.turnCount, at);
     for (WORD c = 0; c < SEAT_COUNT; ++c) {
-      FUZZ_CHECK(s.cardCount[c] <= MAX_CARDS, "chair %u holds %u cards after %s", c,
-                 s.cardCount[c], at);
+      FUZZ_CHECK(s.cardCount[c] <= MAX_CARDS, "chair %u holds %u cards after %s", c, s.cardCount[c],
+                 at);
     }
-    FUZZ_CHECK(view.m_cbLeftCardCount <= DECK_SIZE, "a pile of %u after %s",
-               view.m_cbLeftCardCount, at);
+    FUZZ_CHECK(view.m_cbLeftCardCount <= DECK_SIZE, "a pile of %u after %s", view.m_cbLeftCardCount,
+               at);
     for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
       FUZZ_CHECK(view.m_cbCardCount[seat] <= MAX_CARDS, "seat %u shows a count of %u after %s",
                  seat, view.m_cbCardCount[seat], at);
       for (const CardControl* c : {view.m_pHandCard[seat].get(), view.m_pOutCard[seat].get()}) {
-        FUZZ_CHECK(c->GetCardCount() <= MAX_CARDS, "a card control of seat %u holds %u cards after %s",
-                   seat, c->GetCardCount(), at);
+        FUZZ_CHECK(c->GetCardCount() <= MAX_CARDS,
+                   "a card control of seat %u holds %u cards after %s", seat, c->GetCardCount(),
+                   at);
       }
     }
     // In play, once the deal is over, the local hand control shows the hand of the chair (a

@@ -87,9 +87,7 @@ class CRecordingSink final : public ILinkSink {
     User(u, chair);
     Add(SUB_USER_STATUS);
   }
-  void OnLinkScene(BYTE, bool, const void* data, WORD size) override {
-    Add(SUB_SCENE, data, size);
-  }
+  void OnLinkScene(BYTE, bool, const void* data, WORD size) override { Add(SUB_SCENE, data, size); }
   void OnLinkGameMessage(WORD id, const void* data, WORD size) override {
     Add(id, data, size, MAIN_GAME);
   }
@@ -110,8 +108,8 @@ class CRecordingSink final : public ILinkSink {
     events.push_back({main, sub, std::vector<uint8_t>(bytes, bytes + size)});
   }
   static void User(const tagUserData& u, WORD chair) {
-    FUZZ_CHECK(chair < SEAT_COUNT && u.wChairID == chair, "a user at chair %u (record %u)",
-               chair, u.wChairID);
+    FUZZ_CHECK(chair < SEAT_COUNT && u.wChairID == chair, "a user at chair %u (record %u)", chair,
+               u.wChairID);
     const size_t length = strnlen(u.szName, USER_NAME_SIZE);
     FUZZ_CHECK(length < USER_NAME_SIZE, "a user name without its end");
     FUZZ_CHECK(IsValidUtf8(u.szName, length), "a user name that is not UTF-8");
@@ -130,7 +128,8 @@ void ClientEnd(fuzz::ByteReader& in) {
   while (!in.Empty()) {
     const uint8_t op = in.Byte();
     switch (op % fuzz::kLinkClientOps) {
-      case fuzz::kLinkArrive: {  // a packet arrives: its length (up to a little past the largest), its bytes
+      case fuzz::kLinkArrive: {  // a packet arrives: its length (up to a little past the largest),
+                                 // its bytes
         size_t got = 0;
         const uint8_t* bytes = in.Take(in.U16() % (PACKET_MAX_SIZE + 8), got);
         transport.arriving.emplace_back(bytes, bytes + got);
@@ -206,10 +205,11 @@ void ClientEnd(fuzz::ByteReader& in) {
           tagPacket p;
           FUZZ_CHECK(DecodePacket(wire.data(), wire.size(), PacketDirection::ToTable, p),
                      "the table cannot read what the client sent");
-          FUZZ_CHECK(p.main == want.main && p.sub == want.sub && p.table == want.table &&
-                         p.recordSize == want.recordSize &&
-                         (p.recordSize == 0 || std::memcmp(p.record, want.record, p.recordSize) == 0),
-                     "the table reads another packet than was sent");
+          FUZZ_CHECK(
+              p.main == want.main && p.sub == want.sub && p.table == want.table &&
+                  p.recordSize == want.recordSize &&
+                  (p.recordSize == 0 || std::memcmp(p.record, want.record, p.recordSize) == 0),
+              "the table reads another packet than was sent");
         }
         break;
       }
@@ -239,13 +239,11 @@ class CAuditWatch final : public ITableObserver {
   explicit CAuditWatch(const CTable& table) : m_audit(table) {}
   void OnDelivered(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) override {
     m_audit.OnMessage(chair, id, data, size);
-    FUZZ_CHECK(m_audit.Violations() == 0, "the table broke: %s",
-               m_audit.FirstViolation().c_str());
+    FUZZ_CHECK(m_audit.Violations() == 0, "the table broke: %s", m_audit.FirstViolation().c_str());
   }
   void Check() {
     m_audit.CheckCards();
-    FUZZ_CHECK(m_audit.Violations() == 0, "the table broke: %s",
-               m_audit.FirstViolation().c_str());
+    FUZZ_CHECK(m_audit.Violations() == 0, "the table broke: %s", m_audit.FirstViolation().c_str());
   }
 
  private:
@@ -297,8 +295,8 @@ void TableEnd(uint8_t mode, fuzz::ByteReader& in) {
                 : static_cast<uint16_t>(pick - fuzz::kPickKnown + fuzz::kClientRawBase);
         size_t got = 0;
         const uint8_t* bytes = in.Take(in.Byte(), got);
-        const size_t n = EncodePacket(GamePacket(id, bytes, got), PacketDirection::ToTable, wire,
-                                      sizeof(wire));
+        const size_t n =
+            EncodePacket(GamePacket(id, bytes, got), PacketDirection::ToTable, wire, sizeof(wire));
         if (n > 0) receive(wire, n);
         break;
       }
@@ -311,7 +309,8 @@ void TableEnd(uint8_t mode, fuzz::ByteReader& in) {
         if (n > 0) receive(wire, n);
         break;
       }
-      case fuzz::kLinkTime: {  // time passes (operand 0: to the table's next event), the bots and clocks act
+      case fuzz::kLinkTime: {  // time passes (operand 0: to the table's next event), the bots and
+                               // clocks act
         if ((op >> 4) == 0) {
           const uint64_t next = end.NextEvent();
           if (next != LINK_NEVER && next > now) now = next;

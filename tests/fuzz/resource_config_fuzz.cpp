@@ -111,9 +111,9 @@ std::vector<std::string> Keys(const char* file, const char* section) {
   return keys;
 }
 
-const char* const kProgramKeys[] = {"BgX",           "RightPlayerBgY", "MePlayerX",
-                                    "BtReadyY",      "m_ImageViewBack", "m_sndBomb",
-                                    "m_pPokerMiddle", "M_PPOKERMIDDLE"};
+const char* const kProgramKeys[] = {
+    "BgX",       "RightPlayerBgY", "MePlayerX",     "BtReadyY", "m_ImageViewBack",
+    "m_sndBomb", "m_pPokerMiddle", "M_PPOKERMIDDLE"};
 
 void CheckCoordinate(const ResourceConfig& config, const std::string& key) {
   const std::string text =

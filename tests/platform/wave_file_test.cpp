@@ -37,9 +37,9 @@ struct tagWave {
   uint16_t channels = 1;
   uint32_t rate = 22050;
   Bytes samples = Bytes(400, 0);
-  uint32_t dataAnnounced = 0;      // 0: the samples' size
-  uint32_t formatAnnounced = 0;    // 0: the format's size
-  bool listFirst = false;          // an odd-sized LIST chunk before the format
+  uint32_t dataAnnounced = 0;    // 0: the samples' size
+  uint32_t formatAnnounced = 0;  // 0: the format's size
+  bool listFirst = false;        // an odd-sized LIST chunk before the format
   bool dataBeforeFormat = false;
 };
 Bytes Wave(const tagWave& w) {
@@ -111,8 +111,8 @@ TEST(WaveFile, TheEngineRefusesWhatItCannotBound) {
       {"ok.wav", Wave({}), true},
       {"huge-data.wav", Wave({.dataAnnounced = 0x7FFFFFF0}), false},
       {"slow.wav", Wave({.rate = 1, .samples = Bytes(4000, 0)}), false},
-      {"tune.wav", Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k',
-                         0, 0, 0, 4, 0, 0xFF, 0x2F, 0},
+      {"tune.wav", Bytes{'M', 'T', 'h', 'd', 0,   0, 0, 6, 0, 0, 0,    1,    0,
+                         96,  'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0},
        false},
   };
   for (const auto& c : cases) {

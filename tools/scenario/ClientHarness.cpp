@@ -240,7 +240,8 @@ void CClientHarness::KeepFreshView() {
     f.totalScore[seat] = v.m_lTotalScore[seat];
     const CardControl* hand = v.m_pHandCard[seat].get();
     const CardControl* out = v.m_pOutCard[seat].get();
-    f.hand[seat] = {hand->IsFaceUp(), hand->IsSelectable(), hand->IsHorizontal(), hand->isVisible()};
+    f.hand[seat] = {hand->IsFaceUp(), hand->IsSelectable(), hand->IsHorizontal(),
+                    hand->isVisible()};
     f.out[seat] = {out->IsFaceUp(), out->IsSelectable(), out->IsHorizontal(), out->isVisible()};
   }
   f.running = v.m_cbGameRunning;
