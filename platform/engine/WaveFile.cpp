@@ -36,10 +36,15 @@ bool MakeBoundedWave(const uint8_t* data, size_t size, std::vector<uint8_t>& out
   size_t at = kRiffHeader;
   while (size - at >= kChunkHeader) {
     const uint8_t* id = data + at;
-    const uint32_t length = Le32(data + at + 4);
+    uint32_t length = Le32(data + at + 4);
     const uint8_t* body = data + at + kChunkHeader;
     const size_t left = size - at - kChunkHeader;
-    if (length > left) return false;  // announces more than the file holds
+    if (length > left) {
+      // A data chunk cut short (a copy broken off, a recorder that never wrote the size back)
+      // plays what the file holds; any other chunk that runs past the end is no wave to trust.
+      if (format == nullptr || std::memcmp(id, "data", 4) != 0) return false;
+      length = static_cast<uint32_t>(left);
+    }
     if (format == nullptr && std::memcmp(id, "fmt ", 4) == 0) {
       if (length < 16 || length > MAX_WAVE_FORMAT_SIZE) return false;
       const uint16_t channels = Le16(body + 2);

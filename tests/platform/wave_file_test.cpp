@@ -1,6 +1,7 @@
-// Sound files reach the mixer only as waves whose sizes and rate were checked: a header that
-// announces more than the file holds, a rate that would multiply the data on resampling, or a
-// file of another format is refused like a missing file, before the mixer allocates anything.
+// Sound files reach the mixer only as waves whose sizes and rate were checked: a format chunk
+// that announces more than the file holds, a rate that would multiply the data on resampling, or
+// a file of another format is refused like a missing file, before the mixer allocates anything;
+// a data chunk cut short plays the samples the file holds.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -67,8 +68,8 @@ TEST(WaveFile, OnlyWavesTheMixerCanBeTrustedWith) {
       {"a plain wave", Wave({}), true},
       {"stereo at 48 kHz", Wave({.channels = 2, .rate = 48000}), true},
       {"a padded chunk before the format", Wave({.listFirst = true}), true},
-      {"data announcing 2 GB", Wave({.dataAnnounced = 0x7FFFFFF0}), false},
-      {"data announcing a byte too many", Wave({.dataAnnounced = 401}), false},
+      {"data announcing 2 GB (cut to what is there)", Wave({.dataAnnounced = 0x7FFFFFF0}), true},
+      {"data announcing a byte too many", Wave({.dataAnnounced = 401}), true},
       {"a format chunk announcing 2 GB", Wave({.formatAnnounced = 0x7FFFFFF0}), false},
       {"a rate of 1 frame a second", Wave({.rate = 1}), false},
       {"a rate below 8 kHz", Wave({.rate = 7999}), false},
@@ -109,7 +110,8 @@ TEST(WaveFile, TheEngineRefusesWhatItCannotBound) {
     bool loads;
   } cases[] = {
       {"ok.wav", Wave({}), true},
-      {"huge-data.wav", Wave({.dataAnnounced = 0x7FFFFFF0}), false},
+      {"huge-data.wav", Wave({.dataAnnounced = 0x7FFFFFF0}), true},
+      {"huge-format.wav", Wave({.formatAnnounced = 0x7FFFFFF0}), false},
       {"slow.wav", Wave({.rate = 1, .samples = Bytes(4000, 0)}), false},
       {"tune.wav", Bytes{'M', 'T', 'h', 'd', 0,   0, 0, 6, 0, 0, 0,    1,    0,
                          96,  'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0},
