@@ -72,24 +72,23 @@ bool CGameClientDlg::SetupGame() {
 }
 
 void CGameClientDlg::ResetGame() {
-  // The options (the game sound among them) are the player's and stay.
-  m_state.multiple = 1;
-  m_state.handCount = 0;
-  m_state.banker = NO_CHAIR;
-  std::memset(m_state.cardCount, 0, sizeof(m_state.cardCount));
-  std::memset(m_state.hand, 0, sizeof(m_state.hand));
-  m_state.turnCount = 0;
-  m_state.turnType = PT_INVALID;
-  std::memset(m_state.turnCards, 0, sizeof(m_state.turnCards));
-  std::memset(m_state.turnResolved, 0, sizeof(m_state.turnResolved));
-  m_state.expiryCounter = 0;
-  m_state.newTurnChair = NO_CHAIR;
-  m_state.pendingCount = 0;
+  // The frame resets the game when the player sits down again: the table starts as in a new
+  // window. The whole game state goes back to its first values, and whatever runs for the last
+  // game stops. The options (the game sound among them) are the player's and stay, and so does
+  // the background music with its track.
   StopDeal();
   KillGameTimer(0);
   StopTimer(TIMER_NEW_TURN);
+  StopTimer(TIMER_LAST_TURN);
+  StopTimer(TIMER_SHOW_START);
+  StopTimer(TIMER_SHAKE);
+  m_GameClientView.StopShake();
+  const BYTE musicTrack = m_state.musicTrack;
+  m_state = tagClientState{};
+  m_state.musicTrack = musicTrack;
+  m_GameLogic.SetSingleJokerRule(0);
   m_HistoryScore.ResetData();
-  std::memset(m_state.playing, 0, sizeof(m_state.playing));
+  m_lastNotice.clear();
 }
 
 void CGameClientDlg::ReadOptions() {

@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "platform/engine/WaveFile.h"
 #include "platform/win/ResourceFolder.h"
 
 namespace {
@@ -26,6 +29,22 @@ void QuietAlsa() {
   using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
   auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
   if (setHandler != nullptr) setHandler(&IgnoreAlsaError);
+}
+
+// The whole file, up to 2 GB; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  bool ok = false;
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    const long length = std::ftell(f);
+    if (length >= 0 && length <= INT_MAX && std::fseek(f, 0, SEEK_SET) == 0) {
+      out.resize(static_cast<size_t>(length));
+      ok = std::fread(out.data(), 1, out.size(), f) == out.size();
+    }
+  }
+  std::fclose(f);
+  return ok;
 }
 
 CEngineAudio::PlayObserver g_playObserver = nullptr;
@@ -72,10 +91,20 @@ void CEngineAudio::Close() {
 HEFFECT CEngineAudio::Load(const char* filename, DWORD size) {
   if (filename == nullptr || size > INT_MAX) return 0;
   if (m_open) {
-    SDL_RWops* rw = size ? SDL_RWFromConstMem(filename, static_cast<int>(size))
-                         : SDL_RWFromFile(ResolvePath(filename).c_str(), "rb");
+    std::vector<uint8_t> file;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(filename);
+    if (size == 0) {
+      if (!ReadWholeFile(ResolvePath(filename), file)) return 0;
+      bytes = file.data();
+      size = static_cast<DWORD>(file.size());
+    }
+    // The mixer only ever sees a wave whose sizes and rate were checked (WaveFile.h).
+    std::vector<uint8_t> wave;
+    if (!MakeBoundedWave(bytes, size, wave)) return 0;
+    SDL_RWops* rw = SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size()));
     if (rw == nullptr) return 0;
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 0);
+    SDL_RWclose(rw);
     if (chunk == nullptr) return 0;
     const HEFFECT h = m_effects.Add(Effect{chunk});
     if (h == 0) Mix_FreeChunk(chunk);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <vector>
 
 #include "protocol/Protocol.h"
 
@@ -84,6 +85,87 @@ enum TableOp : uint8_t {
 inline constexpr uint8_t kHandPick = 0xE0;
 inline constexpr uint8_t TableOpByte(TableOp op, uint16_t chair) {
   return static_cast<uint8_t>((chair % 4) << 4 | op);
+}
+
+// ---- client_fuzz: [opening][seed u16], then operations: one byte (low nibble the operation,
+// high nibble its small operand) and the operation's bytes.
+// The opening: bits 0-1 the local chair (% 3); bits 2-3 how far the table's game is when the
+// client comes in; bit 4 watching the chair, bit 5 watchers allowed, bit 6 a match server.
+enum ClientOpening : uint8_t {
+  kOpenFree = 0,     // the free scene only
+  kOpenDeal = 1,     // the free scene, then the deal
+  kOpenBegin = 2,    // the free scene, the deal and the start of play
+  kOpenPlaying = 3,  // the playing scene of a game under way (operand: trustee moves before)
+};
+inline constexpr uint8_t kOpenWatching = 0x10;
+inline constexpr uint8_t kOpenAllowWatchers = 0x20;
+inline constexpr uint8_t kOpenMatchServer = 0x40;
+enum ClientOp : uint8_t {
+  kClientTable = 0,   // the table's next event (the deal wait, a clock run out: it plays)
+  kClientRecord = 1,  // pick byte (as protocol_fuzz), size byte, the record's bytes
+  kClientMutate = 2,  // pick byte, count byte, pairs (offset, value) changed in the last record
+                      // of that id the table sent, then it goes to the client
+  kClientScene = 3,   // status pick (free, started, playing, or raw from kPickKnown on), count,
+                      // pairs (offset, value) changed in the scene the table builds now
+  kClientWait = 4,    // u16 milliseconds of the client's time (timers, clocks, auto-play)
+  kClientClick = 5,   // operand: a button of kClientButtons
+  kClientRaise = 6,   // u32 mask of the local hand control's cards to raise
+  kClientUser = 7,    // operand: chair (% 3) and kind (/ 3 % 4: enter, leave, status, score),
+                      // then for all but leave: gender, face u16, status, 32 name bytes
+  kClientOps = 8,
+};
+inline constexpr uint8_t ClientOpByte(ClientOp op, uint8_t operand = 0) {
+  return static_cast<uint8_t>(operand << 4 | op);
+}
+// The scene statuses a status pick below kPickKnown chooses from: kStatuses.
+// The buttons a click names (CClientHarness::Click), "right" the right mouse button.
+inline constexpr const char* kClientButtons[] = {"start", "changetable", "play", "pass",
+                                                 "hint",  "autoon",      "autooff", "sort",
+                                                 "last",  "details",     "right"};
+
+// ---- wav_fuzz: [mode], then with mode bit 0 clear the file's bytes; with it set a byte of the
+// format chunk's size (% kWaveFormatSizes), the format chunk and the sound data, which
+// FramedWave makes into a RIFF WAVE file with exact sizes.
+inline constexpr uint8_t kWaveFramed = 1;
+inline constexpr size_t kWaveFormatSizes = 64;
+inline std::vector<uint8_t> FramedWave(const uint8_t* format, size_t formatSize,
+                                       const uint8_t* data, size_t dataSize) {
+  std::vector<uint8_t> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+  auto chunk = [&out](const char* id, const uint8_t* bytes, size_t n) {
+    out.insert(out.end(), id, id + 4);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(n >> (8 * i)));
+    out.insert(out.end(), bytes, bytes + n);
+    if (n & 1) out.push_back(0);
+  };
+  chunk("fmt ", format, formatSize);
+  chunk("data", data, dataSize);
+  const size_t riff = out.size() - 8;
+  for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
+  return out;
+}
+
+// ---- link_fuzz: [mode], then operations. Mode bit 0: 0 the client end, 1 the table end; for
+// the table end the player's chair is (mode >> 1) % 3 and a u16 seed of the table follows.
+// The client end's operations, byte % kLinkClientOps:
+enum LinkClientOp : uint8_t {
+  kLinkArrive = 0,  // u16 length, then that many bytes arrive as one packet
+  kLinkPoll = 1,    // the frame polls; then a byte of milliseconds pass
+  kLinkSend = 2,    // kind byte % 3: game data (id pick, size byte, bytes), ready (size byte
+                    // % 16, bytes), change table (u16)
+  kLinkDrop = 3,    // the transport goes down
+  kLinkClientOps = 4,
+};
+// The table end's operations: byte % kLinkTableOps, its operand byte >> 4.
+enum LinkTableOp : uint8_t {
+  kLinkPacket = 0,  // u16 length, then that many bytes as one packet
+  kLinkGame = 1,    // id pick (as protocol_fuzz), size byte, the record, framed well
+  kLinkFrame = 2,   // operand % 3: ready, change table, rejoin
+  kLinkTime = 3,    // operand 0: to the table's next event; otherwise u16 milliseconds
+  kLinkComeGo = 4,  // the player's client goes, or comes back
+  kLinkTableOps = 5,
+};
+inline constexpr uint8_t LinkOpByte(uint8_t op, uint8_t operand = 0) {
+  return static_cast<uint8_t>(operand << 4 | op);
 }
 
 }  // namespace fuzz

@@ -1,21 +1,27 @@
 // torvaly-fuzz-seeds DIR: writes the fuzz targets' seed inputs into DIR/<target>/: records
 // from a real game between bots, packets of every kind, scripts that play whole games at a
 // table, ini files shaped like the program's own, the program's formats, small PNG files of
-// every colour type and a BMP and a JPEG file. The committed corpora under tests/fuzz/corpus/
+// every colour type and a BMP and a JPEG file, waves of every encoding the mixer reads, the
+// program's own resource files, scripts for both ends of the link (a real game's packets, a
+// real game at the table end), and scripts for the client (real games with clicks, records and
+// scenes changed). The committed corpora under tests/fuzz/corpus/
 // were made with it (scripts/fuzz --seeds).
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "fuzz_util.h"
 #include "link/Packet.h"
+#include "link/TableEnd.h"
 #include "server/TableHost.h"
 
 namespace {
@@ -346,6 +352,313 @@ void ImageSeeds(SeedWriter& out) {
   SDL_FreeSurface(s);
 }
 
+// ---- Waves: small files of each encoding the mixer decodes, and chunks around them.
+
+void Put16(Bytes& b, uint16_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
+void Put32(Bytes& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+}
+void PutChunk(Bytes& b, const char* id, const Bytes& body) {
+  b.insert(b.end(), id, id + 4);
+  Put32(b, static_cast<uint32_t>(body.size()));
+  b.insert(b.end(), body.begin(), body.end());
+  if (body.size() & 1) b.push_back(0);
+}
+// A format chunk: code, channels, rate, block size, bits, then any extension.
+Bytes WaveFormat(uint16_t code, uint16_t channels, uint32_t rate, uint16_t block, uint16_t bits,
+                 const Bytes& extension = {}) {
+  Bytes f;
+  Put16(f, code), Put16(f, channels), Put32(f, rate), Put32(f, rate * block), Put16(f, block);
+  Put16(f, bits);
+  if (!extension.empty()) {
+    Put16(f, static_cast<uint16_t>(extension.size()));
+    f.insert(f.end(), extension.begin(), extension.end());
+  }
+  return f;
+}
+Bytes WaveFile(const Bytes& format, const Bytes& data, const Bytes& before = {}) {
+  Bytes body = {'W', 'A', 'V', 'E'};
+  body.insert(body.end(), before.begin(), before.end());
+  PutChunk(body, "fmt ", format);
+  PutChunk(body, "data", data);
+  Bytes file = {'R', 'I', 'F', 'F'};
+  Put32(file, static_cast<uint32_t>(body.size()));
+  file.insert(file.end(), body.begin(), body.end());
+  return file;
+}
+// A short wave of samples between -amplitude and amplitude, `bytes` bytes each, little-endian.
+Bytes Tone(size_t frames, uint16_t channels, int bytes, bool unsignedBytes = false) {
+  Bytes d;
+  for (size_t i = 0; i < frames * channels; ++i) {
+    const int v = static_cast<int>((i * 7919) % 200) - 100;
+    if (bytes == 1) {
+      d.push_back(static_cast<uint8_t>(unsignedBytes ? 128 + v : v));
+    } else {
+      const int32_t wide = v << (8 * bytes - 8);
+      for (int k = 0; k < bytes; ++k) d.push_back(static_cast<uint8_t>(wide >> (8 * k)));
+    }
+  }
+  return d;
+}
+
+// Each wave twice: the file as it stands, and its format chunk and data to be framed again.
+class CWaveWriter {
+ public:
+  explicit CWaveWriter(SeedWriter& out) : m_out(out) {}
+  void Write(const char* name, const Bytes& format, const Bytes& data, const Bytes& before = {}) {
+    Bytes file = {0};
+    const Bytes whole = WaveFile(format, data, before);
+    file.insert(file.end(), whole.begin(), whole.end());
+    m_out.Write("wav_fuzz", name, file);
+    Bytes framed = {fuzz::kWaveFramed, static_cast<uint8_t>(format.size())};
+    framed.insert(framed.end(), format.begin(), format.end());
+    framed.insert(framed.end(), data.begin(), data.end());
+    m_out.Write("wav_fuzz", std::string(name) + "-framed", framed);
+  }
+
+ private:
+  SeedWriter& m_out;
+};
+
+void WaveSeeds(SeedWriter& seeds) {
+  CWaveWriter out(seeds);
+  out.Write("u8-mono-8k", WaveFormat(1, 1, 8000, 1, 8), Tone(120, 1, 1, true));
+  out.Write("s16-stereo-22k", WaveFormat(1, 2, 22050, 4, 16), Tone(60, 2, 2));
+  out.Write("s24-mono-48k", WaveFormat(1, 1, 48000, 3, 24), Tone(50, 1, 3));
+  out.Write("s32-mono-32k", WaveFormat(1, 1, 32000, 4, 32), Tone(40, 1, 4));
+  Bytes floats;
+  for (int i = 0; i < 40; ++i) {
+    float f = static_cast<float>(i % 9) / 10.0f - 0.4f;
+    uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof(bits));
+    Put32(floats, bits);
+  }
+  out.Write("float-mono-44k", WaveFormat(3, 1, 44100, 4, 32), floats);
+  out.Write("alaw-mono-8k", WaveFormat(6, 1, 8000, 1, 8), Tone(80, 1, 1));
+  out.Write("mulaw-mono-8k", WaveFormat(7, 1, 8000, 1, 8), Tone(80, 1, 1));
+  // IMA ADPCM: blocks of 256 bytes, a 4-byte header (sample, step index, 0), 505 frames each.
+  Bytes ima = {0x10, 0x00, 20, 0};
+  for (size_t i = ima.size(); i < 256; ++i) ima.push_back(static_cast<uint8_t>(i * 37));
+  Bytes imaExtension;
+  Put16(imaExtension, 505);
+  out.Write("ima-adpcm-mono-8k", WaveFormat(0x11, 1, 8000, 256, 4, imaExtension), ima);
+  // MS ADPCM: 256-byte blocks, a 7-byte header (predictor, delta, two samples), 500 frames each,
+  // with the seven standard coefficient pairs.
+  Bytes ms = {0, 0x10, 0x00, 0x20, 0x00, 0x10, 0x00};
+  for (size_t i = ms.size(); i < 256; ++i) ms.push_back(static_cast<uint8_t>(i * 53));
+  Bytes msExtension;
+  Put16(msExtension, 500), Put16(msExtension, 7);
+  const int16_t coefficients[7][2] = {{256, 0},  {512, -256}, {0, 0},    {192, 64},
+                                      {240, 0}, {460, -208}, {392, -232}};
+  for (const auto& pair : coefficients) {
+    Put16(msExtension, static_cast<uint16_t>(pair[0]));
+    Put16(msExtension, static_cast<uint16_t>(pair[1]));
+  }
+  out.Write("ms-adpcm-mono-8k", WaveFormat(2, 1, 8000, 256, 4, msExtension), ms);
+  // Extensible PCM, and chunks the loader steps over (an odd one with its pad byte).
+  Bytes extensible;
+  Put16(extensible, 16), Put32(extensible, 0x4);  // valid bits, the channel mask
+  const uint8_t pcmGuid[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+  extensible.insert(extensible.end(), pcmGuid, pcmGuid + 16);
+  out.Write("extensible-s16-16k", WaveFormat(0xFFFE, 1, 16000, 2, 16, extensible), Tone(50, 1, 2));
+  Bytes before;
+  PutChunk(before, "LIST", {'I', 'N', 'F', 'O', 'x'});
+  PutChunk(before, "fact", {100, 0, 0, 0});
+  out.Write("chunks-before-s16", WaveFormat(1, 1, 11025, 2, 16), Tone(40, 1, 2), before);
+}
+
+// ---- Resource files: the program's own two, and one of edge cases in both sections.
+
+void ResourceSeeds(SeedWriter& out) {
+  for (const char* name : {"qzt.ini", "ResourcePath.ini"}) {
+    std::ifstream in(std::filesystem::path(TORVALY_SOURCE_DIR) / "assets" / "Torvaly" / name,
+                     std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    if (!text.empty()) out.Write("resource_config_fuzz", name, text);
+  }
+  out.Write("resource_config_fuzz", "edges",
+            "[game_coordinate]\r\nBgX=  -12px\r\nBgY=+7\r\nRightPlayerBgY=2147483647\r\n"
+            "MePlayerX=2147483648\r\nBtReadyY=-2147483649\r\nLeftX=0x1F\r\nTopY=\t 99999999999999"
+            "999999\r\nEmpty=\r\n[Resource]\r\nm_ImageViewBack=Torvaly\\image\\back.png\r\n"
+            "M_SNDBOMB=\"quoted\"\r\nm_pPokerMiddle=" + std::string(300, 'p') + "\r\n");
+}
+
+// ---- Link scripts: a real game's packets to the client end; a real game at the table end.
+
+class CPacketLog final : public IPacketSink {
+ public:
+  void SendPacket(const uint8_t* data, size_t size) override { packets.emplace_back(data, data + size); }
+  std::vector<Bytes> packets;
+};
+
+void LinkSeeds(SeedWriter& out) {
+  using namespace fuzz;
+  const tagLobbyUser users[SEAT_COUNT] = {{"Alice", 2, 1}, {"\xe7\x8e\xa9\xe5\xae\xb6", 1, 2}, {"Chen", 1, 3}};
+  tagHostConfig config;
+  config.table.seed = 31;
+  config.botDelayMinMs = 300;
+  config.botDelayMaxMs = 1500;
+  CTableHost host(config);
+  host.SeatBot(0, "easy");
+  host.SeatBot(2, "easy");
+  CPacketLog log;
+  CTableEnd end(host, 1, users, log);
+  uint64_t now = 1000;
+  end.Connect(now);
+  uint8_t wire[PACKET_MAX_SIZE];
+  const size_t ready = EncodePacket(FramePacket(SUB_USER_READY), PacketDirection::ToTable, wire,
+                                    sizeof(wire));
+  end.Receive(wire, ready, now);
+  for (int i = 0; i < 400 && end.NextEvent() != LINK_NEVER; ++i) {
+    now = std::max(now, end.NextEvent());
+    end.Advance(now);
+  }
+  // The client end hears the game, polled after every few packets, answering now and then.
+  Bytes client = {0};
+  for (size_t i = 0; i < log.packets.size(); ++i) {
+    const Bytes& p = log.packets[i];
+    client.push_back(kLinkArrive);
+    Put16(client, static_cast<uint16_t>(p.size()));
+    client.insert(client.end(), p.begin(), p.end());
+    if (i % 4 == 3) client.insert(client.end(), {kLinkPoll, 40});
+    if (i % 16 == 15) client.insert(client.end(), {kLinkSend, 0, 1, 0});  // a pass
+  }
+  client.insert(client.end(), {kLinkPoll, 0, kLinkSend, 1, 0, kLinkSend, 2, 1, 0});
+  out.Write("link_fuzz", "client-real-game", client);
+  // The same packets with the transport dropped halfway.
+  Bytes dropped(client.begin(), client.begin() + static_cast<long>(client.size() / 2));
+  dropped.insert(dropped.end(), {kLinkDrop, kLinkPoll, 0, kLinkSend, 0, 1, 0});
+  out.Write("link_fuzz", "client-dropped", dropped);
+
+  // The table end: the player readies and lets the clock play, goes and comes back, rejoins.
+  Bytes table = {static_cast<uint8_t>(1 | 1 << 1), 31, 0, LinkOpByte(kLinkFrame, 0)};
+  for (int i = 0; i < 60; ++i) table.push_back(LinkOpByte(kLinkTime));
+  table.insert(table.end(), {kLinkGame, 1, 0});  // a pass
+  table.insert(table.end(), {kLinkGame, 2, 4, 1, 0, 1, 0});  // auto-play on
+  for (int i = 0; i < 40; ++i) table.push_back(LinkOpByte(kLinkTime));
+  table.insert(table.end(), {kLinkComeGo, LinkOpByte(kLinkTime, 1), 0xD0, 0x07, kLinkComeGo});
+  for (int i = 0; i < 200; ++i) table.push_back(LinkOpByte(kLinkTime));
+  table.insert(table.end(), {LinkOpByte(kLinkFrame, 1), LinkOpByte(kLinkFrame, 2),
+                             LinkOpByte(kLinkFrame, 0)});
+  for (int i = 0; i < 20; ++i) table.push_back(LinkOpByte(kLinkTime));
+  out.Write("link_fuzz", "table-real-game", table);
+  Bytes raw = {static_cast<uint8_t>(1 | 2 << 1), 5, 0, kLinkPacket};
+  const size_t play = EncodePacket(GamePacket(CLI_PLAY, nullptr, 0), PacketDirection::ToTable, wire,
+                                   sizeof(wire));
+  Put16(raw, static_cast<uint16_t>(play));
+  raw.insert(raw.end(), wire, wire + play);
+  raw.insert(raw.end(), {kLinkPacket, 6, 0, 6, 0, 1, 0, 99, 0});  // an unknown frame command
+  out.Write("link_fuzz", "table-raw-packets", raw);
+}
+
+// ---- Client scripts: an opening, then operations (fuzz_util.h).
+
+class ClientScript {
+ public:
+  ClientScript(uint8_t opening, uint16_t seed) {
+    m_bytes = {opening, static_cast<uint8_t>(seed), static_cast<uint8_t>(seed >> 8)};
+  }
+  ClientScript& Op(fuzz::ClientOp op, uint8_t operand = 0, std::initializer_list<uint8_t> bytes = {}) {
+    m_bytes.push_back(fuzz::ClientOpByte(op, operand));
+    m_bytes.insert(m_bytes.end(), bytes);
+    return *this;
+  }
+  ClientScript& Click(const char* name) {
+    const auto& names = fuzz::kClientButtons;
+    for (uint8_t i = 0; i < std::size(names); ++i) {
+      if (std::strcmp(names[i], name) == 0) return Op(fuzz::kClientClick, i);
+    }
+    return *this;
+  }
+  ClientScript& Wait(uint16_t ms) {
+    return Op(fuzz::kClientWait, 0, {static_cast<uint8_t>(ms), static_cast<uint8_t>(ms >> 8)});
+  }
+  ClientScript& Table(int times) {
+    for (int i = 0; i < times; ++i) Op(fuzz::kClientTable);
+    return *this;
+  }
+  // A user event: kind 0 enter, 1 leave, 2 status, 3 score; the name padded to its 32 bytes.
+  ClientScript& User(uint8_t kind, uint8_t chair, uint8_t gender, uint8_t status,
+                     const std::string& name) {
+    Op(fuzz::kClientUser, static_cast<uint8_t>(kind * 3 + chair));
+    if (kind == 1) return *this;
+    m_bytes.insert(m_bytes.end(), {gender, 7, 0, status});
+    std::string padded = name.substr(0, 32);
+    padded.resize(32, '\0');
+    m_bytes.insert(m_bytes.end(), padded.begin(), padded.end());
+    return *this;
+  }
+  ClientScript& Byte(uint8_t b) {
+    m_bytes.push_back(b);
+    return *this;
+  }
+  const Bytes& Get() const { return m_bytes; }
+
+ private:
+  Bytes m_bytes;
+};
+
+void ClientSeeds(SeedWriter& out) {
+  using namespace fuzz;
+  // A whole game from the free table: the client readies, the server plays every turn.
+  for (uint8_t chair = 0; chair < SEAT_COUNT; ++chair) {
+    out.Write("client_fuzz", "free-start-game-chair" + std::to_string(chair),
+              ClientScript(static_cast<uint8_t>(kOpenFree << 2 | chair), 11 + chair)
+                  .Click("start")
+                  .Table(70)
+                  .Wait(3000)
+                  .Click("start")
+                  .Get());
+  }
+  // The deal watched: its animation, then play, the clocks running out.
+  out.Write("client_fuzz", "deal-watching",
+            ClientScript(kOpenDeal << 2 | 1 | kOpenWatching | kOpenAllowWatchers, 5)
+                .Wait(200)
+                .Wait(900)
+                .Table(40)
+                .Get());
+  // The player's own moves: hint and play, or pass, turn after turn.
+  ClientScript own(kOpenBegin << 2 | 2, 7);
+  for (int turn = 0; turn < 30; ++turn) {
+    own.Click("hint").Click("play").Click("pass").Table(1).Wait(3100);
+  }
+  out.Write("client_fuzz", "begin-hint-play", own.Get());
+  // A game under way: raised cards, the right button, sorting, the last trick, auto-play.
+  out.Write("client_fuzz", "playing-scene-actions",
+            ClientScript(kOpenPlaying << 2 | 0, 9)
+                .Byte(10)
+                .Op(kClientRaise, 0, {0x03, 0, 0, 0})
+                .Click("right")
+                .Click("sort")
+                .Click("last")
+                .Wait(3500)
+                .Click("autoon")
+                .Wait(20000)
+                .Click("autooff")
+                .Table(30)
+                .Click("details")
+                .Get());
+  // Records and scenes with bytes changed, unknown ids, users with odd names.
+  ClientScript odd(kOpenBegin << 2 | 1, 3);
+  for (uint8_t pick = 0; pick < std::size(kServerIds); ++pick) {
+    odd.Op(kClientMutate, 0, {pick, 1, 0, 0xFF});
+  }
+  odd.Op(kClientRecord, 0, {kPickKnown + 5, 4, 1, 2, 3, 4});  // 101
+  odd.Op(kClientRecord, 0, {2, 36});                            // a play too short
+  odd.Op(kClientScene, 0, {2, 2, 97, 27, 100, 28});             // counts past the hand
+  odd.Op(kClientScene, 0, {1, 0});
+  odd.Op(kClientScene, 0, {kPickKnown + 11, 0});                // status 101 - 90 + ... raw
+  odd.User(0, 0, 2, 3, "\xe7\x8e\xa9\xff cut");
+  odd.User(1, 2, 0, 0, "");
+  odd.User(2, 1, 9, 200, std::string(32, 'x'));
+  odd.User(3, 0, 1, 2, "Alice");
+  odd.Table(20);
+  out.Write("client_fuzz", "records-changed", odd.Get());
+  // A match server: no start button, the scene's own clock.
+  out.Write("client_fuzz", "match-server",
+            ClientScript(kOpenBegin << 2 | 0 | kOpenMatchServer, 21).Table(30).Get());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -360,6 +673,10 @@ int main(int argc, char** argv) {
   IniSeeds(out);
   FormatSeeds(out);
   ImageSeeds(out);
+  WaveSeeds(out);
+  ResourceSeeds(out);
+  LinkSeeds(out);
+  ClientSeeds(out);
   std::cout << out.Count() << " seed inputs written to " << argv[1] << "\n";
   return 0;
 }

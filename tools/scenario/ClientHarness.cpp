@@ -7,6 +7,7 @@
 
 #include "cardcontrol/CardControl.h"
 #include "motion/Animation_Varnel.h"
+#include "motion/MoveSpriteManager_Varnel.h"
 #include "platform/engine/EngineAudio.h"
 #include "platform/engine/hgeSprite.h"
 #include "platform/win/WinMessage.h"
@@ -138,12 +139,19 @@ std::string DescribeDifference(const tagSnapshot& before, const tagSnapshot& aft
   return out.str();
 }
 
+tagSnapshot WithoutRunningValues(tagSnapshot snap) {
+  std::erase_if(snap.values,
+                [](const auto& v) { return v.first == "redraws" || v.first == "musicTrack"; });
+  return snap;
+}
+
 CClientHarness::CClientHarness(CGameClientApp* app) : m_given(app) {}
 
 CClientHarness::~CClientHarness() { Stop(); }
 
 bool CClientHarness::Start(const std::string& dataFolder) {
   Stop();
+  m_dataFolder = dataFolder;
   std::vector<const char*> argv = {"torvaly", "--headless"};
   if (!dataFolder.empty()) {
     argv.push_back("--data");
@@ -157,6 +165,7 @@ bool CClientHarness::Start(const std::string& dataFolder) {
     return false;
   }
   FillMissingResources();
+  KeepFreshView();
   m_sounds.clear();
   return true;
 }
@@ -172,6 +181,151 @@ void CClientHarness::Stop() {
     m_app = nullptr;
   }
   CEngineAudio::SetPlayObserver(nullptr, nullptr);
+}
+
+bool CClientHarness::Reset() {
+  if (m_app == nullptr || Closed()) return Start(m_dataFolder);
+  CGameClientDlg& dlg = Dialog();
+  CGameClientView& view = View();
+  CLoopbackLink& link = Link();
+  // Whatever runs stops: what the link still holds, queued messages, window timers, clocks.
+  dlg.PollLink();
+  CMessageQueue& queue = CMessageQueue::Instance();
+  queue.Forget(&dlg);
+  queue.Forget(&view);
+  // The background music goes on as the set-up starts it (the set-up itself lays the whole
+  // view out again, which a reset has no need of).
+  dlg.SetTimer(TIMER_MUSIC, MUSIC_FIRST_MS);
+  // The users leave; the own chair and the server are forgotten.
+  for (WORD chair = 0; chair < SEAT_COUNT; ++chair) {
+    if (dlg.GetUserData(chair) != nullptr) link.DeliverUserLeave(chair);
+  }
+  link.DeliverSelf(INVALID_CHAIR, false, false);
+  link.DeliverServerAttribute(tagServerAttribute{});
+  dlg.PollLink();
+  // The game as when the player sits down again, and what the game made on demand.
+  dlg.ResetGame();
+  view.ResetTable();
+  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
+    view.m_AniAlart[seat].reset();
+    view.m_AniAutoPlay[seat].reset();
+  }
+  view.DestroyEffectAnimations();
+  view.DestroyGameSetting();
+  if (view.m_pMoveSprites) view.m_pMoveSprites->Clear();
+  if (CScoreView* panel = view.m_pScoreView.get()) {
+    // The whole-game figures stay through ClearScoreInfo: an entry of nothing puts them back.
+    panel->SetScoreInfo(0, m_fresh.panelChair, nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    panel->ClearScoreInfo();
+    panel->SetDetail(false);
+  }
+  RestoreFreshView();
+  link.ClearSent();
+  m_sounds.clear();
+  return !Closed();
+}
+
+void CClientHarness::KeepFreshView() {
+  const CGameClientView& v = View();
+  tagFreshView& f = m_fresh;
+  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
+    f.pass[seat] = v.m_cbPassFlag[seat];
+    f.autoPlay[seat] = v.m_cbAutoPlayFlag[seat];
+    f.alarm[seat] = v.m_cbAlarmFlag[seat];
+    f.playing[seat] = v.m_cbPlayingFlag[seat];
+    f.count[seat] = v.m_cbCardCount[seat];
+    f.masked[seat] = v.m_nMaskedFlag[seat];
+    f.gold[seat] = v.m_lGold[seat];
+    f.lastScore[seat] = v.m_lLastScore[seat];
+    f.totalScore[seat] = v.m_lTotalScore[seat];
+    const CardControl* hand = v.m_pHandCard[seat].get();
+    const CardControl* out = v.m_pOutCard[seat].get();
+    f.hand[seat] = {hand->IsFaceUp(), hand->IsSelectable(), hand->IsHorizontal(),
+                    hand->isVisible()};
+    f.out[seat] = {out->IsFaceUp(), out->IsSelectable(), out->IsHorizontal(), out->isVisible()};
+  }
+  f.running = v.m_cbGameRunning;
+  f.gameOver = v.m_cbGameOver;
+  f.changeTable = v.m_cbChangeTable;
+  f.bankerFlag = v.m_cbBankerFlag;
+  f.deck = v.m_cbLeftCardCount;
+  f.waitTip = v.m_cbWaitTip;
+  f.seatOrder = v.m_cbSeatOrder;
+  f.dealFlag = v.m_cbDealFlag;
+  f.banker = v.m_wBankerChair;
+  f.multiple = v.m_wBeiShu;
+  f.serverType = v.m_wServerType;
+  f.outChair = v.m_wOutCardChair;
+  f.meSeat = v.m_wMeSeat;
+  f.position = v.m_nPosition;
+  f.shakeX = v.m_nShakeX;
+  f.shakeY = v.m_nShakeY;
+  f.shakePhase = v.m_fShakePhase;
+  f.score = v.m_lScore;
+  f.baseScore[0] = v.m_dwBaseScore[0];
+  f.baseScore[1] = v.m_dwBaseScore[1];
+  f.buchu = v.m_pImageBuchu->IsShow();
+  f.beishu = v.m_pBeiShu->IsShow();
+  f.number = v.m_pNumber->IsShow();
+  f.panelChair = v.m_pScoreView->GetChair();
+  f.buttons.clear();
+  for (const tagNamedButton& b : kButtons) {
+    gcn::MyCButtonEx* button = (v.*(b.field)).get();
+    f.buttons.push_back({button->isVisible(), OwnEnabled(button)});
+  }
+}
+
+void CClientHarness::RestoreFreshView() {
+  CGameClientView& v = View();
+  const tagFreshView& f = m_fresh;
+  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
+    v.m_cbPassFlag[seat] = f.pass[seat];
+    v.m_cbAutoPlayFlag[seat] = f.autoPlay[seat];
+    v.m_cbAlarmFlag[seat] = f.alarm[seat];
+    v.m_cbPlayingFlag[seat] = f.playing[seat];
+    v.m_cbCardCount[seat] = f.count[seat];
+    v.m_nMaskedFlag[seat] = f.masked[seat];
+    v.m_lGold[seat] = f.gold[seat];
+    v.m_lLastScore[seat] = f.lastScore[seat];
+    v.m_lTotalScore[seat] = f.totalScore[seat];
+    auto restore = [](CardControl* c, const tagFreshView::tagControl& look) {
+      c->SetCards(nullptr, 0);
+      c->SetFaceUp(look.face);
+      c->SetSelectable(look.selectable);
+      c->SetDirection(look.horizontal);
+      c->setVisible(look.visible);
+    };
+    restore(v.m_pHandCard[seat].get(), f.hand[seat]);
+    restore(v.m_pOutCard[seat].get(), f.out[seat]);
+  }
+  v.m_cbGameRunning = f.running;
+  v.m_cbGameOver = f.gameOver;
+  v.m_cbChangeTable = f.changeTable;
+  v.m_cbBankerFlag = f.bankerFlag;
+  v.m_cbLeftCardCount = f.deck;
+  v.m_cbWaitTip = f.waitTip;
+  v.m_cbSeatOrder = f.seatOrder;
+  v.m_cbDealFlag = f.dealFlag;
+  v.m_wBankerChair = f.banker;
+  v.m_wBeiShu = f.multiple;
+  v.m_wServerType = f.serverType;
+  v.m_wOutCardChair = f.outChair;
+  v.m_wMeSeat = f.meSeat;
+  v.m_nPosition = f.position;
+  v.m_nShakeX = f.shakeX;
+  v.m_nShakeY = f.shakeY;
+  v.m_fShakePhase = f.shakePhase;
+  v.m_lScore = f.score;
+  v.m_dwBaseScore[0] = f.baseScore[0];
+  v.m_dwBaseScore[1] = f.baseScore[1];
+  v.m_pImageBuchu->SetShow(f.buchu);
+  v.m_pBeiShu->SetShow(f.beishu);
+  v.m_pNumber->SetShow(f.number);
+  for (size_t i = 0; i < std::size(kButtons) && i < f.buttons.size(); ++i) {
+    gcn::MyCButtonEx* button = (v.*(kButtons[i].field)).get();
+    button->SetVisible(f.buttons[i].visible);
+    button->SetEnable(f.buttons[i].enabled);
+  }
 }
 
 CGameClientDlg& CClientHarness::Dialog() {
@@ -245,16 +399,33 @@ void CClientHarness::Pump() {
   CMessageQueue::Instance().Pump();
 }
 
+void CClientHarness::Step() {
+  Dialog().PollLink();
+  CMessageQueue::Instance().Pump();
+  if (Closed()) return;
+  Dialog().StepClocks();
+}
+
 void CClientHarness::Advance(uint64_t ms, uint64_t step) {
   if (step == 0) step = 1;
   while (ms > 0 && m_app) {
     const uint64_t d = ms < step ? ms : step;
     Clock().Advance(d);
     ms -= d;
-    Dialog().PollLink();
-    CMessageQueue::Instance().Pump();
+    Step();
     if (Closed()) return;
-    Dialog().StepClocks();
+  }
+}
+
+void CClientHarness::AdvanceByEvents(uint64_t ms) {
+  const uint64_t end = Now() + ms;
+  while (m_app && !Closed() && Now() < end) {
+    uint64_t next = std::min(end, Dialog().NextClockTickMs());
+    const int64_t timer = CMessageQueue::Instance().MsUntilNextTimer();
+    if (timer >= 0) next = std::min(next, Now() + static_cast<uint64_t>(timer));
+    // A timer due already still moves time on by a millisecond, as a step of Advance does.
+    Clock().Advance(next > Now() ? next - Now() : 1);
+    Step();
   }
 }
 
@@ -324,6 +495,63 @@ bool CClientHarness::OwnEnabled(gcn::MyCButtonEx* button) {
   const bool enabled = button->isEnabled();
   button->setVisible(false);
   return enabled;
+}
+
+bool CClientHarness::Click(const std::string& name) {
+  CGameClientView& view = View();
+  CGameClientDlg& dlg = Dialog();
+  if (name == "right") {
+    dlg.SendMessage(MSG_PLAY_RAISED, 0, 0);
+    Pump();
+    return true;
+  }
+  gcn::MyCButtonEx* button = Button(name);
+  if (button == nullptr || !button->isVisible() || !button->isEnabled()) return false;
+  if (name == "start") {
+    if (view.m_pScoreView) view.m_pScoreView->Show(false);
+    dlg.SendMessage(MSG_START, 0, 0);
+  } else if (name == "play") {
+    dlg.SendMessage(MSG_PLAY, 1, 1);
+  } else if (name == "pass") {
+    dlg.SendMessage(MSG_PASS, 1, 1);
+  } else if (name == "hint") {
+    dlg.SendMessage(MSG_HINT, 0, 0);
+  } else if (name == "autoon") {
+    // The view's own answer to the click, before the dialog's.
+    button->SetEnable(false);
+    if (view.m_btAutoPlayOff) {
+      view.m_btAutoPlayOff->SetVisible(true);
+      view.m_btAutoPlayOff->SetEnable(true);
+    }
+    dlg.SendMessage(MSG_AUTO_PLAY, 1, 1);
+  } else if (name == "autooff") {
+    if (view.m_btAutoPlayOn) {
+      view.m_btAutoPlayOn->SetVisible(true);
+      view.m_btAutoPlayOn->SetEnable(true);
+    }
+    button->SetVisible(false);
+    button->SetEnable(false);
+    dlg.SendMessage(MSG_AUTO_PLAY, 0, 0);
+  } else if (name == "sort") {
+    dlg.SendMessage(MSG_SORT, 0, 0);
+  } else if (name == "last") {
+    dlg.SendMessage(MSG_LAST_TURN, 0, 0);
+  } else if (name == "changetable") {
+    dlg.SendMessage(MSG_CHANGE_TABLE, 1, 1);
+  } else if (name == "details") {
+    if (view.m_pScoreView) view.m_pScoreView->SetDetail(!view.m_pScoreView->IsDetail());
+  }
+  Pump();
+  return true;
+}
+
+bool CClientHarness::Raise(const BYTE* cards, size_t count) {
+  CardControl* hand = View().m_pHandCard[LOCAL_SEAT].get();
+  if (hand == nullptr) return false;
+  hand->RaiseCards(cards, static_cast<DWORD>(count));
+  Dialog().SendMessage(MSG_SELECTION_CHANGED, 0, 0);
+  Pump();
+  return true;
 }
 
 gcn::MyCButtonEx* CClientHarness::Button(const std::string& name) {

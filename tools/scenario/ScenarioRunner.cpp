@@ -531,53 +531,17 @@ class CScript {
   void DoClick() {
     if (m_line.words.empty()) return Fail("click needs a button");
     const std::string& name = m_line.words[0];
-    CGameClientView& view = m_harness.View();
-    CGameClientDlg& dlg = m_harness.Dialog();
     if (name == "right") {
-      dlg.SendMessage(MSG_PLAY_RAISED, 0, 0);
+      m_harness.Click(name);
       return;
     }
     gcn::MyCButtonEx* button = m_harness.Button(name);
     if (button == nullptr) return Fail("no button '" + name + "'");
     ++m_result.checks;
-    if (!button->isVisible() || !button->isEnabled()) {
+    if (!m_harness.Click(name)) {
       return Fail("button '" + name + "' cannot be clicked (" +
                   (button->isVisible() ? "disabled" : "hidden") + ")");
     }
-    if (name == "start") {
-      if (view.m_pScoreView) view.m_pScoreView->Show(false);
-      dlg.SendMessage(MSG_START, 0, 0);
-    } else if (name == "play") {
-      dlg.SendMessage(MSG_PLAY, 1, 1);
-    } else if (name == "pass") {
-      dlg.SendMessage(MSG_PASS, 1, 1);
-    } else if (name == "hint") {
-      dlg.SendMessage(MSG_HINT, 0, 0);
-    } else if (name == "autoon") {
-      view.m_btAutoPlayOn->SetEnable(false);
-      if (view.m_btAutoPlayOff) {
-        view.m_btAutoPlayOff->SetVisible(true);
-        view.m_btAutoPlayOff->SetEnable(true);
-      }
-      dlg.SendMessage(MSG_AUTO_PLAY, 1, 1);
-    } else if (name == "autooff") {
-      if (view.m_btAutoPlayOn) {
-        view.m_btAutoPlayOn->SetVisible(true);
-        view.m_btAutoPlayOn->SetEnable(true);
-      }
-      view.m_btAutoPlayOff->SetVisible(false);
-      view.m_btAutoPlayOff->SetEnable(false);
-      dlg.SendMessage(MSG_AUTO_PLAY, 0, 0);
-    } else if (name == "sort") {
-      dlg.SendMessage(MSG_SORT, 0, 0);
-    } else if (name == "last") {
-      dlg.SendMessage(MSG_LAST_TURN, 0, 0);
-    } else if (name == "changetable") {
-      dlg.SendMessage(MSG_CHANGE_TABLE, 1, 1);
-    } else if (name == "details") {
-      if (view.m_pScoreView) view.m_pScoreView->SetDetail(!view.m_pScoreView->IsDetail());
-    }
-    m_harness.Pump();
   }
 
   void DoSend() {
@@ -597,11 +561,7 @@ class CScript {
   void DoRaise() {
     Bytes cards;
     if (!ParseCards(m_line.rest, cards)) return Fail("bad cards: " + m_line.rest);
-    CardControl* hand = m_harness.View().m_pHandCard[LOCAL_SEAT].get();
-    if (hand == nullptr) return Fail("no local hand control");
-    hand->RaiseCards(cards.data(), static_cast<DWORD>(cards.size()));
-    m_harness.Dialog().SendMessage(MSG_SELECTION_CHANGED, 0, 0);
-    m_harness.Pump();
+    if (!m_harness.Raise(cards.data(), cards.size())) return Fail("no local hand control");
   }
 
   // The options window: "options" opens it; "option NAME=VALUE" posts one value the way its OK

@@ -169,13 +169,9 @@ void CWholeGame::Step() {
     return;
   }
   const uint64_t now = m_h.Now();
-  // The next thing due: a window timer, a table event, the player; the frame clocks tick on
-  // whole seconds from their start and are delivered at most kMaxStepMs late.
-  uint64_t next = now + kMaxStepMs;
-  const int64_t timer = CMessageQueue::Instance().MsUntilNextTimer();
-  if (timer >= 0) next = std::min<uint64_t>(next, now + std::max<int64_t>(timer, 1));
-  next = std::min(next, std::max(now, m_host.NextEvent()));
-  if (m_actAt != 0) next = std::min(next, std::max(now, m_actAt));
+  // Virtual time jumps to the next thing due: a window timer, a tick of a frame clock, a table
+  // event, the player's move or start. Nothing happens in between, so nothing is skipped.
+  const uint64_t next = NextDue(now);
   if (next > now) m_h.Clock().Advance(next - now);
   m_now = m_h.Now();
   m_h.Pump();
@@ -194,6 +190,19 @@ void CWholeGame::Step() {
   }
   LocalPlayer();
   Forward();
+}
+
+uint64_t CWholeGame::NextDue(uint64_t now) const {
+  uint64_t next = UINT64_MAX;
+  const int64_t timer = CMessageQueue::Instance().MsUntilNextTimer();
+  if (timer >= 0) next = now + static_cast<uint64_t>(timer);
+  next = std::min(next, m_h.Dialog().NextClockTickMs());
+  next = std::min(next, m_host.NextEvent());
+  if (m_actAt != 0) next = std::min(next, m_actAt);
+  if (m_startAt != 0) next = std::min(next, m_startAt);
+  // A step always moves time on, so a timer that is due already cannot hold time still.
+  if (next <= now) return now + 1;
+  return next == UINT64_MAX ? now + kIdleStepMs : next;
 }
 
 // What the client sent goes to the table as the chair's input.
@@ -270,24 +279,7 @@ void CWholeGame::LocalPlayer() {
   PlayByClicks();
 }
 
-void CWholeGame::Click(const char* name) {
-  gcn::MyCButtonEx* button = m_h.Button(name);
-  if (button == nullptr || !button->isVisible() || !button->isEnabled()) return;
-  CGameClientDlg& dlg = m_h.Dialog();
-  const std::string n = name;
-  if (n == "play") dlg.SendMessage(MSG_PLAY, 1, 1);
-  if (n == "pass") dlg.SendMessage(MSG_PASS, 1, 1);
-  if (n == "hint") dlg.SendMessage(MSG_HINT, 0, 0);
-  if (n == "autooff") {
-    button->SetVisible(false);
-    button->SetEnable(false);
-    if (gcn::MyCButtonEx* on = m_h.Button("autoon")) {
-      on->SetVisible(true);
-      on->SetEnable(true);
-    }
-    dlg.SendMessage(MSG_AUTO_PLAY, 0, 0);
-  }
-}
+void CWholeGame::Click(const char* name) { m_h.Click(name); }
 
 // The player at the table: what a person does with the buttons and the cards.
 void CWholeGame::PlayByClicks() {
@@ -310,19 +302,13 @@ void CWholeGame::PlayByClicks() {
     if (logic.ListAnswers(table.Hand(m_me), table.HandCount(m_me),
                           HintReference(logic, table.Turn()), table.Turn().count, scratch)) {
       const tagPlayCandidate& c = logic.GetAnswer(m_random.Below(logic.GetAnswerCount()));
-      if (CardControl* hand = m_h.View().m_pHandCard[LOCAL_SEAT].get()) {
-        hand->RaiseCards(c.cards, c.count);
-        dlg.SendMessage(MSG_SELECTION_CHANGED, 0, 0);
+      if (m_h.Raise(c.cards, c.count)) {
         const bool legal = IsLegalPlay(logic, c.cards, c.count, table.Turn());
         gcn::MyCButtonEx* play = m_h.Button("play");
         Expect(play != nullptr && play->isEnabled() == legal,
                "the play button does not follow the table's check for " + Cards(c.cards, c.count));
         if (legal) {
-          if (m_random.Below(4) == 0) {
-            dlg.SendMessage(MSG_PLAY_RAISED, 0, 0);  // the right mouse button
-          } else {
-            Click("play");
-          }
+          Click(m_random.Below(4) == 0 ? "right" : "play");
           return;
         }
       }

@@ -46,7 +46,8 @@ struct tagGameTally {
 
 class CWholeGame : public IChairLink {
  public:
-  static constexpr uint64_t kMaxStepMs = 50;
+  // The step of virtual time when nothing at all is due.
+  static constexpr uint64_t kIdleStepMs = 1000;
 
   CWholeGame(CClientHarness& harness, uint64_t seed, WORD me, LocalPlay mode);
 
@@ -78,6 +79,7 @@ class CWholeGame : public IChairLink {
   void Return();
   void DeliverTableScene();
   void Step();
+  uint64_t NextDue(uint64_t now) const;
   void Forward();
   void LocalPlayer();
   void Click(const char* name);

@@ -1,0 +1,26 @@
+// Sound files as the engine reads them: only RIFF WAVE, and only one whose header the mixer can
+// be trusted with. The mixer allocates what a header announces before it reads a byte (a data
+// chunk may announce 4 GB in a file of 50 bytes) and resamples everything to its own rate (a
+// header claiming 1 frame a second would multiply the data 44100 times); it would also hand
+// other formats to its music decoders, which render a whole MIDI file with a soundfont. So the
+// engine walks the chunks itself and gives the mixer a wave of its own making: the first format
+// chunk and the first data chunk after it, nothing else, with sizes that are exactly what
+// follows them. A file that is no such wave is refused like a missing file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+inline constexpr uint32_t MIN_WAVE_RATE = 8000;  // frames a second
+inline constexpr uint32_t MAX_WAVE_RATE = 192000;
+inline constexpr uint16_t MAX_WAVE_CHANNELS = 8;
+inline constexpr uint32_t MAX_WAVE_FORMAT_SIZE = 256;  // the format chunk, extensions included
+
+// Writes into `out` the wave the mixer is given, from a RIFF WAVE file's bytes. False (and `out`
+// empty) when the bytes are not RIFF WAVE or 2 GB or more, a chunk before the data runs past the
+// end, the format chunk is missing, shorter than 16 bytes or longer than MAX_WAVE_FORMAT_SIZE,
+// names a channel count outside 1 .. MAX_WAVE_CHANNELS or a rate outside MIN_WAVE_RATE ..
+// MAX_WAVE_RATE, or the data chunk is missing. A data chunk that announces more bytes than the
+// file holds is cut to the bytes there are.
+bool MakeBoundedWave(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
