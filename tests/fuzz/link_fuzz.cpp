@@ -263,7 +263,7 @@ void TableEnd(uint8_t mode, fuzz::ByteReader& in) {
   CAuditWatch watch(host.Table());
   host.SetObserver(&watch);
   const tagLobbyUser users[SEAT_COUNT] = {
-      {"Alice", 2, 1}, {"\xe7\x8e\xa9\xe5\xae\xb6", 1, 2}, {"Chen", 1, 3}};
+      {"Alice", 2, 1, 10000}, {"\xe7\x8e\xa9\xe5\xae\xb6", 1, 2, 0}, {"Chen", 1, 3, 10000}};
   CCollect out;
   CTableEnd end(host, me, users, out);
   uint64_t now = 1000;

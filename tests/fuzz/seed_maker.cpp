@@ -493,7 +493,8 @@ class CPacketLog final : public IPacketSink {
 
 void LinkSeeds(SeedWriter& out) {
   using namespace fuzz;
-  const tagLobbyUser users[SEAT_COUNT] = {{"Alice", 2, 1}, {"\xe7\x8e\xa9\xe5\xae\xb6", 1, 2}, {"Chen", 1, 3}};
+  const tagLobbyUser users[SEAT_COUNT] = {
+      {"Alice", 2, 1, 10000}, {"\xe7\x8e\xa9\xe5\xae\xb6", 1, 2, 0}, {"Chen", 1, 3, 10000}};
   tagHostConfig config;
   config.table.seed = 31;
   config.botDelayMinMs = 300;
