@@ -207,7 +207,7 @@ TEST(ViewResourcesTest, TheRealFolderLoadsWholeAndIsFreedWithTheView) {
   EXPECT_FALSE(v.m_pbtDetails->isEnabled());
   EXPECT_TRUE(v.m_btOutCard->isEnabled());
   EXPECT_TRUE(v.m_btAutoPlayOff->isEnabled());
-  EXPECT_EQ(v.m_btAutoPlayOff->getX(), static_cast<int>(1166 * 1.5f)) << "placed by the layout";
+  EXPECT_EQ(v.m_btAutoPlayOff->getX(), static_cast<int>(1154 * 1.5f)) << "placed by the layout";
   for (HEFFECT sound : {v.m_sndClock, v.m_hSoundHit, v.m_sndBtn, v.m_sndAlarm, v.m_sndLiandui,
                         v.m_sndBomb, v.m_sndOut35, v.m_sndRocket, v.m_sndGameStart,
                         v.m_sndMostCard, v.m_sndPassBoy, v.m_sndPassGirl, v.m_sndGoodEnd,

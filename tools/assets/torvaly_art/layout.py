@@ -142,7 +142,7 @@ def table_coordinates():
     c["BtPass"] = (CANVAS_W // 2 - BIG_BTN_W // 2 - 16 - BIG_BTN_W, by)
     c["BtTip"] = (CANVAS_W // 2 - BIG_BTN_W // 2, by)
     c["BtOutCard"] = (CANVAS_W // 2 + BIG_BTN_W // 2 + 16, by)
-    ux = CANVAS_W - SMALL_BTN_W - 18
+    ux = CANVAS_W - SMALL_BTN_W - 30  # clear of the wooden rim (its inner edge at x 1258)
     c["BtDetails"] = (ux, 516)
     c["BtAuto"] = (ux, 560)
     c["BtSort"] = (ux, 604)
