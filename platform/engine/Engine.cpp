@@ -411,13 +411,29 @@ class CEngine final : public HGE {
 
   // A window of another size than the screen takes the screen's size (in full screen, SDL
   // keeps it for when the window is windowed again). A screen that already follows the window
-  // leaves it alone.
+  // leaves it alone. The window grows or shrinks about its centre and is kept on its display:
+  // a window centred at one size and then made as large as the display would otherwise hang
+  // past its right and bottom edges.
   void SyncWindowSize() {
     m_windowSizePending = false;
     if (m_window == nullptr) return;
     int windowW = 0, windowH = 0;
     SDL_GetWindowSize(m_window, &windowW, &windowH);
-    if (windowW != m_width || windowH != m_height) SDL_SetWindowSize(m_window, m_width, m_height);
+    if (windowW == m_width && windowH == m_height) return;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(m_window, &x, &y);
+    SDL_SetWindowSize(m_window, m_width, m_height);
+    if (SDL_GetWindowFlags(m_window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP))
+      return;
+    x += (windowW - m_width) / 2;
+    y += (windowH - m_height) / 2;
+    SDL_Rect usable{};
+    const int display = SDL_GetWindowDisplayIndex(m_window);
+    if (display >= 0 && SDL_GetDisplayUsableBounds(display, &usable) == 0 && usable.w > 0) {
+      x = std::max(usable.x, std::min(x, usable.x + usable.w - m_width));
+      y = std::max(usable.y, std::min(y, usable.y + usable.h - m_height));
+    }
+    SDL_SetWindowPosition(m_window, x, y);
   }
 
   static constexpr int kMinWindowWidth = 640;

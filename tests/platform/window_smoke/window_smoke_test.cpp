@@ -147,6 +147,34 @@ TEST(WindowSmoke, ResizedLetterboxedFullScreenAndClosed) {
   EXPECT_EQ(app.ExitInstance(), 0);
 }
 
+// A start size as large as the display (--size 1600x1000 on a 1600 x 1000 screen): the window,
+// centred at its first size, grows about its centre and is kept on the display, not hung past
+// its right and bottom edges.
+TEST(WindowSmoke, AStartSizeAsLargeAsTheDisplayKeepsTheWindowOnIt) {
+  if (g_noDisplay) GTEST_SKIP() << "no display";
+  platform_test::TestApp app;
+  const char* argv[] = {"window_smoke"};
+  ASSERT_TRUE(app.InitInstance(1, argv));
+  HGE* hge = app.GetEngine();
+  SDL_Window* window = TheWindow();
+  ASSERT_NE(window, nullptr);
+  SDL_Rect usable{};
+  ASSERT_EQ(SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable), 0);
+  hge->System_SetStateInt(HGE_SCREENWIDTH, usable.w);
+  hge->System_SetStateInt(HGE_SCREENHEIGHT, usable.h);
+  int w = 0, h = 0, x = -1, y = -1;
+  TurnUntil(app, [&] {
+    SDL_GetWindowSize(window, &w, &h);
+    SDL_GetWindowPosition(window, &x, &y);
+    return w == usable.w && h == usable.h && x == usable.x && y == usable.y;
+  });
+  EXPECT_EQ(w, usable.w);
+  EXPECT_EQ(h, usable.h);
+  EXPECT_EQ(x, usable.x) << "the left edge on the display";
+  EXPECT_EQ(y, usable.y) << "the top edge on the display";
+  EXPECT_EQ(app.ExitInstance(), 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
