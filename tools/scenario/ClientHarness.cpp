@@ -225,45 +225,55 @@ bool CClientHarness::Reset() {
   return !Closed();
 }
 
-void CClientHarness::KeepFreshView() {
-  const CGameClientView& v = View();
-  tagFreshView& f = m_fresh;
+// The view's plain fields a fresh table starts with, each beside its kept copy: `copy(view's
+// field, kept field)` runs once per pair, so keeping and restoring walk one list.
+template <class Copy>
+void CClientHarness::EachFreshField(CGameClientView& v, tagFreshView& f, Copy copy) {
   for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
-    f.pass[seat] = v.m_cbPassFlag[seat];
-    f.autoPlay[seat] = v.m_cbAutoPlayFlag[seat];
-    f.alarm[seat] = v.m_cbAlarmFlag[seat];
-    f.playing[seat] = v.m_cbPlayingFlag[seat];
-    f.count[seat] = v.m_cbCardCount[seat];
-    f.masked[seat] = v.m_nMaskedFlag[seat];
-    f.gold[seat] = v.m_lGold[seat];
-    f.lastScore[seat] = v.m_lLastScore[seat];
-    f.totalScore[seat] = v.m_lTotalScore[seat];
-    const CardControl* hand = v.m_pHandCard[seat].get();
-    const CardControl* out = v.m_pOutCard[seat].get();
-    f.hand[seat] = {hand->IsFaceUp(), hand->IsSelectable(), hand->IsHorizontal(),
-                    hand->isVisible()};
-    f.out[seat] = {out->IsFaceUp(), out->IsSelectable(), out->IsHorizontal(), out->isVisible()};
+    copy(v.m_cbPassFlag[seat], f.pass[seat]);
+    copy(v.m_cbAutoPlayFlag[seat], f.autoPlay[seat]);
+    copy(v.m_cbAlarmFlag[seat], f.alarm[seat]);
+    copy(v.m_cbPlayingFlag[seat], f.playing[seat]);
+    copy(v.m_cbCardCount[seat], f.count[seat]);
+    copy(v.m_nMaskedFlag[seat], f.masked[seat]);
+    copy(v.m_lGold[seat], f.gold[seat]);
+    copy(v.m_lLastScore[seat], f.lastScore[seat]);
+    copy(v.m_lTotalScore[seat], f.totalScore[seat]);
   }
-  f.running = v.m_cbGameRunning;
-  f.gameOver = v.m_cbGameOver;
-  f.changeTable = v.m_cbChangeTable;
-  f.bankerFlag = v.m_cbBankerFlag;
-  f.deck = v.m_cbLeftCardCount;
-  f.waitTip = v.m_cbWaitTip;
-  f.seatOrder = v.m_cbSeatOrder;
-  f.dealFlag = v.m_cbDealFlag;
-  f.banker = v.m_wBankerChair;
-  f.multiple = v.m_wBeiShu;
-  f.serverType = v.m_wServerType;
-  f.outChair = v.m_wOutCardChair;
-  f.meSeat = v.m_wMeSeat;
-  f.position = v.m_nPosition;
-  f.shakeX = v.m_nShakeX;
-  f.shakeY = v.m_nShakeY;
-  f.shakePhase = v.m_fShakePhase;
-  f.score = v.m_lScore;
-  f.baseScore[0] = v.m_dwBaseScore[0];
-  f.baseScore[1] = v.m_dwBaseScore[1];
+  copy(v.m_cbGameRunning, f.running);
+  copy(v.m_cbGameOver, f.gameOver);
+  copy(v.m_cbChangeTable, f.changeTable);
+  copy(v.m_cbBankerFlag, f.bankerFlag);
+  copy(v.m_cbLeftCardCount, f.deck);
+  copy(v.m_cbWaitTip, f.waitTip);
+  copy(v.m_cbSeatOrder, f.seatOrder);
+  copy(v.m_cbDealFlag, f.dealFlag);
+  copy(v.m_wBankerChair, f.banker);
+  copy(v.m_wBeiShu, f.multiple);
+  copy(v.m_wServerType, f.serverType);
+  copy(v.m_wOutCardChair, f.outChair);
+  copy(v.m_wMeSeat, f.meSeat);
+  copy(v.m_nPosition, f.position);
+  copy(v.m_nShakeX, f.shakeX);
+  copy(v.m_nShakeY, f.shakeY);
+  copy(v.m_fShakePhase, f.shakePhase);
+  copy(v.m_lScore, f.score);
+  copy(v.m_dwBaseScore[0], f.baseScore[0]);
+  copy(v.m_dwBaseScore[1], f.baseScore[1]);
+}
+
+void CClientHarness::KeepFreshView() {
+  CGameClientView& v = View();
+  tagFreshView& f = m_fresh;
+  EachFreshField(v, f, [](const auto& field, auto& kept) { kept = field; });
+  auto look = [](const CardControl* c) {
+    return tagFreshView::tagControl{c->IsFaceUp(), c->IsSelectable(), c->IsHorizontal(),
+                                    c->isVisible()};
+  };
+  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
+    f.hand[seat] = look(v.m_pHandCard[seat].get());
+    f.out[seat] = look(v.m_pOutCard[seat].get());
+  }
   f.buchu = v.m_pImageBuchu->IsShow();
   f.beishu = v.m_pBeiShu->IsShow();
   f.number = v.m_pNumber->IsShow();
@@ -277,47 +287,19 @@ void CClientHarness::KeepFreshView() {
 
 void CClientHarness::RestoreFreshView() {
   CGameClientView& v = View();
-  const tagFreshView& f = m_fresh;
+  tagFreshView& f = m_fresh;
+  EachFreshField(v, f, [](auto& field, const auto& kept) { field = kept; });
+  auto restore = [](CardControl* c, const tagFreshView::tagControl& look) {
+    c->SetCards(nullptr, 0);
+    c->SetFaceUp(look.face);
+    c->SetSelectable(look.selectable);
+    c->SetDirection(look.horizontal);
+    c->setVisible(look.visible);
+  };
   for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
-    v.m_cbPassFlag[seat] = f.pass[seat];
-    v.m_cbAutoPlayFlag[seat] = f.autoPlay[seat];
-    v.m_cbAlarmFlag[seat] = f.alarm[seat];
-    v.m_cbPlayingFlag[seat] = f.playing[seat];
-    v.m_cbCardCount[seat] = f.count[seat];
-    v.m_nMaskedFlag[seat] = f.masked[seat];
-    v.m_lGold[seat] = f.gold[seat];
-    v.m_lLastScore[seat] = f.lastScore[seat];
-    v.m_lTotalScore[seat] = f.totalScore[seat];
-    auto restore = [](CardControl* c, const tagFreshView::tagControl& look) {
-      c->SetCards(nullptr, 0);
-      c->SetFaceUp(look.face);
-      c->SetSelectable(look.selectable);
-      c->SetDirection(look.horizontal);
-      c->setVisible(look.visible);
-    };
     restore(v.m_pHandCard[seat].get(), f.hand[seat]);
     restore(v.m_pOutCard[seat].get(), f.out[seat]);
   }
-  v.m_cbGameRunning = f.running;
-  v.m_cbGameOver = f.gameOver;
-  v.m_cbChangeTable = f.changeTable;
-  v.m_cbBankerFlag = f.bankerFlag;
-  v.m_cbLeftCardCount = f.deck;
-  v.m_cbWaitTip = f.waitTip;
-  v.m_cbSeatOrder = f.seatOrder;
-  v.m_cbDealFlag = f.dealFlag;
-  v.m_wBankerChair = f.banker;
-  v.m_wBeiShu = f.multiple;
-  v.m_wServerType = f.serverType;
-  v.m_wOutCardChair = f.outChair;
-  v.m_wMeSeat = f.meSeat;
-  v.m_nPosition = f.position;
-  v.m_nShakeX = f.shakeX;
-  v.m_nShakeY = f.shakeY;
-  v.m_fShakePhase = f.shakePhase;
-  v.m_lScore = f.score;
-  v.m_dwBaseScore[0] = f.baseScore[0];
-  v.m_dwBaseScore[1] = f.baseScore[1];
   v.m_pImageBuchu->SetShow(f.buchu);
   v.m_pBeiShu->SetShow(f.beishu);
   v.m_pNumber->SetShow(f.number);

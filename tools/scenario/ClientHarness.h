@@ -124,6 +124,8 @@ class CClientHarness {
   };
   void KeepFreshView();
   void RestoreFreshView();
+  template <class Copy>
+  static void EachFreshField(CGameClientView& v, tagFreshView& f, Copy copy);
 
   static void OnEffectPlayed(void* context, HEFFECT effect);
   void FillMissingResources();
