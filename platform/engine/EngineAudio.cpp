@@ -31,22 +31,6 @@ void QuietAlsa() {
   if (setHandler != nullptr) setHandler(&IgnoreAlsaError);
 }
 
-// The whole file, up to 2 GB; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  bool ok = false;
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    const long length = std::ftell(f);
-    if (length >= 0 && length <= INT_MAX && std::fseek(f, 0, SEEK_SET) == 0) {
-      out.resize(static_cast<size_t>(length));
-      ok = std::fread(out.data(), 1, out.size(), f) == out.size();
-    }
-  }
-  std::fclose(f);
-  return ok;
-}
-
 CEngineAudio::PlayObserver g_playObserver = nullptr;
 void* g_playObserverContext = nullptr;
 
@@ -91,16 +75,17 @@ void CEngineAudio::Close() {
 HEFFECT CEngineAudio::Load(const char* filename, DWORD size) {
   if (filename == nullptr || size > INT_MAX) return 0;
   if (m_open) {
-    std::vector<uint8_t> file;
+    std::string file;
     const auto* bytes = reinterpret_cast<const uint8_t*>(filename);
+    size_t length = size;
     if (size == 0) {
       if (!ReadWholeFile(ResolvePath(filename), file)) return 0;
-      bytes = file.data();
-      size = static_cast<DWORD>(file.size());
+      bytes = reinterpret_cast<const uint8_t*>(file.data());
+      length = file.size();
     }
     // The mixer only ever sees a wave whose sizes and rate were checked (WaveFile.h).
     std::vector<uint8_t> wave;
-    if (!MakeBoundedWave(bytes, size, wave)) return 0;
+    if (!MakeBoundedWave(bytes, length, wave)) return 0;
     SDL_RWops* rw = SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size()));
     if (rw == nullptr) return 0;
     Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 0);

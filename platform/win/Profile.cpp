@@ -44,17 +44,6 @@ void CommentOutOpenSections(std::string& text) {
   }
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  char chunk[4096];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0) text.append(chunk, n);
-  const bool ok = std::ferror(f) == 0;
-  std::fclose(f);
-  return ok;
-}
-
 bool LoadIni(const std::string& path, IniFile& file) {
   file.ini.SetQuotes(false);
   std::string text;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #ifndef TORVALY_DATA_DIR
@@ -181,4 +182,15 @@ DWORD GetModuleFileNameA(HMODULE module, char* fileName, DWORD size) {
   }
   std::memcpy(fileName, path.c_str(), path.size() + 1);
   return static_cast<DWORD>(path.size());
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  char chunk[4096];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0) bytes.append(chunk, n);
+  const bool ok = std::ferror(f) == 0;
+  std::fclose(f);
+  return ok;
 }

@@ -29,5 +29,9 @@ bool ParseResourceFolderArgument(int argc, const char* const* argv);
 
 std::string ResolvePath(const char* path);
 
+// Reads a whole file (a path as the system writes it) into `bytes`; false when it cannot be
+// opened or read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
 HMODULE GetModuleHandleA(const char* moduleName);
 DWORD GetModuleFileNameA(HMODULE module, char* fileName, DWORD size);
