@@ -14,6 +14,7 @@
 #include "motion/MoveSprite_Varnel.h"
 #include "motion/MoveType_Varnel.h"
 #include "platform/engine/hgeSprite.h"
+#include "platform/frame/Letterbox.h"
 #include "platform/win/WinText.h"
 #include "text/TTFont.h"
 #include "view/GameClientView.h"
@@ -94,7 +95,8 @@ bool CGameClientView::RenderFrame() {
   HGE* hge = view->m_pHge;
   const int width = hge->System_GetStateInt(HGE_SCREENWIDTH);
   const int height = hge->System_GetStateInt(HGE_SCREENHEIGHT);
-  const float s = std::min(F(width) / 1280.0f, F(height) / 720.0f);
+  const tagLetterbox fit = FitTable(width, height);
+  const float s = fit.scale;
 
   if (view->m_hTarget != 0 && hge->Gfx_BeginScene(view->m_hTarget)) {
     hge->Gfx_Clear(kOpaqueBlack);
@@ -109,13 +111,10 @@ bool CGameClientView::RenderFrame() {
     // window gets smooth edges rather than doubled pixels.
     if (view->m_pTargetSprite) {
       view->m_pTargetSprite->SetTexture(hge->Target_GetTexture(view->m_hTarget));
-      view->m_pTargetSprite->RenderEx(F(std::abs(width - view->m_nContentWidth)) / 2.0f,
-                                      F(std::abs(height - view->m_nContentHeight)) / 2.0f, 0.0f, s,
-                                      s);
+      view->m_pTargetSprite->RenderEx(fit.offsetX, fit.offsetY, 0.0f, s, s);
     }
     view->DrawGui();
-    view->DrawCardCounts(s, F(std::abs(width - view->m_nContentWidth)) / 2.0f,
-                         F(std::abs(height - view->m_nContentHeight)) / 2.0f);
+    view->DrawCardCounts(s, fit.offsetX, fit.offsetY);
     hge->Gfx_EndScene();
   }
   return false;
@@ -185,8 +184,7 @@ void CGameClientView::DrawSeat(WORD chair) {
   hgeSprite& portrait = *m_pPortrait[chair];
   if (p == 0) portrait.SetFlip(true, false);
   if (p == 2) portrait.SetFlip(false, false);
-  portrait.RenderEx(F(m_ptPlayer[p].x), F(m_ptPlayer[p].y), 0.0f, kPortraitScaleX,
-                    kPortraitScaleY);
+  portrait.RenderEx(F(m_ptPlayer[p].x), F(m_ptPlayer[p].y), 0.0f, kPortraitScaleX, kPortraitScaleY);
   if (m_AniAlart[chair]) {
     const float scale = p == 1 ? kMarkScaleLocal : kMarkScaleSide;
     m_AniAlart[chair]->RenderEx(F(m_ptAutoAndAlart[p].x), F(m_ptAutoAndAlart[p].y), 0.0f, scale,
@@ -335,8 +333,8 @@ void CGameClientView::DrawDigit(hgeSprite* strip, int digit, float x, float y, f
   strip->SetTextureRect(tx, ty, tw, th);
 }
 
-void CGameClientView::DrawCentredNumber(hgeSprite* strip, unsigned value, int x, int y,
-                                        float scale, float offsetX, float offsetY) {
+void CGameClientView::DrawCentredNumber(hgeSprite* strip, unsigned value, int x, int y, float scale,
+                                        float offsetX, float offsetY) {
   if (strip == nullptr) return;
   const int w = static_cast<int>(strip->GetWidth()) / 10;
   const int h = static_cast<int>(strip->GetHeight());
@@ -350,8 +348,7 @@ void CGameClientView::DrawCentredNumber(hgeSprite* strip, unsigned value, int x,
 void CGameClientView::DrawCardCounts(float scale, float offsetX, float offsetY) {
   if (!m_cbGameRunning) return;
   for (WORD chair : {WORD{0}, WORD{2}}) {
-    if (m_cbCardCount[chair] == 0 || !m_pPortrait[chair] || GetUserInfo(chair) == nullptr)
-      continue;
+    if (m_cbCardCount[chair] == 0 || !m_pPortrait[chair] || GetUserInfo(chair) == nullptr) continue;
     SelectSeatPosition(chair);
     const int p = m_nPosition;
     if (m_pPlayerLeftNumBg)

@@ -8,6 +8,7 @@
 
 #include "cardcontrol/CardControl.h"
 #include "platform/frame/BrisvaneApp.h"
+#include "platform/frame/Letterbox.h"
 #include "view/GameClientView.h"
 #include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
@@ -15,10 +16,6 @@
 
 namespace {
 
-constexpr float kDesignWidth = 1280.0f;
-constexpr float kDesignHeight = 720.0f;
-// A scale beyond any real screen: keeps the content size and the widget sizes inside int.
-constexpr float kMaxScale = 64.0f;
 // The seat words of the coordinate keys, by position index.
 const char* const kSeatWord[VIEW_SEAT_COUNT] = {"Right", "Me", "Left"};
 // The gold plate of a side seat lies this far below the top of its portrait frame, and its
@@ -61,28 +58,26 @@ tagViewPoint CGameClientView::ReadPoint(const char* stem, bool shake) {
 }
 
 tagViewPoint CGameClientView::ToScreen(tagViewPoint design) const {
-  return tagViewPoint{
-      Trunc(ScaleCoordinate(static_cast<float>(design.x), kDesignWidth,
-                            static_cast<float>(m_nContentWidth)) +
-            m_fOffsetX),
-      Trunc(ScaleCoordinate(static_cast<float>(design.y), kDesignHeight,
-                            static_cast<float>(m_nContentHeight)) +
-            m_fOffsetY)};
+  return tagViewPoint{Trunc(ScaleCoordinate(static_cast<float>(design.x), TABLE_DESIGN_WIDTH,
+                                            static_cast<float>(m_nContentWidth)) +
+                            m_fOffsetX),
+                      Trunc(ScaleCoordinate(static_cast<float>(design.y), TABLE_DESIGN_HEIGHT,
+                                            static_cast<float>(m_nContentHeight)) +
+                            m_fOffsetY)};
 }
 
 void CGameClientView::ArrangeView(int width, int height) {
   // One scale for both axes, the smaller ratio, so the whole canvas fits.
-  float s = std::min(static_cast<float>(width) / kDesignWidth,
-                     static_cast<float>(height) / kDesignHeight);
-  s = std::clamp(s, 0.0f, kMaxScale);
+  const tagLetterbox fit = FitTable(width, height);
+  const float s = fit.scale;
   m_fScale = s;
-  m_nContentWidth = Trunc(s * kDesignWidth);
-  m_nContentHeight = Trunc(s * kDesignHeight);
-  m_fOffsetX = static_cast<float>(std::abs(width - m_nContentWidth)) / 2.0f;
-  m_fOffsetY = static_cast<float>(std::abs(height - m_nContentHeight)) / 2.0f;
+  m_nContentWidth = fit.contentWidth;
+  m_nContentHeight = fit.contentHeight;
+  m_fOffsetX = fit.offsetX;
+  m_fOffsetY = fit.offsetY;
 
   // Every key, in the order of the file's list; the seat's own points move with the shake.
-  auto perSeat = [&](const char* thing, bool shake, tagViewPoint (&points)[VIEW_SEAT_COUNT]) {
+  auto perSeat = [&](const char* thing, bool shake, tagViewPoint(&points)[VIEW_SEAT_COUNT]) {
     for (int p = 0; p < VIEW_SEAT_COUNT; ++p) {
       char stem[48];
       std::snprintf(stem, sizeof(stem), "%s%s", kSeatWord[p], thing);
@@ -160,11 +155,16 @@ void CGameClientView::PlaceButtons() {
     tagViewPoint point;
   };
   const tagPlacement placements[] = {
-      {m_pbtChangeTable.get(), m_ptBtChangeTable}, {m_btChildStart.get(), m_ptBtReady},
-      {m_btOutCard.get(), m_ptBtOutCard},          {m_btPassCard.get(), m_ptBtPass},
-      {m_btAutoOutCard.get(), m_ptBtTip},          {m_pbtDetails.get(), m_ptBtDetails},
-      {m_btAutoPlayOn.get(), m_ptBtAuto},          {m_btAutoPlayOff.get(), m_ptBtAuto},
-      {m_btSortCard.get(), m_ptBtSort},            {m_btTurn.get(), m_ptBtLast},
+      {m_pbtChangeTable.get(), m_ptBtChangeTable},
+      {m_btChildStart.get(), m_ptBtReady},
+      {m_btOutCard.get(), m_ptBtOutCard},
+      {m_btPassCard.get(), m_ptBtPass},
+      {m_btAutoOutCard.get(), m_ptBtTip},
+      {m_pbtDetails.get(), m_ptBtDetails},
+      {m_btAutoPlayOn.get(), m_ptBtAuto},
+      {m_btAutoPlayOff.get(), m_ptBtAuto},
+      {m_btSortCard.get(), m_ptBtSort},
+      {m_btTurn.get(), m_ptBtLast},
   };
   for (const tagPlacement& placement : placements) {
     if (placement.button == nullptr) continue;

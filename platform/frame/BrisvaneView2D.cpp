@@ -60,7 +60,6 @@ void CBrisvaneView2D::PlaceFrameButtons(int width, int height) {
 
 bool CBrisvaneView2D::DrawGui() {
   if (!m_pGui) return false;
-  if (m_pFrameButtons) m_pFrameButtons->Refresh();
   return gcn::GuiGuard(__func__, [&] { m_pGui->draw(); });
 }
 

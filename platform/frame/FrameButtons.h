@@ -32,8 +32,6 @@ class CFrameButtons : private gcn::ActionListener {
 
   // Sizes and places the buttons for a drawing area of width x height.
   void Place(int width, int height);
-  // The speaker shows the sound switch as it is now.
-  void Refresh();
   // Whether a screen point lies on a shown button: such a click is the button's, not the table's.
   bool Covers(int x, int y) const;
 
