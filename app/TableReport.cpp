@@ -4,21 +4,14 @@
 
 #include "cardcontrol/CardControl.h"
 #include "client/GameClientDlg.h"
+#include "tools/scenario/ClientHarness.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"
 
 namespace {
 
-std::string HexList(const BYTE* cards, size_t count) {
-  if (count == 0) return "none";
-  std::string text;
-  char buffer[4];
-  for (size_t i = 0; i < count; ++i) {
-    std::snprintf(buffer, sizeof(buffer), "%02X", cards[i]);
-    if (i != 0) text += ',';
-    text += buffer;
-  }
-  return text;
+std::string CardsOrNone(const BYTE* cards, size_t count) {
+  return count == 0 ? "none" : scenario::HexList(cards, count);
 }
 
 std::string Point(int x, int y) { return std::to_string(x) + ":" + std::to_string(y); }
@@ -75,12 +68,12 @@ std::string CTableReport::Describe(const CGameClientDlg& dialog) {
   line += " clock=" + clock;
   line += " counts=" + std::to_string(s.cardCount[0]) + "," + std::to_string(s.cardCount[1]) + "," +
           std::to_string(s.cardCount[2]);
-  line += " hand=" + HexList(s.hand, s.handCount);
+  line += " hand=" + CardsOrNone(s.hand, s.handCount);
   const CardControl* hand = view.m_pHandCard[LOCAL_SEAT].get();
   BYTE raised[MAX_CARDS] = {};
   const DWORD raisedCount = hand != nullptr ? hand->GetRaisedCards(raised, MAX_CARDS) : 0;
-  line += " raised=" + HexList(raised, raisedCount);
-  line += " turn=" + HexList(s.turnResolved, s.turnCount);
+  line += " raised=" + CardsOrNone(raised, raisedCount);
+  line += " turn=" + CardsOrNone(s.turnResolved, s.turnCount);
   line += std::string(" panel=") + (view.m_pScoreView && view.m_pScoreView->IsShow() ? "1" : "0");
 
   const struct {

@@ -66,16 +66,6 @@ const tagNamedButton kButtons[] = {
     {"details", &CGameClientView::m_pbtDetails},
 };
 
-std::string Hex(const BYTE* bytes, size_t n) {
-  std::string s;
-  char buf[4];
-  for (size_t i = 0; i < n; ++i) {
-    std::snprintf(buf, sizeof(buf), i ? ",%02X" : "%02X", bytes[i]);
-    s += buf;
-  }
-  return s;
-}
-
 class CSnapshotWriter {
  public:
   explicit CSnapshotWriter(tagSnapshot& out) : m_out(out) {}
@@ -83,7 +73,7 @@ class CSnapshotWriter {
     m_out.values.emplace_back(name, value);
   }
   void Put(const std::string& name, int64_t value) { Put(name, std::to_string(value)); }
-  void Bytes(const std::string& name, const BYTE* bytes, size_t n) { Put(name, Hex(bytes, n)); }
+  void Bytes(const std::string& name, const BYTE* bytes, size_t n) { Put(name, HexList(bytes, n)); }
 
  private:
   tagSnapshot& m_out;
@@ -125,6 +115,16 @@ void PutAnimation(CSnapshotWriter& w, const std::string& name, const Animation_V
 }
 
 }  // namespace
+
+std::string HexList(const BYTE* bytes, size_t n) {
+  std::string s;
+  char buf[4];
+  for (size_t i = 0; i < n; ++i) {
+    std::snprintf(buf, sizeof(buf), i ? ",%02X" : "%02X", bytes[i]);
+    s += buf;
+  }
+  return s;
+}
 
 std::string DescribeDifference(const tagSnapshot& before, const tagSnapshot& after) {
   std::ostringstream out;

@@ -33,6 +33,8 @@ std::string DescribeDifference(const tagSnapshot& before, const tagSnapshot& aft
 // The snapshot without what only ever runs on, which Reset leaves as it is: the redraw count
 // and the background track (the music's own random choice). Compare these after a Reset.
 tagSnapshot WithoutRunningValues(tagSnapshot snap);
+// Card (or any) bytes in hex, comma-separated: "0A,1B,4E"; "" for none.
+std::string HexList(const BYTE* bytes, size_t n);
 
 class CClientHarness {
  public:

@@ -16,15 +16,7 @@ namespace scenario {
 
 namespace {
 
-std::string Cards(const uint8_t* cards, size_t n) {
-  std::string s;
-  char buf[6];
-  for (size_t i = 0; i < n; ++i) {
-    std::snprintf(buf, sizeof(buf), "%s%02X", i ? "," : "", cards[i]);
-    s += buf;
-  }
-  return "[" + s + "]";
-}
+std::string Cards(const uint8_t* cards, size_t n) { return "[" + HexList(cards, n) + "]"; }
 
 }  // namespace
 
