@@ -305,7 +305,7 @@ struct Deal {
 
 // A turn of the given type (PT_INVALID: leading) and a hand from the rest of the deck, both
 // shuffled.
-Deal RandomDeal(cardtest::PlayMaker& maker) {
+Deal RandomDeal(CPlayMaker& maker) {
   Deal d;
   d.singleJokerRule = static_cast<uint8_t>(maker.Between(0, 1));
   d.turnType = static_cast<uint8_t>(maker.Between(0, PT_ROCKET));
@@ -348,7 +348,7 @@ size_t ExpectedSize(uint8_t type, size_t turnCount) {
 }
 
 TEST(AnswerProperties, RandomHandsAndTurns) {
-  cardtest::PlayMaker maker(20261206);
+  CPlayMaker maker(20261206);
   CGameLogic logic;
   tagPlayCandidate scratch;
   for (int round = 0; round < 20000; ++round) {
@@ -448,7 +448,7 @@ TEST(AnswerProperties, RandomHandsAndTurns) {
 
 // Repeated searches reuse the list's storage instead of allocating anew.
 TEST(AnswerProperties, ListStorageIsReused) {
-  cardtest::PlayMaker maker(7);
+  CPlayMaker maker(7);
   CGameLogic logic;
   tagPlayCandidate scratch;
   const Cards hand(CARD_DECK + 27, CARD_DECK + 54);  // 2..K of two colours, both jokers

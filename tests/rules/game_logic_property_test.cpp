@@ -14,8 +14,6 @@ namespace {
 using cardtest::Cards;
 using cardtest::Count;
 using cardtest::Hex;
-using cardtest::Natural;
-using cardtest::PlayMaker;
 
 constexpr int kRounds = 2000;
 
@@ -46,7 +44,7 @@ bool Contains(const Cards& whole, const Cards& part) {
 }
 
 TEST(RandomHands, SortByRankIsAPermutationInRankOrder) {
-  PlayMaker maker(1001);
+  CPlayMaker maker(1001);
   const CGameLogic logic;
   for (int round = 0; round < kRounds; ++round) {
     Cards hand = maker.Hand(maker.Between(1, MAX_CARDS));
@@ -62,7 +60,7 @@ TEST(RandomHands, SortByRankIsAPermutationInRankOrder) {
 }
 
 TEST(RandomHands, SortByBlocksGroupsFoursThreesPairsSingles) {
-  PlayMaker maker(1002);
+  CPlayMaker maker(1002);
   const CGameLogic logic;
   for (int round = 0; round < kRounds; ++round) {
     Cards hand = maker.Hand(maker.Between(1, MAX_CARDS));
@@ -81,7 +79,7 @@ TEST(RandomHands, SortByBlocksGroupsFoursThreesPairsSingles) {
 }
 
 TEST(RandomHands, RemoveConservesCards) {
-  PlayMaker maker(1004);
+  CPlayMaker maker(1004);
   const CGameLogic logic;
   for (int round = 0; round < kRounds; ++round) {
     const Cards dealt = maker.Hand(maker.Between(1, MAX_CARDS));
@@ -110,7 +108,7 @@ TEST(RandomHands, RemoveConservesCards) {
 }
 
 TEST(RandomPlays, ClassificationIsIndependentOfInputOrderOnceSorted) {
-  PlayMaker maker(1005);
+  CPlayMaker maker(1005);
   const CGameLogic logic;
   for (uint8_t type = PT_SINGLE; type <= PT_ROCKET; ++type) {
     for (int round = 0; round < kRounds / 4; ++round) {
@@ -147,12 +145,12 @@ TEST(RandomPlays, ClassificationIsIndependentOfInputOrderOnceSorted) {
 // Every card of a straight or of consecutive pairs moved `steps` values up, colours kept.
 Cards Shifted(const Cards& play, int steps) {
   Cards moved;
-  for (uint8_t c : play) moved.push_back(Natural(Logic(c) + steps, c >> 4));
+  for (uint8_t c : play) moved.push_back(NaturalCard(Logic(c) + steps, c >> 4));
   return moved;
 }
 
 TEST(RandomPlays, AResolvedPlayNeverHoldsAJoker) {
-  PlayMaker maker(1007);
+  CPlayMaker maker(1007);
   const CGameLogic logic;
   const uint8_t turnTypes[] = {PT_INVALID, PT_SINGLE, PT_PAIR, PT_SHUNZI,
                                PT_LIANDUI, PT_BOMB3,  PT_BOMB4};
@@ -208,7 +206,7 @@ TEST(RandomPlays, AResolvedPlayNeverHoldsAJoker) {
 }
 
 TEST(RandomPlays, OneJokerCompletesTheRunOneStepHigher) {
-  PlayMaker maker(1008);
+  CPlayMaker maker(1008);
   const CGameLogic logic;
   for (int round = 0; round < kRounds; ++round) {
     Cards turn = maker.Make(maker.Between(0, 1) ? PT_SHUNZI : PT_LIANDUI);
