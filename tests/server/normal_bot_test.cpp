@@ -14,7 +14,7 @@
 #include "protocol/Protocol.h"
 #include "rules/GameLogic.h"
 #include "server/ChairView.h"
-#include "server/PlayCheck.h"
+#include "rules/PlayCheck.h"
 #include "server/bots/Bot.h"
 #include "server/bots/NormalBot.h"
 
