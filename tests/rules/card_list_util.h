@@ -1,8 +1,9 @@
-// Helpers shared by the card-rule tests: card lists as vectors and readable hex.
+// Helpers shared by the card-rule tests: card lists as vectors and as readable hex.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,15 @@ inline std::string Hex(const uint8_t* cards, size_t count) {
   return text;
 }
 inline std::string Hex(const Cards& cards) { return Hex(cards.data(), cards.size()); }
+
+// "4F 4E 05" back to its bytes, so that tables read like the failures.
+inline Cards FromHex(const char* text) {
+  Cards cards;
+  for (char* end = nullptr;; text = end) {
+    const unsigned long byte = std::strtoul(text, &end, 16);
+    if (end == text) return cards;
+    cards.push_back(static_cast<uint8_t>(byte));
+  }
+}
 
 }  // namespace cardtest
