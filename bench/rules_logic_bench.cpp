@@ -7,12 +7,11 @@
 #include <vector>
 
 #include "rules/GameLogic.h"
-#include "tests/rules/card_list_util.h"
+#include "rules/PlayMaker.h"
 
 namespace {
 
-using cardtest::Cards;
-using cardtest::PlayMaker;
+using Cards = std::vector<uint8_t>;
 
 constexpr size_t kPlays = 4096;  // plays per benchmark, walked round robin
 
@@ -29,13 +28,13 @@ Play Sorted(const CGameLogic& logic, const Cards& cards) {
   return play;
 }
 
-uint8_t AnyType(PlayMaker& maker) {
+uint8_t AnyType(CPlayMaker& maker) {
   return static_cast<uint8_t>(maker.Between(PT_SINGLE, PT_ROCKET));
 }
 
 void BM_ClassifyPlay(benchmark::State& state) {
   CGameLogic logic;
-  PlayMaker maker(2001);
+  CPlayMaker maker(2001);
   std::vector<Play> plays;
   for (size_t i = 0; i < kPlays; ++i) plays.push_back(Sorted(logic, maker.Make(AnyType(maker))));
   size_t i = 0;
@@ -49,7 +48,7 @@ void BM_ClassifyPlay(benchmark::State& state) {
 // Half the pairs are of one type (the step rules), half of any two types (bomb order).
 void BM_CanBeat(benchmark::State& state) {
   CGameLogic logic;
-  PlayMaker maker(2002);
+  CPlayMaker maker(2002);
   std::vector<std::pair<Play, Play>> pairs;
   for (size_t i = 0; i < kPlays; ++i) {
     const uint8_t first = AnyType(maker);
@@ -68,7 +67,7 @@ void BM_CanBeat(benchmark::State& state) {
 // straight or consecutive pairs with the run one step higher, one or two cards made jokers.
 void BM_ResolveJokers(benchmark::State& state) {
   CGameLogic logic;
-  PlayMaker maker(2003);
+  CPlayMaker maker(2003);
   const bool following = state.range(0) != 0;
   std::vector<std::pair<Play, Play>> deals;  // play, turn
   while (deals.size() < kPlays) {
@@ -76,8 +75,7 @@ void BM_ResolveJokers(benchmark::State& state) {
     if (following) {
       turn = maker.Make(maker.Between(0, 1) ? PT_SHUNZI : PT_LIANDUI);
       if (CGameLogic::GetCardRank(Sorted(logic, turn).cards[0]) > 13) continue;  // A on top
-      for (uint8_t c : turn)
-        play.push_back(cardtest::Natural(CGameLogic::GetCardRank(c) + 1, c >> 4));
+      for (uint8_t c : turn) play.push_back(NaturalCard(CGameLogic::GetCardRank(c) + 1, c >> 4));
     } else {
       play = maker.Hand(DECK_SIZE);
       play.erase(std::remove_if(play.begin(), play.end(), IsJokerCard), play.end());

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "rules/GameLogic.h"
-#include "tests/rules/card_list_util.h"
+#include "rules/PlayMaker.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ class DealMaker {
   }
 
  private:
-  cardtest::PlayMaker plays_;
+  CPlayMaker plays_;
 };
 
 std::vector<Deal> MakeDeals(int handCount, uint8_t type) {

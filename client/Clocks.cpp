@@ -17,13 +17,13 @@ bool CGameClientDlg::OnClockTick(WORD chair, UINT secondsLeft, UINT timerId) {
         return true;
       if (!IsMe(chair)) return true;
       if (!IsWatching() && !m_state.autoPlay) {
-        // The first time the local clock runs out, auto-play takes over.
-        if (++m_state.expiryCounter >= 1) {
-          m_state.expiryCounter = 0;
-          ShowAutoPlayButtons(true);
-          m_state.autoPlay = true;
-          SendAutoPlay(true, false);
-        }
+        // The local clock ran out with auto-play off: one expiry is enough for auto-play to
+        // take over (so no expiry is left unanswered), and the client plays at once below.
+        // With auto-play already on the client just plays again.
+        m_state.expiryCounter = 0;
+        ShowAutoPlayButtons(true);
+        m_state.autoPlay = true;
+        SendAutoPlay(true, false);
       }
       if (!view.m_btChildStart) return true;
       if (view.m_btChildStart->isVisible()) {

@@ -112,11 +112,12 @@ void CGameClientDlg::OnDealStep() {
   if (m_state.leftToDeal > 0) {
     --m_state.leftToDeal;
     ++m_state.dealt;
-    // A full hand of 27 has no byte after its last card: it is out.
+    // A full hand of 27 has no byte after its last card: it is out. The player reports the
+    // deal watched once; a watcher has no deal of its own to report.
     const bool allOut = m_state.dealt >= MAX_CARDS || m_state.hand[m_state.dealt] == 0;
+    if (allOut && !IsWatching()) SendData(CLI_DEAL_DONE);
     for (WORD chair = 0; chair < SEAT_COUNT; ++chair) {
       if (m_state.playing[chair] == 0) continue;
-      if (allOut) SendData(CLI_DEAL_DONE);
       const WORD seat = Seat(chair);
       if (seat == LOCAL_SEAT) {
         if (CardControl* hand = HandControl(seat)) hand->SetCards(m_state.hand, m_state.dealt);

@@ -4,10 +4,20 @@
 
 #include "cardcontrol/CardControl.h"
 #include "client/GameClientDlg.h"
+#include "rules/PlayCheck.h"
 #include "widgets/MyCButtonEx.h"
 
-// May the raised cards be played: leading, any valid play once jokers are resolved; following,
-// a play that beats the table (a joker bomb on the table is compared with the raw cards).
+namespace {
+
+// The play to beat in both forms, as the server sent them.
+tagTurn HeldTurn(const tagClientState& s) {
+  return MakeTurn(s.turnCards, s.turnResolved, s.turnCount);
+}
+
+}  // namespace
+
+// May the raised cards be played: exactly the table's own check against the play to beat as
+// the server sent it.
 bool CGameClientDlg::CanPlayRaised() {
   const CGameClientView& view = m_GameClientView;
   if (view.m_btOutCard && !view.m_btOutCard->isVisible()) return false;
@@ -15,27 +25,7 @@ bool CGameClientDlg::CanPlayRaised() {
   BYTE count = 0;
   if (const CardControl* hand = HandControl(LOCAL_SEAT))
     count = static_cast<BYTE>(hand->GetRaisedCards(raised, MAX_CARDS));
-  if (count == 0) return false;
-
-  BYTE replaced[MAX_CARDS] = {};
-  m_GameLogic.ResolveJokers(raised, count, replaced, m_state.turnResolved, m_state.turnCount);
-  m_GameLogic.SortCards(replaced, count, SORT_BY_RANK);
-  if (m_GameLogic.ClassifyPlay(replaced, count) == PT_INVALID) return false;
-  const BYTE turnCount = m_state.turnCount;
-  if (turnCount == 0) return true;
-
-  // Both plays in rank order, as the comparison reads them.
-  BYTE turnRaw[MAX_CARDS];
-  BYTE turnResolved[MAX_CARDS];
-  std::memcpy(turnRaw, m_state.turnCards, MAX_CARDS);
-  std::memcpy(turnResolved, m_state.turnResolved, MAX_CARDS);
-  m_GameLogic.SortCards(turnRaw, turnCount, SORT_BY_RANK);
-  m_GameLogic.SortCards(turnResolved, turnCount, SORT_BY_RANK);
-  const BYTE turnType = m_GameLogic.ClassifyPlay(turnRaw, turnCount);
-  if (turnType != PT_BOMB3_JOKER && turnType != PT_BOMB4_JOKER)
-    return m_GameLogic.CanBeat(turnResolved, replaced, turnCount, count);
-  m_GameLogic.SortCards(raised, count, SORT_BY_RANK);
-  return m_GameLogic.CanBeat(turnRaw, raised, turnCount, count);
+  return IsLegalPlay(m_GameLogic, raised, count, HeldTurn(m_state));
 }
 
 void CGameClientDlg::UpdatePlayButton() {
@@ -191,16 +181,10 @@ void CGameClientDlg::OnPass(WPARAM param) {
 // The hint button: raises the next candidate that answers the table, walking the list and
 // wrapping; with no candidate, the single search's answer is raised and the player passes.
 void CGameClientDlg::OnHint() {
-  // A run made with jokers is searched against its display form, anything else as played.
-  BYTE sorted[MAX_CARDS];
-  const BYTE* reference = m_state.turnCards;
-  if (m_state.turnType == PT_SHUNZI || m_state.turnType == PT_LIANDUI) {
-    std::memcpy(sorted, m_state.turnCards, MAX_CARDS);
-    m_GameLogic.SortCards(sorted, m_state.turnCount, SORT_BY_RANK);
-    reference = IsJokerCard(sorted[0]) ? m_state.turnResolved : sorted;
-  }
+  const tagTurn turn = HeldTurn(m_state);
   tagPlayCandidate scratch;
-  m_GameLogic.ListAnswers(m_state.hand, m_state.handCount, reference, m_state.turnCount, scratch);
+  m_GameLogic.ListAnswers(m_state.hand, m_state.handCount, HintReference(m_GameLogic, turn),
+                          turn.count, scratch);
   CardControl* hand = HandControl(LOCAL_SEAT);
   const size_t answers = m_GameLogic.GetAnswerCount();
   if (answers == 0) {

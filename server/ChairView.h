@@ -9,7 +9,7 @@
 
 #include "protocol/Protocol.h"
 #include "rules/GameLogic.h"
-#include "server/PlayCheck.h"
+#include "rules/PlayCheck.h"
 
 enum class ViewPhase : uint8_t { Free, Dealing, Playing, Over };
 

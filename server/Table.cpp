@@ -471,7 +471,7 @@ TableCode CTable::OnClientMessage(uint16_t chair, uint16_t id, const uint8_t* da
       SetTrustee(chair, message.autoPlay.autoPlay != 0, message.autoPlay.quiet != 0);
       return TableCode::Ok;
     case CLI_DEAL_DONE:
-      // The client reports once per playing chair; only the first report counts.
+      // Each chair reports its deal watched; a repeated report changes nothing.
       if (m_phase == TablePhase::Dealing) {
         m_dealDone[chair] = 1;
         BeginPlayWhenDealt(now);

@@ -10,7 +10,7 @@
 
 #include "protocol/Protocol.h"
 #include "rules/GameLogic.h"
-#include "server/PlayCheck.h"
+#include "rules/PlayCheck.h"
 #include "server/Random.h"
 
 // Receives the table's server messages, one chair at a time. Must not call back into the

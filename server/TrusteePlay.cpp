@@ -1,15 +1,5 @@
 #include "server/TrusteePlay.h"
 
-const uint8_t* HintReference(const CGameLogic& logic, const tagTurn& turn) {
-  if (turn.count == 0) return turn.cards;
-  const uint8_t type = logic.ClassifyPlay(turn.resolved, turn.count);
-  // A run made with jokers is searched against its display form, anything else raw.
-  if ((type == PT_SHUNZI || type == PT_LIANDUI) && IsJokerCard(turn.cards[0])) {
-    return turn.resolved;
-  }
-  return turn.cards;
-}
-
 tagTableMove ChooseTrusteeMove(CGameLogic& logic, const uint8_t hand[], uint8_t handCount,
                                const tagTurn& turn) {
   tagPlayCandidate scratch;

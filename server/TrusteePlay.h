@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "rules/GameLogic.h"
-#include "server/PlayCheck.h"
+#include "rules/PlayCheck.h"
 
 // A chair's move: a pass, or a play of cards from its hand.
 struct tagTableMove {
@@ -32,10 +32,6 @@ inline tagTableMove PlayMove(const uint8_t cards[], uint8_t count) {
   std::memcpy(m.cards, cards, count);
   return m;
 }
-
-// The play the hint searches against, chosen as the client's hint button does: the display form
-// for a run made with jokers, the raw cards otherwise.
-const uint8_t* HintReference(const CGameLogic& logic, const tagTurn& turn);
 
 // The move for `hand` (sorted by rank) against `turn`; `logic` carries the single-joker rule.
 tagTableMove ChooseTrusteeMove(CGameLogic& logic, const uint8_t hand[], uint8_t handCount,

@@ -40,8 +40,8 @@ std::vector<uint8_t> RandomRecord(std::mt19937& rng, size_t size) {
 
 TEST(Robustness, ChairViewSurvivesRandomRecordsAndScenes) {
   std::mt19937 rng(99);
-  const uint16_t ids[] = {SRV_DEAL, SRV_PLAY_BEGIN, SRV_PLAY,        SRV_PASS,
-                          SRV_RESULT, SRV_PASS_NOTICE, SRV_AUTO_PLAY, 101, 117};
+  const uint16_t ids[] = {SRV_DEAL,        SRV_PLAY_BEGIN, SRV_PLAY, SRV_PASS, SRV_RESULT,
+                          SRV_PASS_NOTICE, SRV_AUTO_PLAY,  101,      117};
   const size_t sizes[] = {0, 4, 8, 37, 38, 39, 40, 63, 64, 96, 132, 200, 232};
   CChairView view(1);
   for (int i = 0; i < 60000; ++i) {
@@ -76,7 +76,8 @@ TEST(Robustness, TableRefusesRandomClientBytesAndKeepsEveryCard) {
     std::vector<uint8_t> bytes = RandomRecord(rng, rng() % 30);
     // Often a play of cards the chair really holds, so that games move on.
     if (id == CLI_PLAY && chair < SEAT_COUNT && table.HandCount(chair) > 0 && rng() % 2) {
-      const uint8_t n = static_cast<uint8_t>(1 + rng() % std::min<uint8_t>(4, table.HandCount(chair)));
+      const uint8_t n =
+          static_cast<uint8_t>(1 + rng() % std::min<uint8_t>(4, table.HandCount(chair)));
       bytes.assign(1, n);
       for (uint8_t k = 0; k < n; ++k) bytes.push_back(table.Hand(chair)[k]);
     }

@@ -1,107 +1,54 @@
 // The move the table makes for a chair it plays for: the first legal hint, the single answer,
-// a lead that is always a play when one exists, or a pass; and the form of the turn the hints
-// search against.
+// a lead that is always a play when one exists, or a pass.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
-#include <vector>
 
 #include "server/TrusteePlay.h"
-#include "tests/server/turn_util.h"
+#include "tests/rules/card_list_util.h"
 
 namespace {
 
-using servertest::MakeTurn;
-using Cards = std::vector<uint8_t>;
+using cardtest::Cards;
+using cardtest::Count;
+using cardtest::FromHex;
+using cardtest::Hex;
 
-Cards Sorted(Cards cards) {
+std::string SortedHex(Cards cards) {
   std::sort(cards.begin(), cards.end());
-  return cards;
+  return Hex(cards);
 }
 
 TEST(TrusteePlay, ChoosesTheFirstLegalHintElsePasses) {
   const struct {
-    const char* name;
-    Cards hand;  // sorted by rank
-    Cards turnRaw, turnResolved;
-    uint8_t jokerRule;
-    bool pass;
-    Cards play;  // in any order
+    const char *name, *hand, *turnRaw, *turnResolved;  // hex; the hand sorted by rank
+    const char* move;                                  // "pass", or the cards in any order
+    uint8_t jokerRule = 0;
   } cases[] = {
-      {"leading with a hand that is one play",
-       {0x35, 0x25, 0x05},
-       {},
-       {},
-       0,
-       false,
-       {0x05, 0x25, 0x35}},
-      {"leading low", {0x0D, 0x09, 0x03}, {}, {}, 0, false, {0x03}},
-      {"leading a lone joker without the rule: nothing to play", {0x4E}, {}, {}, 0, true, {}},
-      {"leading a lone joker under the rule", {0x4E}, {}, {}, 1, false, {0x4E}},
-      {"a single one step higher before a 2",
-       {0x4E, 0x2A, 0x12, 0x05},
-       {0x09},
-       {0x09},
-       0,
-       false,
-       {0x2A}},
-      {"nothing beats a single 2 but a bomb", {0x3A, 0x05}, {0x12}, {0x12}, 0, true, {}},
-      {"a joker pair one step higher",
-       {0x4E, 0x29, 0x05},
-       {0x18, 0x08},
-       {0x18, 0x08},
-       0,
-       false,
-       {0x4E, 0x29}},
-      {"a run made with a joker is answered against its display form",
-       {0x37, 0x26, 0x15, 0x08},
-       {0x4E, 0x05, 0x04},
-       {0x06, 0x05, 0x04},
-       0,
-       false,
-       {0x15, 0x26, 0x37}},
-      {"the rocket beats a four-card bomb",
-       {0x4F, 0x4E, 0x05},
-       {0x33, 0x23, 0x13, 0x03},
-       {0x33, 0x23, 0x13, 0x03},
-       0,
-       false,
-       {0x4E, 0x4F}},
-      {"an empty hand passes", {}, {0x05}, {0x05}, 0, true, {}},
+      {"leading with a hand that is one play", "35 25 05", "", "", "05 25 35"},
+      {"leading low", "0D 09 03", "", "", "03"},
+      {"leading a lone joker without the rule: nothing to play", "4E", "", "", "pass"},
+      {"leading a lone joker under the rule", "4E", "", "", "4E", 1},
+      {"a single one step higher before a 2", "4E 2A 12 05", "09", "09", "2A"},
+      {"nothing beats a single 2 but a bomb", "3A 05", "12", "12", "pass"},
+      {"a joker pair one step higher", "4E 29 05", "18 08", "18 08", "4E 29"},
+      {"a joker run, answered against its display form", "37 26 15 08", "4E 05 04", "06 05 04",
+       "15 26 37"},
+      {"the rocket beats a four-card bomb", "4F 4E 05", "33 23 13 03", "33 23 13 03", "4E 4F"},
+      {"an empty hand passes", "", "05", "05", "pass"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     CGameLogic logic;
     logic.SetSingleJokerRule(c.jokerRule);
-    const tagTurn turn = MakeTurn(c.turnRaw, c.turnResolved);
-    const tagTableMove move =
-        ChooseTrusteeMove(logic, c.hand.data(), static_cast<uint8_t>(c.hand.size()), turn);
-    EXPECT_EQ(move.pass, c.pass);
-    if (c.pass) continue;
-    EXPECT_EQ(Sorted(Cards(move.cards, move.cards + move.count)), Sorted(c.play));
-    EXPECT_TRUE(IsLegalPlay(logic, move.cards, move.count, turn));
-  }
-}
-
-TEST(TrusteePlay, HintsSearchAgainstTheDisplayFormOfAJokerRunOnly) {
-  const struct {
-    const char* name;
-    Cards raw, resolved;
-    bool display;
-  } cases[] = {
-      {"leading", {}, {}, false},
-      {"a run made with a joker", {0x4E, 0x05, 0x04}, {0x06, 0x05, 0x04}, true},
-      {"pairs made with a joker", {0x4F, 0x15, 0x05, 0x04}, {0x05, 0x05, 0x04, 0x04}, true},
-      {"a natural run", {0x06, 0x05, 0x04}, {0x06, 0x05, 0x04}, false},
-      {"a joker pair", {0x4E, 0x08}, {0x4E, 0x08}, false},
-      {"a joker bomb", {0x4E, 0x15, 0x05}, {0x15, 0x05, 0x05}, false},
-  };
-  const CGameLogic logic;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const tagTurn turn = MakeTurn(c.raw, c.resolved);
-    EXPECT_EQ(HintReference(logic, turn), c.display ? turn.resolved : turn.cards);
+    const Cards hand = FromHex(c.hand), raw = FromHex(c.turnRaw),
+                resolved = FromHex(c.turnResolved);
+    const tagTurn turn = MakeTurn(raw.data(), resolved.data(), Count(raw));
+    const tagTableMove move = ChooseTrusteeMove(logic, hand.data(), Count(hand), turn);
+    const Cards cards(move.cards, move.cards + move.count);
+    EXPECT_EQ(move.pass ? "pass" : SortedHex(cards),
+              c.move[0] == 'p' ? "pass" : SortedHex(FromHex(c.move)));
+    EXPECT_TRUE(move.pass || IsLegalPlay(logic, move.cards, move.count, turn));
   }
 }
 
