@@ -306,6 +306,24 @@ struct ByHand {
   CScriptedPlayer player;
 };
 
+// A table that always has something due (bots alone at it, a clock far ahead) cannot hold the
+// frame's loop: each Advance runs a bounded share of it, the next goes on.
+TEST(TableEnd, AdvanceRunsABoundedShareOfWhatIsDue) {
+  CTableHost host(tagHostConfig{});
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) ASSERT_TRUE(host.SeatBot(c, "easy"));
+  tagLobbyUser users[SEAT_COUNT];
+  MakeUsers(users);
+  CPacketQueue out;
+  CTableEnd end(host, ME, users, out);
+  const uint64_t far = UINT64_MAX / 2;
+  end.Advance(far);
+  const uint32_t games = host.Table().GamesPlayed();
+  EXPECT_GT(games, 10u);
+  EXPECT_LE(end.NextEvent(), far) << "more is due";
+  end.Advance(far);
+  EXPECT_GT(host.Table().GamesPlayed(), games);
+}
+
 TEST(InProcessLink, AMalformedPacketFromTheClientClosesTheLink) {
   const Bytes cases[] = {
       {7, 0, 2, 0, 3},                              // a header that lies about the size
