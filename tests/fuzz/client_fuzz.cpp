@@ -20,7 +20,7 @@
 #include "platform/win/Profile.h"
 #include "server/Table.h"
 #include "tools/scenario/ClientHarness.h"
-#include "tools/scenario/ScenarioRunner.h"
+#include "headless/HeadlessClient.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ class CClient {
   const tagSnapshot& Fresh() const { return m_fresh; }
 
  private:
-  scenario::CTemporaryProfile m_profile;
+  headless::CTemporaryProfile m_profile;
   CClientHarness m_harness;
   tagSnapshot m_fresh;
 };
