@@ -148,8 +148,6 @@ class CScript {
       : m_dataFolder(dataFolder), m_name(name), m_result(result), m_client(app) {}
 
   void Run(std::istream& in) {
-    // Every script starts from an empty "GameOption" section of the profile.
-    WritePrivateProfileStringA("GameOption", nullptr, nullptr, CProfile::DefaultPath().c_str());
     std::string text;
     while (std::getline(in, text)) {
       ++m_lineNumber;
@@ -238,16 +236,8 @@ class CScript {
     if (c == "self") return DoSelf();
     if (c == "server") return DoServer();
     if (c == "user" || c == "status") return DoUser(c == "status");
-    if (c == "leave") {
-      m_client.Loopback().DeliverUserLeave(static_cast<WORD>(Number("chair", 0)),
-                                           Number("lookon", 0) != 0);
-      m_client.Pump();
-      return;
-    }
     if (c == "msg") return DoMessage();
-    if (c == "raw") return DoRaw(false);
     if (c == "scene") return DoScene();
-    if (c == "rawscene") return DoRaw(true);
     if (c == "wait") return DoWait();
     if (c == "frame") {
       const int64_t n = m_line.words.empty() ? 1 : std::atoll(m_line.words[0].c_str());
@@ -345,9 +335,10 @@ class CScript {
 
   // The wire bytes of a record: the record as it lies in memory, `size` bytes of it (zeros past
   // its end).
-  static Bytes Wire(const void* record, size_t recordSize, size_t size) {
+  template <class T>
+  static Bytes Wire(const T& record, size_t size = sizeof(T)) {
     Bytes bytes(size, 0);
-    std::memcpy(bytes.data(), record, std::min(size, recordSize));
+    std::memcpy(bytes.data(), &record, std::min(size, sizeof(T)));
     return bytes;
   }
 
@@ -362,7 +353,7 @@ class CScript {
       Three("counts", r.cardCount);
       Three("playing", r.playing);
       id = SRV_DEAL;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else if (kind == "begin") {
       tagSrvPlayBegin r{};
       r.bankerChair = static_cast<WORD>(Number("banker", 0));
@@ -375,7 +366,7 @@ class CScript {
       std::memset(r.playing, 1, 3);
       Three("playing", r.playing);
       id = SRV_PLAY_BEGIN;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else if (kind == "play") {
       tagSrvPlay r{};
       r.outChair = static_cast<WORD>(Number("out", 0));
@@ -386,7 +377,7 @@ class CScript {
       Fill(Has("resolved") ? Cards("resolved") : cards, r.resolved);
       Three("counts", r.cardCount);
       id = SRV_PLAY;
-      bytes = Wire(&r, sizeof(r), SRV_PLAY_HEAD_SIZE + r.count);
+      bytes = Wire(r, SRV_PLAY_HEAD_SIZE + r.count);
       // The wire carries no pad of its own at 36 + count: whatever lay there is a pad byte.
       bytes[SRV_PLAY_HEAD_SIZE + r.count - 1] = 0;
     } else if (kind == "pass") {
@@ -399,7 +390,7 @@ class CScript {
       Fill(Cards("hand"), r.hand);
       r.pileCount = static_cast<BYTE>(Number("pile", 0));
       id = SRV_PASS;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else if (kind == "result") {
       tagSrvResult r{};
       r.bombCount = static_cast<WORD>(Number("bombs", 0));
@@ -416,7 +407,7 @@ class CScript {
       std::memset(r.playing, 1, 3);
       Three("playing", r.playing);
       id = SRV_RESULT;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else if (kind == "notice") {
       tagSrvPassNotice r{};
       r.pileCount = static_cast<BYTE>(Number("pile", 0));
@@ -424,14 +415,14 @@ class CScript {
       r.passChair = static_cast<WORD>(Number("passer", 0));
       r.currentChair = static_cast<WORD>(Number("current", (r.passChair + 1) % 3));
       id = SRV_PASS_NOTICE;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else if (kind == "auto") {
       tagSrvAutoPlay r{};
       r.chair = static_cast<WORD>(Number("chair", 0));
       r.autoPlay = static_cast<BYTE>(Number("on", 1));
       r.quiet = static_cast<BYTE>(Number("quiet", 0));
       id = SRV_AUTO_PLAY;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else {
       Fail("unknown message '" + kind + "'");
       return false;
@@ -446,10 +437,7 @@ class CScript {
       r.turnTime = static_cast<WORD>(Number("turntime", 15));
       r.tableKind = static_cast<WORD>(Number("kind", 3));
       status = STATUS_FREE;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
-    } else if (kind == "started") {
-      status = STATUS_STARTED;
-      bytes.clear();
+      bytes = Wire(r);
     } else if (kind == "playing") {
       tagScenePlaying r{};
       r.bankerChair = static_cast<WORD>(Number("banker", 0));
@@ -472,7 +460,7 @@ class CScript {
       Three("playing", r.playing);
       r.changeTable = static_cast<BYTE>(Number("change", 0));
       status = STATUS_PLAYING;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else {
       Fail("unknown scene '" + kind + "'");
       return false;
@@ -480,18 +468,14 @@ class CScript {
     return true;
   }
 
-  void Resize(Bytes& bytes) {
-    if (Has("size")) bytes.resize(static_cast<size_t>(Number("size", 0)), 0);
-  }
-
   void DoMessage() {
     if (m_line.words.empty()) return Fail("msg needs a kind");
     WORD id = 0;
     Bytes bytes;
     if (!BuildMessage(m_line.words[0], id, bytes)) return;
-    Resize(bytes);
-    id = static_cast<WORD>(Number("id", id));
-    Deliver(id, bytes);
+    m_accepted =
+        m_client.Dialog().OnServerMessage(id, bytes.data(), static_cast<WORD>(bytes.size()));
+    m_client.Pump();
   }
 
   void DoScene() {
@@ -499,39 +483,8 @@ class CScript {
     BYTE status = 0;
     Bytes bytes;
     if (!BuildScene(m_line.words[0], status, bytes)) return;
-    Resize(bytes);
-    status = static_cast<BYTE>(Number("status", status));
-    DeliverScene(status, Number("lookon", 0) != 0, bytes);
-  }
-
-  void DoRaw(bool scene) {
-    if (m_line.words.empty()) return Fail("raw needs an id");
-    int64_t id = 0;
-    if (!ParseNumber(m_line.words[0], id)) return Fail("bad id " + m_line.words[0]);
-    Bytes bytes;
-    for (size_t i = 1; i < m_line.words.size(); ++i) {
-      int64_t v = 0;
-      if (!ParseNumber("0x" + m_line.words[i], v) || v < 0 || v > 255)
-        return Fail("bad byte " + m_line.words[i]);
-      bytes.push_back(static_cast<BYTE>(v));
-    }
-    if (scene) {
-      DeliverScene(static_cast<BYTE>(id), Number("lookon", 0) != 0, bytes);
-    } else {
-      Deliver(static_cast<WORD>(id), bytes);
-    }
-  }
-
-  void Deliver(WORD id, const Bytes& bytes) {
-    m_accepted = m_client.Dialog().OnServerMessage(id, bytes.empty() ? nullptr : bytes.data(),
-                                                   static_cast<WORD>(bytes.size()));
-    m_client.Pump();
-  }
-
-  void DeliverScene(BYTE status, bool lookon, const Bytes& bytes) {
-    // The frame keeps the looking-on flag of the link's self record; a scene says it again.
-    m_accepted = m_client.Dialog().OnSceneRestore(
-        status, lookon, bytes.empty() ? nullptr : bytes.data(), static_cast<WORD>(bytes.size()));
+    m_accepted = m_client.Dialog().OnSceneRestore(status, false, bytes.data(),
+                                                  static_cast<WORD>(bytes.size()));
     m_client.Pump();
   }
 
@@ -636,7 +589,7 @@ class CScript {
     } else if (what == "marks") {
       ExpectMarks();
     } else if (what == "button") {
-      ExpectButton(arg);
+      ExpectButton();
     } else if (what == "multiple") {
       const std::string got =
           std::to_string(s.multiple) + " (view " + std::to_string(view.m_wBeiShu) + ")";
@@ -790,20 +743,23 @@ class CScript {
     }
   }
 
-  void ExpectButton(const std::string& name) {
-    gcn::MyCButtonEx* button = m_client.Button(name);
-    if (button == nullptr) return Fail("no button '" + name + "'");
-    for (size_t i = 2; i < m_line.words.size(); ++i) {
+  // expect button NAME STATE... [NAME STATE...]: shown, hidden, enabled, disabled.
+  void ExpectButton() {
+    std::string name;
+    gcn::MyCButtonEx* button = nullptr;
+    for (size_t i = 1; i < m_line.words.size(); ++i) {
       const std::string& want = m_line.words[i];
       if (want == "shown" || want == "hidden") {
+        if (button == nullptr) return Fail("a state without a button");
         Check(button->isVisible() == (want == "shown"), "button " + name, want,
               button->isVisible() ? "shown" : "hidden");
       } else if (want == "enabled" || want == "disabled") {
+        if (button == nullptr) return Fail("a state without a button");
         const bool enabled = CHeadlessClient::OwnEnabled(button);
         Check(enabled == (want == "enabled"), "button " + name, want,
               enabled ? "enabled" : "disabled");
-      } else {
-        Fail("unknown button state '" + want + "'");
+      } else if ((button = m_client.Button(name = want)) == nullptr) {
+        return Fail("no button '" + want + "'");
       }
     }
   }
@@ -929,6 +885,11 @@ tagScenarioResult CScenarioRunner::RunFile(const std::string& path) {
 
 tagScenarioResult CScenarioRunner::RunText(const std::string& text, const std::string& name) {
   tagScenarioResult result;
+  const CTemporaryProfile profile;
+  if (!profile.Ok()) {
+    result.failures.push_back(name + ": no temporary folder for the profile");
+    return result;
+  }
   std::istringstream in(text);
   CScript script(m_dataFolder, name, result, m_app);
   script.Run(in);
@@ -937,11 +898,6 @@ tagScenarioResult CScenarioRunner::RunText(const std::string& text, const std::s
 
 int RunScriptFiles(const std::vector<std::string>& files, const std::string& dataFolder,
                    CGameClientApp* app) {
-  CTemporaryProfile profile;
-  if (!profile.Ok()) {
-    std::perror("no temporary folder for the profile");
-    return 1;
-  }
   CScenarioRunner runner(dataFolder, app);
   int failed = 0;
   for (const std::string& file : files) {

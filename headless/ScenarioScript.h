@@ -1,8 +1,8 @@
 // Scenario scripts: a small line-based text that drives the headless client on its loopback
 // link with server messages and scenes given by name and field, time steps, clicks on named
 // buttons, card raises and option changes, and checks what the client sent and what it shows.
-// Every script starts with an empty "GameOption" section of the profile. The format is
-// described in docs/scenario.md.
+// Every script runs with a profile of its own in a fresh temporary folder, never the user's. The
+// format is described in docs/scenario.md.
 #pragma once
 
 #include <cstddef>
@@ -35,7 +35,7 @@ class CScenarioRunner {
   CGameClientApp* m_app;
 };
 
-// Runs script files with a temporary profile and prints, for each, PASS or FAIL with its counts
+// Runs script files and prints, for each, PASS or FAIL with its counts
 // and every failed check. Returns the exit status: 0 when every script passed, 1 otherwise.
 int RunScriptFiles(const std::vector<std::string>& files, const std::string& dataFolder,
                    CGameClientApp* app = nullptr);

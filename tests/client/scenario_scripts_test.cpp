@@ -3,52 +3,33 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "headless/HeadlessClient.h"
 #include "headless/ScenarioScript.h"
 
 namespace {
 
-// Every client test process keeps its profile in a folder of its own: ctest runs the tests in
-// parallel, each in its own process, and in one shared folder a script could read another's
-// options (a background track then played where none was expected).
-class ProfileFolder final : public testing::Environment {
-  void SetUp() override {
-    m_profile = std::make_unique<headless::CTemporaryProfile>();
-    ASSERT_TRUE(m_profile->Ok());
-  }
-  void TearDown() override { m_profile.reset(); }
-  std::unique_ptr<headless::CTemporaryProfile> m_profile;
-};
-[[maybe_unused]] testing::Environment* const kProfileFolder =
-    testing::AddGlobalTestEnvironment(new ProfileFolder);
-
 std::vector<std::string> Scripts() {
-  std::vector<std::string> files;
+  std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(TORVALY_SCRIPT_DIR)) {
-    if (entry.path().extension() == ".tvs") files.push_back(entry.path().filename().string());
+    if (entry.path().extension() == ".tvs") names.push_back(entry.path().stem().string());
   }
-  std::sort(files.begin(), files.end());
-  return files;
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 class ScenarioScript : public testing::TestWithParam<std::string> {};
 
 TEST_P(ScenarioScript, Passes) {
-  headless::CScenarioRunner runner;
-  const headless::tagScenarioResult result =
-      runner.RunFile(std::string(TORVALY_SCRIPT_DIR) + "/" + GetParam());
+  const headless::tagScenarioResult result = headless::CScenarioRunner().RunFile(
+      std::string(TORVALY_SCRIPT_DIR) + "/" + GetParam() + ".tvs");
   EXPECT_GT(result.checks, 0u);
   for (const std::string& failure : result.failures) ADD_FAILURE() << failure;
 }
 
 INSTANTIATE_TEST_SUITE_P(Client, ScenarioScript, testing::ValuesIn(Scripts()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           return info.param.substr(0, info.param.find('.'));
-                         });
+                         [](const auto& info) { return info.param; });
 
 TEST(ScenarioRunner, ReportsFailedChecksWithTheirLine) {
   headless::CScenarioRunner runner;
