@@ -9,7 +9,7 @@
 #include "app/EmbeddedLink.h"
 #include "app/Options.h"
 #include "platform/win/WinTime.h"
-#include "tests/support/scripted_player.h"
+#include "tools/scenario/ScriptedPlayer.h"
 
 namespace {
 
@@ -161,7 +161,7 @@ TEST(EmbeddedLink, SeatsThePlayerAmongTwoBotsOfTheChosenLevel) {
   EXPECT_EQ(TableSeed(o), 99u);
   std::unique_ptr<CInProcessLink> link = MakeEmbeddedLink(o);
   ASSERT_NE(link, nullptr);
-  testsupport::CScriptedPlayer player;
+  scenario::CScriptedPlayer player;
   link->Poll(player);
   ASSERT_GE(player.Events().size(), 6u);
   EXPECT_EQ(player.Events()[0].chairOrId, PLAYER_CHAIR);

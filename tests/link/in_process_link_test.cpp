@@ -11,11 +11,11 @@
 
 #include "link/InProcessLink.h"
 #include "platform/win/WinTime.h"
-#include "tests/support/scripted_player.h"
+#include "tools/scenario/ScriptedPlayer.h"
 
 namespace {
 
-using testsupport::CScriptedPlayer;
+using scenario::CScriptedPlayer;
 using Kind = CScriptedPlayer::Kind;
 using Bytes = std::vector<uint8_t>;
 constexpr uint16_t ME = 1;
