@@ -1,7 +1,6 @@
 // torvaly's command line, and the embedded mode's link built from it.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,8 +32,7 @@ Parsed Parse(std::vector<std::string> args) {
 
 // Each accepted command line against what it sets (a check reads only what its line gives).
 TEST(Options, AcceptedValues) {
-  // The repository's assets/ holds Torvaly/.
-  static const std::string data = (std::filesystem::path(__FILE__).parent_path() / "../../assets");
+  const std::string data = TORVALY_ASSETS_DIR;  // the repository's assets/ holds Torvaly/
   const struct {
     std::vector<std::string> args;
     bool (*check)(const tagAppOptions&);
