@@ -17,10 +17,10 @@
 
 #include "cardcontrol/CardControl.h"
 #include "fuzz_util.h"
+#include "headless/HeadlessClient.h"
 #include "platform/win/Profile.h"
 #include "server/Table.h"
 #include "tools/scenario/ClientHarness.h"
-#include "headless/HeadlessClient.h"
 
 namespace {
 
