@@ -6,9 +6,8 @@
 #include <ostream>
 
 #include "app/EmbeddedLink.h"
-#include "client/GameClientApp.h"
-#include "tools/scenario/ScenarioRunner.h"
-#include "tools/scenario/WholeGame.h"
+#include "headless/ScenarioScript.h"
+#include "headless/SelfPlay.h"
 
 namespace {
 
@@ -18,34 +17,38 @@ constexpr uint64_t kVirtualMsPerGame = 3'600'000;
 }  // namespace
 
 int RunSelfPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream& out) {
-  scenario::CTemporaryProfile profile;
+  headless::CTemporaryProfile profile;
   if (!profile.Ok()) {
     out << "torvaly: no temporary folder for the profile\n";
     return 1;
   }
-  scenario::CClientHarness harness(&app);
-  if (!harness.Start(options.dataDir)) {
+  // The window's own table: the same link, bots and lobby, with the seed named.
+  tagAppOptions table = options;
+  table.seed = TableSeed(options);
+  table.seedGiven = true;
+  std::unique_ptr<CInProcessLink> link = MakeEmbeddedLink(table);
+  headless::CHeadlessClient client(&app);
+  if (!link || !client.Start(options.dataDir)) {
     out << "torvaly: the client did not start\n";
     return 1;
   }
-  const uint64_t seed = TableSeed(options);
-  scenario::CWholeGame game(harness, seed, PLAYER_CHAIR, scenario::LocalPlay::HintThenPlay);
-  const char* bots = options.bots.c_str();
-  game.SetBotLevels(bots, bots, bots);
-  game.SetCheck(options.check);
-  game.SetStopAtDivergence(options.check);
-
+  headless::tagSelfPlayTally t;
   const auto started = std::chrono::steady_clock::now();
-  game.Play(options.selfplay, kVirtualMsPerGame * options.selfplay);
+  {
+    headless::CSelfPlay game(client, std::move(link), table.seed);
+    game.SetCheck(options.check);
+    game.SetStopAtDivergence(options.check);
+    game.Play(options.selfplay, kVirtualMsPerGame * options.selfplay);
+    t = game.Tally();
+  }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  harness.Stop();
+  client.Stop();
 
-  const scenario::tagGameTally& t = game.Tally();
   char line[256];
   std::snprintf(line, sizeof(line),
                 "self-play: %u of %u games, seed %" PRIu64 ", the client against two %s bots%s\n",
-                t.games, options.selfplay, seed, bots,
+                t.games, options.selfplay, table.seed, options.bots.c_str(),
                 options.check ? ", checked against the table after every message" : "");
   out << line;
   for (WORD chair = 0; chair < SEAT_COUNT; ++chair) {
@@ -68,5 +71,5 @@ int RunSelfPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream&
 }
 
 int RunScript(const tagAppOptions& options, CGameClientApp& app) {
-  return scenario::RunScriptFiles({options.script}, options.dataDir, &app);
+  return headless::RunScriptFiles({options.script}, options.dataDir, &app);
 }

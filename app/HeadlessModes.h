@@ -1,8 +1,9 @@
 // torvaly's modes without a window, on the program's own application object.
 //
 // Self-play: the real client, playing its own moves (hint, then play, or pass when the hint
-// finds nothing), against two bots at our table server, in virtual time; with a check of the
-// client against the table after every message. Prints the results and games per second.
+// finds nothing), against the two bots of the window's own embedded table (the same link, the
+// same lobby), in virtual time; with a check of the client against the table after every
+// message. Prints the results and games per second (headless/SelfPlay.h).
 // Script: a scenario script (docs/scenario.md) against the client.
 //
 // Both keep the application profile in a temporary folder, never the player's own, and return

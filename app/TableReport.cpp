@@ -4,14 +4,14 @@
 
 #include "cardcontrol/CardControl.h"
 #include "client/GameClientDlg.h"
-#include "tools/scenario/ClientHarness.h"
+#include "headless/HeadlessClient.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"
 
 namespace {
 
 std::string CardsOrNone(const BYTE* cards, size_t count) {
-  return count == 0 ? "none" : scenario::HexList(cards, count);
+  return count == 0 ? "none" : headless::HexList(cards, count);
 }
 
 std::string Point(int x, int y) { return std::to_string(x) + ":" + std::to_string(y); }

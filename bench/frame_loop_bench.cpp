@@ -17,7 +17,7 @@
 #include "app/EmbeddedLink.h"
 #include "platform/win/WinTime.h"
 #include "tests/platform/test_frame.h"
-#include "tests/support/scripted_player.h"
+#include "tools/scenario/ScriptedPlayer.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ class CBenchDlg : public platform_test::TestDlg {
     View().UpdateGameView(nullptr);
     return true;
   }
-  testsupport::CScriptedPlayer player{"normal"};
+  scenario::CScriptedPlayer player{"normal"};
 };
 
 class CBenchApp : public CBrisvaneApp {

@@ -40,9 +40,14 @@ void CInProcessTransport::Disconnect(uint64_t now) {
 
 CInProcessLink::CInProcessLink(std::unique_ptr<CTableHost> host, uint16_t chair,
                                const tagLobbyUser (&users)[SEAT_COUNT])
-    : m_host(std::move(host)),
-      m_table(*m_host, chair, users, m_toClient),
-      m_transport(m_table, m_toClient),
-      m_client(m_transport) {
-  m_client.AllowRejoin(true);
+    : m_host(std::move(host)), m_table(*m_host, chair, users, m_toClient) {
+  Return();
+}
+
+void CInProcessLink::Return() {
+  m_toClient.Clear();
+  m_client.reset();
+  m_transport = std::make_unique<CInProcessTransport>(m_table, m_toClient);
+  m_client = std::make_unique<CLinkClient>(*m_transport);
+  m_client->AllowRejoin(true);
 }

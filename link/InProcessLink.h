@@ -6,7 +6,9 @@
 // Poll; each Poll runs the bots and table deadlines due by then, hands the table what the
 // client sent since, and delivers what came back. NextEventMs says when the table next acts,
 // so the application loop can sleep until then. The player may leave and sit again
-// (RejoinTable). A malformed packet from the client closes the link.
+// (RejoinTable), or go away and come back with a new client (Leave, Return: a player who quits
+// during a game and starts the program again). A malformed packet from the client closes the
+// link.
 #pragma once
 
 #include <memory>
@@ -43,23 +45,31 @@ class CInProcessLink final : public ITableLink {
                  const tagLobbyUser (&users)[SEAT_COUNT]);
 
   bool SendGameData(WORD id, const void* data, WORD size) override {
-    return m_client.SendGameData(id, data, size);
+    return m_client->SendGameData(id, data, size);
   }
   bool SendUserReady(const void* data, WORD size) override {
-    return m_client.SendUserReady(data, size);
+    return m_client->SendUserReady(data, size);
   }
-  bool SendChangeTable(WORD table) override { return m_client.SendChangeTable(table); }
-  bool RejoinTable() override { return m_client.RejoinTable(); }
-  void Poll(ILinkSink& sink) override { m_client.Poll(sink); }
-  uint64_t NextEventMs() override { return m_client.NextEventMs(); }
+  bool SendChangeTable(WORD table) override { return m_client->SendChangeTable(table); }
+  bool RejoinTable() override { return m_client->RejoinTable(); }
+  void Poll(ILinkSink& sink) override { m_client->Poll(sink); }
+  uint64_t NextEventMs() override { return m_client->NextEventMs(); }
+
+  // The player's client is gone: the table plays for the chair (or frees it between games) and
+  // what was on its way either way is dropped. RunTable runs the table meanwhile.
+  void Leave(uint64_t now) { m_transport->Disconnect(now); }
+  void RunTable(uint64_t now) { m_table.Advance(now); }
+  // A new client: the player enters again at its first Poll, back in the game if it still runs.
+  void Return();
 
   CTableHost& Host() { return *m_host; }
-  const CLinkClient& Client() const { return m_client; }
+  const CTableEnd& TableEnd() const { return m_table; }
+  const CLinkClient& Client() const { return *m_client; }
 
  private:
   std::unique_ptr<CTableHost> m_host;
   CPacketQueue m_toClient;
   CTableEnd m_table;
-  CInProcessTransport m_transport;
-  CLinkClient m_client;
+  std::unique_ptr<CInProcessTransport> m_transport;
+  std::unique_ptr<CLinkClient> m_client;
 };

@@ -7,8 +7,9 @@ namespace {
 // The server the embedded lobby announces: an ordinary table of three chairs.
 constexpr tagLinkAttribute kAttribute = {1, 1, 0, SEAT_COUNT, 0, 0};
 constexpr uint16_t kTableId = 0;
-// A bound on the table events run in one Advance; each hands the game on, so a table that
-// still has events due after this many is stuck, and the next Advance tries again.
+// A bound on the table events run in one Advance, so that a table that always has something
+// due (a clock that jumped hours ahead, a table of bots alone) cannot hold the frame's loop: what
+// is left runs at the next Advance.
 constexpr int kMaxStepsPerAdvance = 10000;
 
 }  // namespace
@@ -105,15 +106,16 @@ bool CTableEnd::Receive(const uint8_t* data, size_t size, uint64_t now) {
   tagPacket packet;
   if (!DecodePacket(data, size, PacketDirection::ToTable, packet)) return false;
   if (!m_connected) return true;
+  ++m_received;
+  TableCode code = TableCode::Ok;
   if (packet.main == MAIN_GAME) {
     // A refused move changes nothing; a record for another chair is a faulty peer.
-    const TableCode code =
-        m_host.ClientMessage(m_chair, packet.sub, packet.record, packet.recordSize, now);
+    code = m_host.ClientMessage(m_chair, packet.sub, packet.record, packet.recordSize, now);
     if (code == TableCode::Malformed) return false;
   } else {
     switch (packet.sub) {
       case SUB_USER_READY:
-        m_host.Ready(m_chair, now);
+        code = m_host.Ready(m_chair, now);
         break;
       case SUB_CHANGE_TABLE:
         // The embedded lobby has one table: changing tables between games is sitting down
@@ -127,17 +129,17 @@ bool CTableEnd::Receive(const uint8_t* data, size_t size, uint64_t now) {
         break;
     }
   }
+  if (code != TableCode::Ok && code != TableCode::ChangeTable) ++m_refused;
   Flush();
   return true;
 }
 
 void CTableEnd::Advance(uint64_t now) {
+  // Each event alone (never CTableHost::Advance, which runs whatever is due without a bound).
   for (int steps = 0; steps < kMaxStepsPerAdvance && m_host.NextEvent() <= now; ++steps) {
     if (!m_host.Step()) break;
     Flush();
   }
-  m_host.Advance(now);
-  Flush();
 }
 
 uint64_t CTableEnd::NextEvent() const {

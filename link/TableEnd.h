@@ -43,10 +43,17 @@ class CTableEnd final : private IChairLink {
 
   // One packet from the client. False when it is malformed: the peer is to be disconnected.
   bool Receive(const uint8_t* data, size_t size, uint64_t now);
-  // Runs the bots and the table's deadlines up to `now`, each at its own time.
+  // Runs the bots and the table's deadlines up to `now`, each at its own time, a bounded number
+  // of them: a table with still more due goes on at the next call.
   void Advance(uint64_t now);
   // When the table next has something to do (LINK_NEVER when nothing).
   uint64_t NextEvent() const;
+
+  uint16_t Chair() const { return m_chair; }
+  // Packets taken from the client, and the inputs among them the table refused (a move out of
+  // turn, a card not in hand: each changed nothing).
+  uint64_t Received() const { return m_received; }
+  uint32_t Refused() const { return m_refused; }
 
  private:
   struct tagKnown {  // what the client was last told of a chair
@@ -74,4 +81,6 @@ class CTableEnd final : private IChairLink {
   CPacketQueue m_held;  // game packets of the step in progress
   tagKnown m_known[SEAT_COUNT] = {};
   bool m_connected = false;
+  uint64_t m_received = 0;
+  uint32_t m_refused = 0;
 };

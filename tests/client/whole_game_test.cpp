@@ -1,71 +1,54 @@
-// Whole seeded games: the client follows our table server exactly, message after message.
+// Whole seeded games of the client against our table server over the in-process link: after
+// every message the client shows what the table held when it sent it.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
-#include "tools/scenario/WholeGame.h"
+#include "tools/scenario/ClientActions.h"
+#include "tools/scenario/ClientHarness.h"
 
 namespace {
 
-using scenario::CWholeGame;
-using scenario::LocalPlay;
-using scenario::tagGameTally;
-
-// The sanitizer build plays fewer games: it is there for memory faults, not for coverage.
+TEST(WholeGame, TheClientFollowsTheTableMessageByMessage) {
+  // The sanitizer build plays a fifth of the seeds: it is there for memory faults.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr uint64_t kSeeds = 6;
+  constexpr uint64_t kShare = 5;
 #else
-constexpr uint64_t kSeeds = 30;
+  constexpr uint64_t kShare = 1;
 #endif
-constexpr uint32_t kGamesPerSeed = 3;
-
-// Plays kGamesPerSeed games for each of kSeeds seeds (the local chair changes with the seed)
-// and expects no divergence and no refused move; gives the sums.
-tagGameTally PlaySeeds(uint64_t firstSeed, LocalPlay mode, uint32_t leaveEvery) {
-  tagGameTally total;
-  for (uint64_t seed = firstSeed; seed < firstSeed + kSeeds; ++seed) {
-    scenario::CClientHarness harness;
-    EXPECT_TRUE(harness.Start());
-    if (!harness.Running()) return total;
-    CWholeGame game(harness, seed, static_cast<WORD>(seed % SEAT_COUNT), mode);
-    game.SetLeaveEvery(leaveEvery);
-    game.Play(kGamesPerSeed);
-    const tagGameTally& t = game.Tally();
-    EXPECT_FALSE(t.failed) << "seed " << seed;
-    EXPECT_EQ(t.games, kGamesPerSeed) << "seed " << seed;
-    EXPECT_EQ(t.divergences, 0u) << "seed " << seed;
-    EXPECT_EQ(t.refusedMoves, 0u) << "seed " << seed;
-    for (const std::string& f : t.firstFailures) ADD_FAILURE() << "seed " << seed << ": " << f;
-    total.games += t.games;
-    total.messages += t.messages;
-    total.serverMoves += t.serverMoves;
-    total.clientMoves += t.clientMoves;
-    total.autoPlayOn += t.autoPlayOn;
-    total.returns += t.returns;
-    total.returnedGames += t.returnedGames;
+  const struct {
+    const char* mode;
+    bool actions;  // a person's ways, else the client's own hint then play
+    uint64_t firstSeed, seeds;
+    uint32_t games;
+  } cases[] = {{"hint then play", false, 1, 12, 4}, {"a person, who leaves", true, 101, 24, 3}};
+  for (const auto& c : cases) {
+    headless::tagSelfPlayTally total;
+    for (uint64_t seed = c.firstSeed; seed < c.firstSeed + c.seeds / kShare; ++seed) {
+      SCOPED_TRACE(std::string(c.mode) + ", seed " + std::to_string(seed));
+      scenario::CClientHarness client;
+      ASSERT_TRUE(client.Start());
+      const uint16_t chair = static_cast<uint16_t>(seed % SEAT_COUNT);
+      std::unique_ptr<headless::CSelfPlay> game =
+          c.actions ? std::make_unique<scenario::CClientActions>(client, seed, chair, 2)
+                    : std::make_unique<headless::CSelfPlay>(
+                          client, scenario::MakeTestTable(seed, chair), seed);
+      game->Play(c.games, 3'600'000ull * c.games);
+      const headless::tagSelfPlayTally& t = game->Tally();
+      EXPECT_TRUE(!t.failed && t.games == c.games && t.divergences == 0 && t.refusedMoves == 0)
+          << t.games << " games, " << t.divergences << " divergences, " << t.refusedMoves
+          << " refused";
+      for (const std::string& f : t.firstFailures) ADD_FAILURE() << f;
+      total.clientMoves += t.clientMoves;
+      total.autoPlayOn += t.autoPlayOn;
+      total.returns += t.returns;
+      total.returnedGames += t.returnedGames;
+    }
+    EXPECT_GT(total.clientMoves, 0u) << c.mode;
+    // With a person at the table every kind of game happened.
+    EXPECT_TRUE(!c.actions ||
+                (total.autoPlayOn > 0 && total.returns > 0 && total.returnedGames > 0));
   }
-  return total;
-}
-
-TEST(WholeGame, TheClientFollowsTheTableWhenTheTestPlaysItsChair) {
-  const tagGameTally total = PlaySeeds(1, LocalPlay::TableDirect, 0);
-  std::printf("whole games: %u games, %u messages, %u moves made by the server for the client\n",
-              total.games, total.messages, total.serverMoves);
-}
-
-TEST(WholeGame, TheClientPlaysItsChairAndFollowsTheTable) {
-  const tagGameTally total = PlaySeeds(101, LocalPlay::ClientActions, 2);
-  // Every kind of game happened.
-  EXPECT_GT(total.autoPlayOn, 0u);
-  EXPECT_GT(total.returns, 0u);
-  EXPECT_GT(total.returnedGames, 0u);
-  std::printf(
-      "whole games played by the client: %u games, %u messages, %u moves sent by the client, "
-      "%u by the server for it, auto-play switched on %u times, %u returns through the playing "
-      "scene, %u games finished after a return\n",
-      total.games, total.messages, total.clientMoves, total.serverMoves, total.autoPlayOn,
-      total.returns, total.returnedGames);
 }
 
 }  // namespace

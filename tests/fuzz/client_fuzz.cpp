@@ -17,10 +17,10 @@
 
 #include "cardcontrol/CardControl.h"
 #include "fuzz_util.h"
+#include "headless/HeadlessClient.h"
 #include "platform/win/Profile.h"
 #include "server/Table.h"
 #include "tools/scenario/ClientHarness.h"
-#include "tools/scenario/ScenarioRunner.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ class CClient {
   const tagSnapshot& Fresh() const { return m_fresh; }
 
  private:
-  scenario::CTemporaryProfile m_profile;
+  headless::CTemporaryProfile m_profile;
   CClientHarness m_harness;
   tagSnapshot m_fresh;
 };

@@ -1,17 +1,13 @@
 #include "tools/scenario/ClientHarness.h"
 
-#include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 
 #include "cardcontrol/CardControl.h"
 #include "motion/Animation_Varnel.h"
 #include "motion/MoveSpriteManager_Varnel.h"
-#include "platform/engine/EngineAudio.h"
 #include "platform/engine/hgeSprite.h"
 #include "platform/win/WinMessage.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"
@@ -20,52 +16,6 @@ namespace scenario {
 
 namespace {
 
-// The view's sounds by resource key.
-struct tagNamedSound {
-  const char* key;
-  HEFFECT CGameClientView::*field;
-};
-constexpr tagNamedSound kSounds[] = {
-    {"sndClock", &CGameClientView::m_sndClock},
-    {"m_hSoundHit", &CGameClientView::m_hSoundHit},
-    {"sndBtn", &CGameClientView::m_sndBtn},
-    {"sndAlarm", &CGameClientView::m_sndAlarm},
-    {"m_sndLiandui", &CGameClientView::m_sndLiandui},
-    {"m_sndBomb", &CGameClientView::m_sndBomb},
-    {"out35", &CGameClientView::m_sndOut35},
-    {"rocketSound", &CGameClientView::m_sndRocket},
-    {"gamestartsound", &CGameClientView::m_sndGameStart},
-    {"MOST_CARD", &CGameClientView::m_sndMostCard},
-    {"Pass_Boy", &CGameClientView::m_sndPassBoy},
-    {"Pass_Girl", &CGameClientView::m_sndPassGirl},
-    {"GoodEnd", &CGameClientView::m_sndGoodEnd},
-    {"Cheer", &CGameClientView::m_sndCheer},
-    {"BadEnd", &CGameClientView::m_sndBadEnd},
-    {"sndDispatch", &CGameClientView::m_sndDispatch},
-    {"sndManStart", &CGameClientView::m_sndManStart},
-    {"sndWomanStart", &CGameClientView::m_sndWomanStart},
-    {"shunzi", &CGameClientView::m_sndShunzi},
-};
-
-const char* const kGenderWord[VOICE_GENDERS] = {"MALE", "FEMALE"};
-
-struct tagNamedButton {
-  const char* name;
-  std::unique_ptr<gcn::MyCButtonEx> CGameClientView::*field;
-};
-const tagNamedButton kButtons[] = {
-    {"start", &CGameClientView::m_btChildStart},
-    {"changetable", &CGameClientView::m_pbtChangeTable},
-    {"play", &CGameClientView::m_btOutCard},
-    {"pass", &CGameClientView::m_btPassCard},
-    {"hint", &CGameClientView::m_btAutoOutCard},
-    {"autoon", &CGameClientView::m_btAutoPlayOn},
-    {"autooff", &CGameClientView::m_btAutoPlayOff},
-    {"sort", &CGameClientView::m_btSortCard},
-    {"last", &CGameClientView::m_btTurn},
-    {"details", &CGameClientView::m_pbtDetails},
-};
-
 class CSnapshotWriter {
  public:
   explicit CSnapshotWriter(tagSnapshot& out) : m_out(out) {}
@@ -73,7 +23,9 @@ class CSnapshotWriter {
     m_out.values.emplace_back(name, value);
   }
   void Put(const std::string& name, int64_t value) { Put(name, std::to_string(value)); }
-  void Bytes(const std::string& name, const BYTE* bytes, size_t n) { Put(name, HexList(bytes, n)); }
+  void Bytes(const std::string& name, const BYTE* bytes, size_t n) {
+    Put(name, headless::HexList(bytes, n));
+  }
 
  private:
   tagSnapshot& m_out;
@@ -116,16 +68,6 @@ void PutAnimation(CSnapshotWriter& w, const std::string& name, const Animation_V
 
 }  // namespace
 
-std::string HexList(const BYTE* bytes, size_t n) {
-  std::string s;
-  char buf[4];
-  for (size_t i = 0; i < n; ++i) {
-    std::snprintf(buf, sizeof(buf), i ? ",%02X" : "%02X", bytes[i]);
-    s += buf;
-  }
-  return s;
-}
-
 std::string DescribeDifference(const tagSnapshot& before, const tagSnapshot& after) {
   std::ostringstream out;
   const size_t n = std::max(before.values.size(), after.values.size());
@@ -145,46 +87,15 @@ tagSnapshot WithoutRunningValues(tagSnapshot snap) {
   return snap;
 }
 
-CClientHarness::CClientHarness(CGameClientApp* app) : m_given(app) {}
-
-CClientHarness::~CClientHarness() { Stop(); }
-
 bool CClientHarness::Start(const std::string& dataFolder) {
-  Stop();
-  m_dataFolder = dataFolder;
-  std::vector<const char*> argv = {"torvaly", "--headless"};
-  if (!dataFolder.empty()) {
-    argv.push_back("--data");
-    argv.push_back(dataFolder.c_str());
-  }
-  if (m_given == nullptr) m_owned = std::make_unique<CGameClientApp>();
-  m_app = m_given != nullptr ? m_given : m_owned.get();
-  CEngineAudio::SetPlayObserver(&CClientHarness::OnEffectPlayed, this);
-  if (!m_app->InitInstance(static_cast<int>(argv.size()), argv.data())) {
-    Stop();
-    return false;
-  }
-  FillMissingResources();
+  if (!CHeadlessClient::Start(dataFolder)) return false;
   KeepFreshView();
-  m_sounds.clear();
   return true;
 }
 
-void CClientHarness::Stop() {
-  if (m_app) {
-    if (HGE* hge = m_app->GetEngine()) {
-      for (auto& [effect, name] : m_ownSounds) hge->Effect_Free(effect);
-    }
-    m_ownSounds.clear();
-    m_app->ExitInstance();
-    m_owned.reset();
-    m_app = nullptr;
-  }
-  CEngineAudio::SetPlayObserver(nullptr, nullptr);
-}
-
 bool CClientHarness::Reset() {
-  if (m_app == nullptr || Closed()) return Start(m_dataFolder);
+  SetLink(nullptr);
+  if (!Running() || Closed()) return Start(DataFolder());
   CGameClientDlg& dlg = Dialog();
   CGameClientView& view = View();
   CLoopbackLink& link = Link();
@@ -221,7 +132,7 @@ bool CClientHarness::Reset() {
   }
   RestoreFreshView();
   link.ClearSent();
-  m_sounds.clear();
+  ClearSounds();
   return !Closed();
 }
 
@@ -279,8 +190,8 @@ void CClientHarness::KeepFreshView() {
   f.number = v.m_pNumber->IsShow();
   f.panelChair = v.m_pScoreView->GetChair();
   f.buttons.clear();
-  for (const tagNamedButton& b : kButtons) {
-    gcn::MyCButtonEx* button = (v.*(b.field)).get();
+  for (const std::string& name : ButtonNames()) {
+    gcn::MyCButtonEx* button = Button(name);
     f.buttons.push_back({button->isVisible(), OwnEnabled(button)});
   }
 }
@@ -303,244 +214,11 @@ void CClientHarness::RestoreFreshView() {
   v.m_pImageBuchu->SetShow(f.buchu);
   v.m_pBeiShu->SetShow(f.beishu);
   v.m_pNumber->SetShow(f.number);
-  for (size_t i = 0; i < std::size(kButtons) && i < f.buttons.size(); ++i) {
-    gcn::MyCButtonEx* button = (v.*(kButtons[i].field)).get();
+  for (size_t i = 0; i < ButtonNames().size() && i < f.buttons.size(); ++i) {
+    gcn::MyCButtonEx* button = Button(ButtonNames()[i]);
     button->SetVisible(f.buttons[i].visible);
     button->SetEnable(f.buttons[i].enabled);
   }
-}
-
-CGameClientDlg& CClientHarness::Dialog() {
-  return *static_cast<CGameClientDlg*>(m_app->GetMainWnd());
-}
-
-CLoopbackLink& CClientHarness::Link() { return *m_app->GetLoopbackLink(); }
-
-void CClientHarness::OnEffectPlayed(void* context, HEFFECT effect) {
-  static_cast<CClientHarness*>(context)->m_sounds.push_back(effect);
-}
-
-// Stand-ins for whatever the view's resource step did not make: the dialog tests every pointer,
-// so without them nothing could be watched.
-void CClientHarness::FillMissingResources() {
-  CGameClientView& view = View();
-  gcn::Container* top = view.GetGuiContainer();
-  for (const tagNamedButton& b : kButtons) {
-    auto& button = view.*(b.field);
-    if (button) continue;
-    button = std::make_unique<gcn::MyCButtonEx>();
-    button->setVisible(false);
-    if (top) top->add(button.get());
-  }
-  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
-    for (auto* control : {&view.m_pHandCard[seat], &view.m_pOutCard[seat]}) {
-      if (*control) continue;
-      *control = std::make_unique<CardControl>();
-      if (top) top->add(control->get());
-    }
-    view.m_pHandCard[seat]->SetOwnerWindow(&view);
-  }
-  for (auto* sprite : {&view.m_pImageBuchu, &view.m_pBeiShu, &view.m_pNumber}) {
-    if (!*sprite) *sprite = std::make_unique<hgeSprite>(0, 0.0f, 0.0f, 1.0f, 1.0f);
-  }
-  if (!view.m_pScoreView)
-    view.m_pScoreView = std::make_unique<CScoreView>(view.GetEngine(), nullptr, 0, 0);
-
-  HGE* hge = view.GetEngine();
-  const ResourceConfig config;
-  auto load = [&](HEFFECT& slot, const std::string& path, const std::string& name) {
-    if (slot != 0 || path.empty()) return;
-    slot = hge->Effect_Load(path.c_str());
-    if (slot != 0) m_ownSounds.emplace_back(slot, name);
-  };
-  for (const tagNamedSound& s : kSounds) {
-    const std::string path = std::strcmp(s.key, "shunzi") == 0
-                                 ? std::string("Torvaly\\sound\\shunzi.wav")
-                                 : config.GetResourcePath(s.key);
-    load(view.*(s.field), path, s.key);
-  }
-  char path[64];
-  for (int g = 0; g < VOICE_GENDERS; ++g) {
-    for (int v = 1; v <= VOICE_SINGLES; ++v) {
-      std::snprintf(path, sizeof(path), "Torvaly\\sound\\%s_%d.wav", kGenderWord[g], v);
-      load(view.m_sndSingle[g][v - 1], path, path);
-    }
-    for (int v = 1; v <= VOICE_PAIRS; ++v) {
-      std::snprintf(path, sizeof(path), "Torvaly\\sound\\%s_DB_%d.wav", kGenderWord[g], v);
-      load(view.m_sndPair[g][v - 1], path, path);
-    }
-    std::snprintf(path, sizeof(path), "Torvaly\\sound\\%s_LINE.wav", kGenderWord[g]);
-    load(view.m_sndLine[g], path, path);
-    std::snprintf(path, sizeof(path), "Torvaly\\sound\\%s_DB_LINE.wav", kGenderWord[g]);
-    load(view.m_sndDoubleLine[g], path, path);
-  }
-}
-
-void CClientHarness::Pump() {
-  Dialog().PollLink();
-  CMessageQueue::Instance().Pump();
-}
-
-void CClientHarness::Step() {
-  Dialog().PollLink();
-  CMessageQueue::Instance().Pump();
-  if (Closed()) return;
-  Dialog().StepClocks();
-}
-
-void CClientHarness::Advance(uint64_t ms, uint64_t step) {
-  if (step == 0) step = 1;
-  while (ms > 0 && m_app) {
-    const uint64_t d = ms < step ? ms : step;
-    Clock().Advance(d);
-    ms -= d;
-    Step();
-    if (Closed()) return;
-  }
-}
-
-void CClientHarness::AdvanceByEvents(uint64_t ms) {
-  const uint64_t end = Now() + ms;
-  while (m_app && !Closed() && Now() < end) {
-    uint64_t next = std::min(end, Dialog().NextClockTickMs());
-    const int64_t timer = CMessageQueue::Instance().MsUntilNextTimer();
-    if (timer >= 0) next = std::min(next, Now() + static_cast<uint64_t>(timer));
-    // A timer due already still moves time on by a millisecond, as a step of Advance does.
-    Clock().Advance(next > Now() ? next - Now() : 1);
-    Step();
-  }
-}
-
-bool CClientHarness::Frame(uint64_t ms) {
-  Clock().Advance(ms);
-  return m_app && m_app->RunFrame();
-}
-
-bool CClientHarness::Closed() const {
-  return CMessageQueue::Instance().QuitPosted() ||
-         (m_app && m_app->GetMainWnd() && !m_app->GetMainWnd()->IsWindowCreated());
-}
-
-std::string CClientHarness::SoundName(HEFFECT effect) const {
-  if (effect == 0) return "?";
-  for (const auto& [own, name] : m_ownSounds) {
-    if (own != effect) continue;
-    // "Torvaly\sound\MALE_5.wav" -> "MALE_5"; keys stay as they are.
-    const size_t slash = name.find_last_of('\\');
-    if (slash == std::string::npos) return name;
-    std::string file = name.substr(slash + 1);
-    return file.substr(0, file.find('.'));
-  }
-  CGameClientView& view = const_cast<CClientHarness*>(this)->View();
-  for (const tagNamedSound& s : kSounds) {
-    if (view.*(s.field) == effect) return s.key;
-  }
-  for (int g = 0; g < VOICE_GENDERS; ++g) {
-    for (int v = 0; v < VOICE_SINGLES; ++v) {
-      if (view.m_sndSingle[g][v] == effect)
-        return std::string(kGenderWord[g]) + "_" + std::to_string(v + 1);
-    }
-    for (int v = 0; v < VOICE_PAIRS; ++v) {
-      if (view.m_sndPair[g][v] == effect)
-        return std::string(kGenderWord[g]) + "_DB_" + std::to_string(v + 1);
-    }
-    if (view.m_sndLine[g] == effect) return std::string(kGenderWord[g]) + "_LINE";
-    if (view.m_sndDoubleLine[g] == effect) return std::string(kGenderWord[g]) + "_DB_LINE";
-  }
-  const CGameClientDlg& dlg = const_cast<CClientHarness*>(this)->Dialog();
-  for (int t = 0; t < MUSIC_TRACKS; ++t) {
-    if (dlg.GetMusicEffect(t) == effect) return "music";
-  }
-  return "?";
-}
-
-std::vector<std::string> CClientHarness::SoundNames() const {
-  std::vector<std::string> names;
-  for (HEFFECT e : m_sounds) names.push_back(SoundName(e));
-  return names;
-}
-
-const std::vector<std::string>& CClientHarness::ButtonNames() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> v;
-    for (const tagNamedButton& b : kButtons) v.push_back(b.name);
-    return v;
-  }();
-  return names;
-}
-
-bool CClientHarness::OwnEnabled(gcn::MyCButtonEx* button) {
-  if (button == nullptr) return false;
-  if (button->isVisible()) return button->isEnabled();
-  // Shown for the question only: a hidden widget has no focus to lose and draws nothing.
-  button->setVisible(true);
-  const bool enabled = button->isEnabled();
-  button->setVisible(false);
-  return enabled;
-}
-
-bool CClientHarness::Click(const std::string& name) {
-  CGameClientView& view = View();
-  CGameClientDlg& dlg = Dialog();
-  if (name == "right") {
-    dlg.SendMessage(MSG_PLAY_RAISED, 0, 0);
-    Pump();
-    return true;
-  }
-  gcn::MyCButtonEx* button = Button(name);
-  if (button == nullptr || !button->isVisible() || !button->isEnabled()) return false;
-  if (name == "start") {
-    if (view.m_pScoreView) view.m_pScoreView->Show(false);
-    dlg.SendMessage(MSG_START, 0, 0);
-  } else if (name == "play") {
-    dlg.SendMessage(MSG_PLAY, 1, 1);
-  } else if (name == "pass") {
-    dlg.SendMessage(MSG_PASS, 1, 1);
-  } else if (name == "hint") {
-    dlg.SendMessage(MSG_HINT, 0, 0);
-  } else if (name == "autoon") {
-    // The view's own answer to the click, before the dialog's.
-    button->SetEnable(false);
-    if (view.m_btAutoPlayOff) {
-      view.m_btAutoPlayOff->SetVisible(true);
-      view.m_btAutoPlayOff->SetEnable(true);
-    }
-    dlg.SendMessage(MSG_AUTO_PLAY, 1, 1);
-  } else if (name == "autooff") {
-    if (view.m_btAutoPlayOn) {
-      view.m_btAutoPlayOn->SetVisible(true);
-      view.m_btAutoPlayOn->SetEnable(true);
-    }
-    button->SetVisible(false);
-    button->SetEnable(false);
-    dlg.SendMessage(MSG_AUTO_PLAY, 0, 0);
-  } else if (name == "sort") {
-    dlg.SendMessage(MSG_SORT, 0, 0);
-  } else if (name == "last") {
-    dlg.SendMessage(MSG_LAST_TURN, 0, 0);
-  } else if (name == "changetable") {
-    dlg.SendMessage(MSG_CHANGE_TABLE, 1, 1);
-  } else if (name == "details") {
-    if (view.m_pScoreView) view.m_pScoreView->SetDetail(!view.m_pScoreView->IsDetail());
-  }
-  Pump();
-  return true;
-}
-
-bool CClientHarness::Raise(const BYTE* cards, size_t count) {
-  CardControl* hand = View().m_pHandCard[LOCAL_SEAT].get();
-  if (hand == nullptr) return false;
-  hand->RaiseCards(cards, static_cast<DWORD>(count));
-  Dialog().SendMessage(MSG_SELECTION_CHANGED, 0, 0);
-  Pump();
-  return true;
-}
-
-gcn::MyCButtonEx* CClientHarness::Button(const std::string& name) {
-  for (const tagNamedButton& b : kButtons) {
-    if (name == b.name) return (View().*(b.field)).get();
-  }
-  return nullptr;
 }
 
 tagSnapshot CClientHarness::Snapshot() {
@@ -652,12 +330,12 @@ tagSnapshot CClientHarness::Snapshot() {
   PutAnimation(w, "effect.spring", view.m_pAniSpring.get());
   PutAnimation(w, "effect.bigSpring", view.m_pAniBigSpring.get());
   PutAnimation(w, "effect.haoSpring", view.m_pAniHaoSpring.get());
-  for (const tagNamedButton& b : kButtons) {
-    gcn::MyCButtonEx* button = (view.*(b.field)).get();
-    w.Put(std::string("button.") + b.name,
-          button == nullptr ? std::string("none")
-                            : std::string(button->isVisible() ? "shown" : "hidden") +
-                                  (OwnEnabled(button) ? " enabled" : " disabled"));
+  for (const std::string& name : ButtonNames()) {
+    gcn::MyCButtonEx* button = Button(name);
+    w.Put("button." + name, button == nullptr
+                                ? std::string("none")
+                                : std::string(button->isVisible() ? "shown" : "hidden") +
+                                      (OwnEnabled(button) ? " enabled" : " disabled"));
   }
   if (const CScoreView* panel = view.m_pScoreView.get()) {
     w.Put("panel.shown", panel->IsShow());
@@ -677,7 +355,7 @@ tagSnapshot CClientHarness::Snapshot() {
         view.m_pGameSetting ? (view.m_pGameSetting->isVisible() ? "shown" : "hidden") : "none");
   w.Put("redraws", view.RedrawRequests());
   w.Put("sent", static_cast<int64_t>(Link().Sent().size()));
-  w.Put("sounds", static_cast<int64_t>(m_sounds.size()));
+  w.Put("sounds", static_cast<int64_t>(Sounds().size()));
   w.Put("closed", Closed());
   return snap;
 }

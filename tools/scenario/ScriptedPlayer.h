@@ -14,7 +14,7 @@
 #include "server/Table.h"
 #include "server/bots/Bot.h"
 
-namespace testsupport {
+namespace scenario {
 
 class CScriptedPlayer : public ILinkSink {
  public:
@@ -137,4 +137,4 @@ class CScriptedPlayer : public ILinkSink {
   unsigned m_undecodable = 0;
 };
 
-}  // namespace testsupport
+}  // namespace scenario

@@ -1,4 +1,4 @@
-#include "tools/scenario/ScenarioRunner.h"
+#include "headless/ScenarioScript.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,14 +13,14 @@
 #include <sstream>
 
 #include "cardcontrol/CardControl.h"
+#include "headless/HeadlessClient.h"
 #include "platform/win/Profile.h"
 #include "protocol/Protocol.h"
-#include "tools/scenario/ClientHarness.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"
 
-namespace scenario {
+namespace headless {
 
 namespace {
 
@@ -145,7 +145,7 @@ class CScript {
  public:
   CScript(const std::string& dataFolder, const std::string& name, tagScenarioResult& result,
           CGameClientApp* app)
-      : m_dataFolder(dataFolder), m_name(name), m_result(result), m_harness(app) {}
+      : m_dataFolder(dataFolder), m_name(name), m_result(result), m_client(app) {}
 
   void Run(std::istream& in) {
     std::string text;
@@ -222,8 +222,8 @@ class CScript {
   }
 
   bool Started() {
-    if (!m_harness.Running()) Fail("the client is not started ('start' first)");
-    return m_harness.Running();
+    if (!m_client.Running()) Fail("the client is not started ('start' first)");
+    return m_client.Running();
   }
 
   // ---- commands ----
@@ -232,30 +232,23 @@ class CScript {
     if (c == "profile") return DoProfile();
     if (c == "start") return DoStart();
     if (!Started()) return;
+    if (c == "table") return DoTable();
     if (c == "self") return DoSelf();
     if (c == "server") return DoServer();
     if (c == "user" || c == "status") return DoUser(c == "status");
-    if (c == "leave") {
-      m_harness.Link().DeliverUserLeave(static_cast<WORD>(Number("chair", 0)),
-                                        Number("lookon", 0) != 0);
-      m_harness.Pump();
-      return;
-    }
     if (c == "msg") return DoMessage();
-    if (c == "raw") return DoRaw(false);
     if (c == "scene") return DoScene();
-    if (c == "rawscene") return DoRaw(true);
     if (c == "wait") return DoWait();
     if (c == "frame") {
       const int64_t n = m_line.words.empty() ? 1 : std::atoll(m_line.words[0].c_str());
-      for (int64_t i = 0; i < n; ++i) m_harness.Frame();
+      for (int64_t i = 0; i < n; ++i) m_client.Frame();
       return;
     }
     if (c == "shot") {
       // One whole frame, saved as PNG: what a player would see now.
-      m_harness.Frame();
+      m_client.Frame();
       if (m_line.words.empty() ||
-          !m_harness.App().GetEngine()->System_Snapshot(m_line.words[0].c_str()))
+          !m_client.App().GetEngine()->System_Snapshot(m_line.words[0].c_str()))
         Fail("no picture saved");
       return;
     }
@@ -264,11 +257,7 @@ class CScript {
     if (c == "raise") return DoRaise();
     if (c == "option" || c == "options") return DoOption();
     if (c == "sound") {
-      m_harness.Dialog().SwitchSound(!m_line.words.empty() && m_line.words[0] == "on");
-      return;
-    }
-    if (c == "snapshot") {
-      m_snapshot = m_harness.Snapshot();
+      m_client.Dialog().SwitchSound(!m_line.words.empty() && m_line.words[0] == "on");
       return;
     }
     if (c == "expect") return DoExpect();
@@ -277,9 +266,6 @@ class CScript {
 
   void DoProfile() {
     const std::string path = CProfile::DefaultPath();
-    if (!m_line.words.empty() && m_line.words[0] == "clear") {
-      WritePrivateProfileStringA("GameOption", nullptr, nullptr, path.c_str());
-    }
     for (const auto& [key, value] : m_line.args) {
       m_used.insert(key);
       WritePrivateProfileStringA("GameOption", key.c_str(), value.c_str(), path.c_str());
@@ -287,13 +273,33 @@ class CScript {
   }
 
   void DoStart() {
-    if (!m_harness.Start(Text("data", m_dataFolder))) Fail("the client did not start");
+    if (!m_client.Start(Text("data", m_dataFolder))) Fail("the client did not start");
   }
 
   void DoSelf() {
-    m_harness.Link().DeliverSelf(static_cast<WORD>(Number("chair", 1)), Number("lookon", 0) != 0,
-                                 Number("allow", 0) != 0);
-    m_harness.Pump();
+    m_client.Loopback().DeliverSelf(static_cast<WORD>(Number("chair", 1)), Number("lookon", 0) != 0,
+                                    Number("allow", 0) != 0);
+    m_client.Pump();
+  }
+
+  // The own chair and the usual company: "Me" there, "Alice" and then "Bob" in the others.
+  void DoTable() {
+    const WORD me = static_cast<WORD>(Number("chair", 1));
+    if (me >= SEAT_COUNT) return Fail("no chair " + std::to_string(me));
+    m_client.Loopback().DeliverSelf(me, false, false);
+    const struct {
+      const char* name;
+      BYTE gender;
+    } others[] = {{"Alice", GENDER_FEMALE}, {"Bob", GENDER_MALE}};
+    for (WORD chair = 0, next = 0; chair < SEAT_COUNT; ++chair) {
+      tagUserData user{};
+      SetUserName(user, chair == me ? "Me" : others[next].name);
+      user.cbGender = chair == me ? GENDER_MALE : others[next++].gender;
+      user.wChairID = chair;
+      user.cbUserStatus = US_SIT;
+      m_client.Loopback().DeliverUserEnter(user, chair, false);
+    }
+    m_client.Pump();
   }
 
   void DoServer() {
@@ -301,14 +307,14 @@ class CScript {
     attribute.wServerType = static_cast<WORD>(Number("type", 0));
     attribute.cbHideUserInfo = static_cast<BYTE>(Number("hide", 0));
     attribute.wChairCount = SEAT_COUNT;
-    m_harness.Link().DeliverServerAttribute(attribute);
-    m_harness.Pump();
+    m_client.Loopback().DeliverServerAttribute(attribute);
+    m_client.Pump();
   }
 
   void DoUser(bool statusOnly) {
     const WORD chair = static_cast<WORD>(Number("chair", 0));
     tagUserData user{};
-    if (const tagUserData* known = m_harness.Dialog().GetUserData(chair)) user = *known;
+    if (const tagUserData* known = m_client.Dialog().GetUserData(chair)) user = *known;
     if (Has("name") || !statusOnly)
       SetUserName(user, Text("name", "Player" + std::to_string(chair)).c_str());
     user.cbGender = static_cast<BYTE>(Number("gender", statusOnly ? user.cbGender : 1));
@@ -320,18 +326,19 @@ class CScript {
     user.wChairID = chair;
     const bool lookon = Number("lookon", 0) != 0;
     if (statusOnly) {
-      m_harness.Link().DeliverUserStatus(user, chair, lookon);
+      m_client.Loopback().DeliverUserStatus(user, chair, lookon);
     } else {
-      m_harness.Link().DeliverUserEnter(user, chair, lookon);
+      m_client.Loopback().DeliverUserEnter(user, chair, lookon);
     }
-    m_harness.Pump();
+    m_client.Pump();
   }
 
   // The wire bytes of a record: the record as it lies in memory, `size` bytes of it (zeros past
   // its end).
-  static Bytes Wire(const void* record, size_t recordSize, size_t size) {
+  template <class T>
+  static Bytes Wire(const T& record, size_t size = sizeof(T)) {
     Bytes bytes(size, 0);
-    std::memcpy(bytes.data(), record, std::min(size, recordSize));
+    std::memcpy(bytes.data(), &record, std::min(size, sizeof(T)));
     return bytes;
   }
 
@@ -346,7 +353,7 @@ class CScript {
       Three("counts", r.cardCount);
       Three("playing", r.playing);
       id = SRV_DEAL;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else if (kind == "begin") {
       tagSrvPlayBegin r{};
       r.bankerChair = static_cast<WORD>(Number("banker", 0));
@@ -359,7 +366,7 @@ class CScript {
       std::memset(r.playing, 1, 3);
       Three("playing", r.playing);
       id = SRV_PLAY_BEGIN;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else if (kind == "play") {
       tagSrvPlay r{};
       r.outChair = static_cast<WORD>(Number("out", 0));
@@ -370,7 +377,7 @@ class CScript {
       Fill(Has("resolved") ? Cards("resolved") : cards, r.resolved);
       Three("counts", r.cardCount);
       id = SRV_PLAY;
-      bytes = Wire(&r, sizeof(r), SRV_PLAY_HEAD_SIZE + r.count);
+      bytes = Wire(r, SRV_PLAY_HEAD_SIZE + r.count);
       // The wire carries no pad of its own at 36 + count: whatever lay there is a pad byte.
       bytes[SRV_PLAY_HEAD_SIZE + r.count - 1] = 0;
     } else if (kind == "pass") {
@@ -383,7 +390,7 @@ class CScript {
       Fill(Cards("hand"), r.hand);
       r.pileCount = static_cast<BYTE>(Number("pile", 0));
       id = SRV_PASS;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else if (kind == "result") {
       tagSrvResult r{};
       r.bombCount = static_cast<WORD>(Number("bombs", 0));
@@ -400,7 +407,7 @@ class CScript {
       std::memset(r.playing, 1, 3);
       Three("playing", r.playing);
       id = SRV_RESULT;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else if (kind == "notice") {
       tagSrvPassNotice r{};
       r.pileCount = static_cast<BYTE>(Number("pile", 0));
@@ -408,14 +415,14 @@ class CScript {
       r.passChair = static_cast<WORD>(Number("passer", 0));
       r.currentChair = static_cast<WORD>(Number("current", (r.passChair + 1) % 3));
       id = SRV_PASS_NOTICE;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else if (kind == "auto") {
       tagSrvAutoPlay r{};
       r.chair = static_cast<WORD>(Number("chair", 0));
       r.autoPlay = static_cast<BYTE>(Number("on", 1));
       r.quiet = static_cast<BYTE>(Number("quiet", 0));
       id = SRV_AUTO_PLAY;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else {
       Fail("unknown message '" + kind + "'");
       return false;
@@ -430,10 +437,7 @@ class CScript {
       r.turnTime = static_cast<WORD>(Number("turntime", 15));
       r.tableKind = static_cast<WORD>(Number("kind", 3));
       status = STATUS_FREE;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
-    } else if (kind == "started") {
-      status = STATUS_STARTED;
-      bytes.clear();
+      bytes = Wire(r);
     } else if (kind == "playing") {
       tagScenePlaying r{};
       r.bankerChair = static_cast<WORD>(Number("banker", 0));
@@ -456,7 +460,7 @@ class CScript {
       Three("playing", r.playing);
       r.changeTable = static_cast<BYTE>(Number("change", 0));
       status = STATUS_PLAYING;
-      bytes = Wire(&r, sizeof(r), sizeof(r));
+      bytes = Wire(r);
     } else {
       Fail("unknown scene '" + kind + "'");
       return false;
@@ -464,18 +468,14 @@ class CScript {
     return true;
   }
 
-  void Resize(Bytes& bytes) {
-    if (Has("size")) bytes.resize(static_cast<size_t>(Number("size", 0)), 0);
-  }
-
   void DoMessage() {
     if (m_line.words.empty()) return Fail("msg needs a kind");
     WORD id = 0;
     Bytes bytes;
     if (!BuildMessage(m_line.words[0], id, bytes)) return;
-    Resize(bytes);
-    id = static_cast<WORD>(Number("id", id));
-    Deliver(id, bytes);
+    m_accepted =
+        m_client.Dialog().OnServerMessage(id, bytes.data(), static_cast<WORD>(bytes.size()));
+    m_client.Pump();
   }
 
   void DoScene() {
@@ -483,47 +483,16 @@ class CScript {
     BYTE status = 0;
     Bytes bytes;
     if (!BuildScene(m_line.words[0], status, bytes)) return;
-    Resize(bytes);
-    status = static_cast<BYTE>(Number("status", status));
-    DeliverScene(status, Number("lookon", 0) != 0, bytes);
-  }
-
-  void DoRaw(bool scene) {
-    if (m_line.words.empty()) return Fail("raw needs an id");
-    int64_t id = 0;
-    if (!ParseNumber(m_line.words[0], id)) return Fail("bad id " + m_line.words[0]);
-    Bytes bytes;
-    for (size_t i = 1; i < m_line.words.size(); ++i) {
-      int64_t v = 0;
-      if (!ParseNumber("0x" + m_line.words[i], v) || v < 0 || v > 255)
-        return Fail("bad byte " + m_line.words[i]);
-      bytes.push_back(static_cast<BYTE>(v));
-    }
-    if (scene) {
-      DeliverScene(static_cast<BYTE>(id), Number("lookon", 0) != 0, bytes);
-    } else {
-      Deliver(static_cast<WORD>(id), bytes);
-    }
-  }
-
-  void Deliver(WORD id, const Bytes& bytes) {
-    m_accepted = m_harness.Dialog().OnServerMessage(id, bytes.empty() ? nullptr : bytes.data(),
-                                                    static_cast<WORD>(bytes.size()));
-    m_harness.Pump();
-  }
-
-  void DeliverScene(BYTE status, bool lookon, const Bytes& bytes) {
-    // The frame keeps the looking-on flag of the link's self record; a scene says it again.
-    m_accepted = m_harness.Dialog().OnSceneRestore(
-        status, lookon, bytes.empty() ? nullptr : bytes.data(), static_cast<WORD>(bytes.size()));
-    m_harness.Pump();
+    m_accepted = m_client.Dialog().OnSceneRestore(status, false, bytes.data(),
+                                                  static_cast<WORD>(bytes.size()));
+    m_client.Pump();
   }
 
   void DoWait() {
     int64_t ms = 0;
     if (m_line.words.empty() || !ParseNumber(m_line.words[0], ms) || ms < 0)
       return Fail("wait needs milliseconds");
-    m_harness.Advance(static_cast<uint64_t>(ms), static_cast<uint64_t>(Number("step", 10)));
+    m_client.Advance(static_cast<uint64_t>(ms), static_cast<uint64_t>(Number("step", 10)));
   }
 
   // A person's click: only on a button that is shown and enabled, with the message the view
@@ -532,13 +501,13 @@ class CScript {
     if (m_line.words.empty()) return Fail("click needs a button");
     const std::string& name = m_line.words[0];
     if (name == "right") {
-      m_harness.Click(name);
+      m_client.Click(name);
       return;
     }
-    gcn::MyCButtonEx* button = m_harness.Button(name);
+    gcn::MyCButtonEx* button = m_client.Button(name);
     if (button == nullptr) return Fail("no button '" + name + "'");
     ++m_result.checks;
-    if (!m_harness.Click(name)) {
+    if (!m_client.Click(name)) {
       return Fail("button '" + name + "' cannot be clicked (" +
                   (button->isVisible() ? "disabled" : "hidden") + ")");
     }
@@ -552,22 +521,22 @@ class CScript {
     int64_t l = 0;
     if (m_line.words.size() > 1) ParseNumber(m_line.words[1], w);
     if (m_line.words.size() > 2) ParseNumber(m_line.words[2], l);
-    m_harness.Dialog().SendMessage(static_cast<UINT>(message), static_cast<WPARAM>(w),
-                                   static_cast<LPARAM>(l));
-    m_harness.Pump();
+    m_client.Dialog().SendMessage(static_cast<UINT>(message), static_cast<WPARAM>(w),
+                                  static_cast<LPARAM>(l));
+    m_client.Pump();
   }
 
   // Raises exactly these cards of the local hand, as a sweep would, and tells the dialog.
   void DoRaise() {
     Bytes cards;
     if (!ParseCards(m_line.rest, cards)) return Fail("bad cards: " + m_line.rest);
-    if (!m_harness.Raise(cards.data(), cards.size())) return Fail("no local hand control");
+    if (!m_client.Raise(cards.data(), cards.size())) return Fail("no local hand control");
   }
 
   // The options window: "options" opens it; "option NAME=VALUE" posts one value the way its OK
   // button does; "option confirm" / "option cancel".
   void DoOption() {
-    CGameClientDlg& dlg = m_harness.Dialog();
+    CGameClientDlg& dlg = m_client.Dialog();
     if (m_line.command == "options") {
       dlg.ShowGameOptions();
       return;
@@ -589,7 +558,7 @@ class CScript {
       if (it == kMessages.end()) continue;
       dlg.PostMessage(it->second, it->second, static_cast<LPARAM>(Number(key, 0)));
     }
-    m_harness.Pump();
+    m_client.Pump();
   }
 
   // ---- expectations ----
@@ -597,17 +566,13 @@ class CScript {
     if (m_line.words.empty()) return Fail("expect what?");
     const std::string what = m_line.words[0];
     const std::string arg = m_line.words.size() > 1 ? m_line.words[1] : "";
-    CGameClientDlg& dlg = m_harness.Dialog();
-    CGameClientView& view = m_harness.View();
+    CGameClientDlg& dlg = m_client.Dialog();
+    CGameClientView& view = m_client.View();
     const tagClientState& s = dlg.GetState();
 
     if (what == "accepted" || what == "refused") {
       Check(m_accepted == (what == "accepted"), "the last record", what,
             m_accepted ? "accepted" : "refused");
-    } else if (what == "unchanged") {
-      const tagSnapshot now = m_harness.Snapshot();
-      Check(now == m_snapshot, "the client since the snapshot", "unchanged",
-            "changed:\n" + DescribeDifference(m_snapshot, now));
     } else if (what == "sent") {
       ExpectSent(arg);
     } else if (what == "hand") {
@@ -624,7 +589,7 @@ class CScript {
     } else if (what == "marks") {
       ExpectMarks();
     } else if (what == "button") {
-      ExpectButton(arg);
+      ExpectButton();
     } else if (what == "multiple") {
       const std::string got =
           std::to_string(s.multiple) + " (view " + std::to_string(view.m_wBeiShu) + ")";
@@ -645,10 +610,10 @@ class CScript {
       ExpectClock(arg);
     } else if (what == "sounds") {
       std::string got;
-      for (const std::string& name : m_harness.SoundNames()) got += (got.empty() ? "" : ",") + name;
+      for (const std::string& name : m_client.SoundNames()) got += (got.empty() ? "" : ",") + name;
       if (got.empty()) got = "none";
       Check(got == arg, "the sounds played", arg, got);
-      m_harness.ClearSounds();
+      m_client.ClearSounds();
     } else if (what == "timer") {
       int64_t id = 0;
       ParseNumber(arg, id);
@@ -680,8 +645,8 @@ class CScript {
         Check(Number(key, 0) == it->second, "option " + key, Text(key), std::to_string(it->second));
       }
     } else if (what == "closed" || what == "open") {
-      Check(m_harness.Closed() == (what == "closed"), "the window", what,
-            m_harness.Closed() ? "closed" : "open");
+      Check(m_client.Closed() == (what == "closed"), "the window", what,
+            m_client.Closed() ? "closed" : "open");
     } else if (what == "panel") {
       const bool shown = view.m_pScoreView && view.m_pScoreView->IsShow();
       Check(shown == (arg == "shown"), "the end panel", arg, shown ? "shown" : "hidden");
@@ -714,7 +679,7 @@ class CScript {
 
   // expect sent NAME [fields]: the oldest message sent and not yet checked; "none": nothing left.
   void ExpectSent(const std::string& name) {
-    const auto& sent = m_harness.Link().Sent();
+    const auto& sent = m_client.Loopback().Sent();
     if (name == "none") {
       std::string got;
       for (size_t i = m_sentChecked; i < sent.size(); ++i) got += Describe(sent[i]) + " ";
@@ -767,7 +732,7 @@ class CScript {
   }
 
   void ExpectMarks() {
-    CGameClientView& view = m_harness.View();
+    CGameClientView& view = m_client.View();
     const std::pair<const char*, const BYTE*> kinds[] = {{"pass", view.m_cbPassFlag},
                                                          {"alarm", view.m_cbAlarmFlag},
                                                          {"auto", view.m_cbAutoPlayFlag}};
@@ -778,27 +743,30 @@ class CScript {
     }
   }
 
-  void ExpectButton(const std::string& name) {
-    gcn::MyCButtonEx* button = m_harness.Button(name);
-    if (button == nullptr) return Fail("no button '" + name + "'");
-    for (size_t i = 2; i < m_line.words.size(); ++i) {
+  // expect button NAME STATE... [NAME STATE...]: shown, hidden, enabled, disabled.
+  void ExpectButton() {
+    std::string name;
+    gcn::MyCButtonEx* button = nullptr;
+    for (size_t i = 1; i < m_line.words.size(); ++i) {
       const std::string& want = m_line.words[i];
       if (want == "shown" || want == "hidden") {
+        if (button == nullptr) return Fail("a state without a button");
         Check(button->isVisible() == (want == "shown"), "button " + name, want,
               button->isVisible() ? "shown" : "hidden");
       } else if (want == "enabled" || want == "disabled") {
-        const bool enabled = CClientHarness::OwnEnabled(button);
+        if (button == nullptr) return Fail("a state without a button");
+        const bool enabled = CHeadlessClient::OwnEnabled(button);
         Check(enabled == (want == "enabled"), "button " + name, want,
               enabled ? "enabled" : "disabled");
-      } else {
-        Fail("unknown button state '" + want + "'");
+      } else if ((button = m_client.Button(name = want)) == nullptr) {
+        return Fail("no button '" + want + "'");
       }
     }
   }
 
   // expect clock chair=C seconds=S | expect clock none
   void ExpectClock(const std::string& arg) {
-    CGameClientDlg& dlg = m_harness.Dialog();
+    CGameClientDlg& dlg = m_client.Dialog();
     std::string got;
     for (WORD c = 0; c < 3; ++c) {
       if (dlg.GetGameTimerSeconds(c) != 0)
@@ -814,7 +782,7 @@ class CScript {
 
   // expect out seat=S CARDS | expect seathand seat=S [count=N] [face=0|1] [cards=...]
   void ExpectControl(bool out) {
-    CGameClientView& view = m_harness.View();
+    CGameClientView& view = m_client.View();
     const WORD seat = static_cast<WORD>(Number("seat", LOCAL_SEAT));
     const CardControl* c =
         seat < 3 ? (out ? view.m_pOutCard[seat] : view.m_pHandCard[seat]).get() : nullptr;
@@ -850,7 +818,7 @@ class CScript {
 
   // expect state FIELD=VALUE ...: a few dialog fields by name.
   void ExpectState() {
-    const tagClientState& s = m_harness.Dialog().GetState();
+    const tagClientState& s = m_client.Dialog().GetState();
     const std::map<std::string, int64_t> values = {
         {"hint", s.hintIndex},
         {"banker", s.banker},
@@ -867,7 +835,7 @@ class CScript {
         {"rockets", s.rocketCount},
         {"pending", s.pendingCount},
         {"turntype", s.turnType},
-        {"rule", m_harness.Dialog().GetGameLogic().GetSingleJokerRule()}};
+        {"rule", m_client.Dialog().GetGameLogic().GetSingleJokerRule()}};
     for (const auto& [key, value] : m_line.args) {
       auto it = values.find(key);
       if (it == values.end()) {
@@ -889,13 +857,12 @@ class CScript {
   std::string m_dataFolder;
   std::string m_name;
   tagScenarioResult& m_result;
-  CClientHarness m_harness;
+  CHeadlessClient m_client;
   tagLine m_line;
   std::set<std::string> m_used;
   size_t m_lineNumber = 0;
   bool m_accepted = false;
   size_t m_sentChecked = 0;
-  tagSnapshot m_snapshot;
 };
 
 }  // namespace
@@ -918,41 +885,19 @@ tagScenarioResult CScenarioRunner::RunFile(const std::string& path) {
 
 tagScenarioResult CScenarioRunner::RunText(const std::string& text, const std::string& name) {
   tagScenarioResult result;
+  const CTemporaryProfile profile;
+  if (!profile.Ok()) {
+    result.failures.push_back(name + ": no temporary folder for the profile");
+    return result;
+  }
   std::istringstream in(text);
   CScript script(m_dataFolder, name, result, m_app);
   script.Run(in);
   return result;
 }
 
-CTemporaryProfile::CTemporaryProfile() {
-  char folder[] = "/tmp/torvaly-profile-XXXXXX";
-  if (mkdtemp(folder) == nullptr) return;
-  m_folder = folder;
-  if (const char* previous = std::getenv("XDG_CONFIG_HOME")) {
-    m_hadPrevious = true;
-    m_previous = previous;
-  }
-  setenv("XDG_CONFIG_HOME", folder, 1);
-}
-
-CTemporaryProfile::~CTemporaryProfile() {
-  if (m_folder.empty()) return;
-  std::error_code ec;
-  std::filesystem::remove_all(m_folder, ec);
-  if (m_hadPrevious) {
-    setenv("XDG_CONFIG_HOME", m_previous.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
-}
-
 int RunScriptFiles(const std::vector<std::string>& files, const std::string& dataFolder,
                    CGameClientApp* app) {
-  CTemporaryProfile profile;
-  if (!profile.Ok()) {
-    std::perror("no temporary folder for the profile");
-    return 1;
-  }
   CScenarioRunner runner(dataFolder, app);
   int failed = 0;
   for (const std::string& file : files) {
@@ -965,4 +910,4 @@ int RunScriptFiles(const std::vector<std::string>& files, const std::string& dat
   return failed == 0 ? 0 : 1;
 }
 
-}  // namespace scenario
+}  // namespace headless
