@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
+#include "config/ResourceConfig.h"
 #include "platform/frame/BrisvaneApp.h"
 #include "platform/gui/SDL2Graphics.h"
 #include "rules/Cards.h"
-#include "view/ResourceConfig.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <cstring>
 
 #include "cardcontrol/CardControl.h"
+#include "config/ResourceConfig.h"
 #include "motion/Animation_Varnel.h"
 #include "platform/frame/BrisvaneApp.h"
 #include "platform/win/WinSystem.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"

@@ -7,10 +7,10 @@
 #include <cstdio>
 
 #include "cardcontrol/CardControl.h"
+#include "config/ResourceConfig.h"
 #include "platform/frame/BrisvaneApp.h"
 #include "platform/frame/Letterbox.h"
 #include "view/GameClientView.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cardcontrol/CardControl.h"
+#include "config/ResourceConfig.h"
 #include "motion/Animation_Varnel.h"
 #include "motion/MoveSpriteManager_Varnel.h"
 #include "motion/MoveType_Path_Varnel.h"
@@ -13,7 +14,6 @@
 #include "text/FontManager.h"
 #include "text/TTFont.h"
 #include "view/GameClientView.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"

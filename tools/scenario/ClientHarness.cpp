@@ -6,12 +6,12 @@
 #include <sstream>
 
 #include "cardcontrol/CardControl.h"
+#include "config/ResourceConfig.h"
 #include "motion/Animation_Varnel.h"
 #include "motion/MoveSpriteManager_Varnel.h"
 #include "platform/engine/EngineAudio.h"
 #include "platform/engine/hgeSprite.h"
 #include "platform/win/WinMessage.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"
