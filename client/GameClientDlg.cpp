@@ -125,7 +125,8 @@ void CGameClientDlg::CopyOptionsToSetting() {
 void CGameClientDlg::ShowGameOptions() {
   CGameClientView& view = m_GameClientView;
   if (!view.m_pGameSetting) {
-    view.m_pGameSetting = std::make_unique<CGameSetting>();
+    // Its options come back to this dialog.
+    view.m_pGameSetting = std::make_unique<CGameSetting>(this);
     if (gcn::Container* container = view.GetGuiContainer())
       container->add(view.m_pGameSetting.get());
     view.m_pGameSetting->LoadBackground(ResourceConfig().GetResourcePath("m_pGameSetting"));

@@ -354,8 +354,9 @@ class CGameClientView : public CBrisvaneView2D,
  protected:
   int OnCreate() override;  // frame base first, then the resource step
   void OnDestroy() override;
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;  // 1737
-  void OnTimer(UINT_PTR id) override;                                        // 166
+  // The card controls' 1732, 1735 and 1737.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnTimer(UINT_PTR id) override;  // 166
   void OnLButtonDblClk(UINT flags, int x, int y) override;
   void OnRButtonDown(UINT flags, int x, int y) override;
 

@@ -151,14 +151,14 @@ void CGameClientView::CreateSprites() {
 void CGameClientView::CreateCardControls() {
   gcn::Container* container = GetGuiContainer();
   for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
-    m_pOutCard[seat] = std::make_unique<CardControl>();
-    m_pHandCard[seat] = std::make_unique<CardControl>();
+    // The view owns every control and passes their messages on to the dialog.
+    m_pOutCard[seat] = std::make_unique<CardControl>(this);
+    m_pHandCard[seat] = std::make_unique<CardControl>(this);
     for (CardControl* control : {m_pOutCard[seat].get(), m_pHandCard[seat].get()}) {
       if (container) container->add(control);
       control->SetCards(nullptr, 0);
       control->setVisible(true);
     }
-    m_pHandCard[seat]->SetOwnerWindow(this);
   }
 
   // Where everything starts before the first layout pass replaces it: design points on the

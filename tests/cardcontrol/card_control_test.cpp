@@ -71,7 +71,7 @@ class CardControlTest : public ::testing::Test {
     return c;
   }
   CardControl& Add() {
-    controls.push_back(std::make_unique<CardControl>());
+    controls.push_back(std::make_unique<CardControl>(&frame->View()));
     frame->Top().add(controls.back().get());
     return *controls.back();
   }
@@ -260,8 +260,8 @@ struct MouseCase {
   std::vector<tagLoggedMessage> log;
 };
 
-constexpr tagLoggedMessage kClick{true, MSG_CARD_CLICK, 0, 0};
-constexpr tagLoggedMessage kPress{true, MSG_CARD_PRESS, 0, 0};
+constexpr tagLoggedMessage kClick{false, MSG_CARD_CLICK, 0, 0};
+constexpr tagLoggedMessage kPress{false, MSG_CARD_PRESS, 0, 0};
 constexpr tagLoggedMessage kChanged{false, MSG_SELECTION_CHANGED, 0, 0};
 
 TEST_F(CardControlTest, MouseClicksAndSweepsToggleCardsAndReport) {

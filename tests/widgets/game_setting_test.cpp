@@ -39,7 +39,7 @@ class GameSettingTest : public ::testing::Test {
                                     dir.File("Torvaly/fzzy.TTF"));
     frame = std::make_unique<WidgetFrame>(dir.Path());
     ASSERT_TRUE(frame->Ok());
-    window = std::make_unique<CGameSetting>();
+    window = std::make_unique<CGameSetting>(&frame->Dialog());
     ASSERT_TRUE(window->LoadBackground("Torvaly\\gameOption\\back.png"));
     frame->Top().add(window.get());
     window->setPosition(kLeft, kTop);
