@@ -83,9 +83,6 @@ TEST(EngineSprite, LandsWhereAndAsItShould) {
       {"mirrored top to bottom, with its hot spot",
        [](S s) { s.SetHotSpot(0, 5), s.SetFlip(false, true, true), s.Render(10, 25); },
        {{12, 12, BLUE}, {27, 12, WHITE}, {12, 27, RED}, {27, 27, GREEN}}},
-      {"mirror undone",
-       [](S s) { s.SetFlip(true, true), s.SetFlip(false, false), s.Render(10, 10); },
-       {{12, 12, RED}, {27, 27, WHITE}}},
       {"tinted green",
        [](S s) { s.SetColor(GREEN), s.Render(10, 10); },
        {{12, 12, BLACK}, {27, 12, GREEN}, {12, 27, BLACK}, {27, 27, GREEN}}},
@@ -108,7 +105,7 @@ TEST(EngineSprite, LandsWhereAndAsItShould) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    hgeSprite s(tex, 0, 0, 20, 20);
+    hgeSprite original(tex, 0, 0, 20, 20), s(original);  // a copy draws as the original would
     const std::vector<uint32_t> pixels = DrawInto(hge.Get(), target, [&] { c.draw(s); });
     ASSERT_EQ(pixels.size(), size_t(kTargetSize * kTargetSize));
     for (const Probe& p : c.probes)

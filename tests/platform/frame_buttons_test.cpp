@@ -108,9 +108,6 @@ TEST_F(FrameButtonsTest, TheyFollowTheTableIntoItsLetterboxOrAreNotThere) {
       {1280, 720, CFrameButtons::OPTIONS_X, CFrameButtons::ICONS_Y, CFrameButtons::ICON_SIZE},
       // Wider than the table: centred, bars left and right.
       {1600, 720, 160 + CFrameButtons::OPTIONS_X, CFrameButtons::ICONS_Y, CFrameButtons::ICON_SIZE},
-      // Half the size, bars above and below.
-      {640, 400, CFrameButtons::OPTIONS_X / 2, 20 + CFrameButtons::ICONS_Y / 2,
-       CFrameButtons::ICON_SIZE / 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));

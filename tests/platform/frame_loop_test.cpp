@@ -121,15 +121,10 @@ TEST(FrameLoop, DrawsOnlyWhenSomethingHappened) {
       {"a redraw request", [](Loop& l) { l.Dlg().GetView().UpdateGameView(nullptr); }, 0, 2, 2},
       {"a posted window message", [](Loop& l) { l.Dlg().PostMessage(WM_USER + 5); }, 0, 2, 2},
       {"a window timer", [](Loop& l) { l.Dlg().SetTimer(204, 300); }, 300, 2, 3},
-      {"a countdown clock",
-       [](Loop& l) {
-         l.Dlg().SetGameTimer(2, 200, 15);
-         l.clock.Advance(250);
-       },
+      {"a countdown clock", [](Loop& l) { l.Dlg().SetGameTimer(2, 200, 15), l.clock.Advance(250); },
        750, 2, 3},
       {"a link event", [](Loop& l) { l.link->DeliverGameMessage(104, nullptr, 0); }, 0, 2, 2},
-      {"the link's own time", [](Loop& l) { l.link->deadline = GetTickCount64() + 640; }, 640, 2,
-       2},
+      {"the link's time", [](Loop& l) { l.link->deadline = GetTickCount64() + 640; }, 640, 2, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

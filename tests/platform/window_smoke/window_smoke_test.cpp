@@ -1,8 +1,8 @@
 // The one test with a real window: the frame opens its window (under Xvfb in ./test), runs a few
 // frames of the application loop and saves a screenshot, which must show the table, the sprite
 // and the button where they were drawn; then the window is resized (the table letterboxed),
-// switched to full screen and back with F11, and closed. Without any display it is skipped
-// (exit code 77).
+// switched to full screen and back with F11, and closed. A start size as large as the display
+// keeps the window on it. Without any display it is skipped (exit code 77).
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
@@ -63,7 +63,6 @@ TEST(WindowSmoke, DrawsResizesSwitchesFullScreenAndCloses) {
     const char* argv[] = {"window_smoke", "--frames", "10", "--snapshot", shot.c_str()};
     ASSERT_TRUE(app.InitInstance(5, argv)) << "the window could not be opened";
     ASSERT_FALSE(app.IsHeadless());
-    std::printf("renderer: %s\n", app.GetEngine()->System_GetStateString(HGE_RENDERERNAME));
     app.Dialog()->SetWindowPos(nullptr, 0, 0, 1284, 748, 0);  // what the client's set-up asks
     int frames = 0;
     while (app.RunFrame()) ++frames;
@@ -122,6 +121,27 @@ TEST(WindowSmoke, DrawsResizesSwitchesFullScreenAndCloses) {
   quit.type = SDL_QUIT;
   SDL_PushEvent(&quit);
   EXPECT_FALSE(TurnUntil(app, [] { return false; }));
+  EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+// A start size as large as the display: the window grows about its centre and is kept on the
+// display, not hung past its right and bottom edges.
+TEST(WindowSmoke, AStartSizeAsLargeAsTheDisplayKeepsTheWindowOnIt) {
+  if (g_noDisplay) GTEST_SKIP() << "no display";
+  platform_test::TestApp app;
+  const char* argv[] = {"window_smoke"};
+  ASSERT_TRUE(app.InitInstance(1, argv));
+  SDL_Window* window = TheWindow();
+  SDL_Rect usable{}, at{};
+  ASSERT_EQ(SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable), 0);
+  app.Dialog()->SetWindowPos(nullptr, 0, 0, usable.w, usable.h, 0);
+  EXPECT_TRUE(TurnUntil(app,
+                        [&] {
+                          SDL_GetWindowSize(window, &at.w, &at.h),
+                              SDL_GetWindowPosition(window, &at.x, &at.y);
+                          return SDL_RectEquals(&at, &usable);
+                        }))
+      << at.x << ", " << at.y << ", " << at.w << " x " << at.h;
   EXPECT_EQ(app.ExitInstance(), 0);
 }
 
