@@ -4,10 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/frame/BrisvaneApp.h"
+#include "config/ResourceConfig.h"
 #include "platform/gui/SDL2Graphics.h"
 #include "rules/Cards.h"
-#include "view/ResourceConfig.h"
 
 namespace {
 
@@ -53,7 +52,7 @@ float Extent(DWORD n, UINT step, int size) {
 
 }  // namespace
 
-CardControl::CardControl() {
+CardControl::CardControl(CWnd* owner) : m_pOwner(owner) {
   setFrameSize(0);
   setPadding(0);
   setTitleBarHeight(0);
@@ -268,9 +267,9 @@ void CardControl::mousePressed(gcn::MouseEvent& mouseEvent) {
     m_dwDragging = 1;
     m_wDragStart = HitTest(mouseEvent.getX(), mouseEvent.getY());
     m_wDragEnd = m_wDragStart;
-    if (CWnd* main = AfxGetMainWnd()) main->SendMessage(MSG_CARD_CLICK, 0, 0);
+    if (m_pOwner != nullptr) m_pOwner->SendMessage(MSG_CARD_CLICK, 0, 0);
   }
-  if (CWnd* main = AfxGetMainWnd()) main->SendMessage(MSG_CARD_PRESS, 0, 0);
+  if (m_pOwner != nullptr) m_pOwner->SendMessage(MSG_CARD_PRESS, 0, 0);
 }
 
 void CardControl::mouseDragged(gcn::MouseEvent& mouseEvent) {

@@ -16,11 +16,13 @@
 // raised one. During a sweep the swept cards are shaded.
 //
 // Mouse (left button only, rows that are selectable): a press starts a sweep on the card under
-// the pointer and sends MSG_CARD_CLICK to the application's main window; every left press on
-// any control then sends MSG_CARD_PRESS to it. Dragging moves the sweep's end to the card
-// under the pointer. The release toggles the card that was clicked, or every card from the
-// start to the end of the sweep, and posts MSG_SELECTION_CHANGED to the owner window. SetCards
-// ends a sweep in progress, so the release that follows changes nothing.
+// the pointer and sends MSG_CARD_CLICK to the owner window; every left press on any control
+// then sends MSG_CARD_PRESS to it. Dragging moves the sweep's end to the card under the
+// pointer. The release toggles the card that was clicked, or every card from the start to the
+// end of the sweep, and posts MSG_SELECTION_CHANGED to the owner. SetCards ends a sweep in
+// progress, so the release that follows changes nothing. The owner is the window that creates
+// the control (the table view, which passes the messages on to the dialog); without one,
+// nothing is sent.
 //
 // The sheet is loaded from the resource key "m_pPokerMiddle" of the resource-path file when
 // the first control asks for it, and shared by every control; no control frees it. Its owner
@@ -42,8 +44,9 @@ struct tagCardItem {
 static_assert(sizeof(tagCardItem) == 3);
 
 // Window messages of the card controls; both parameters are 0.
-inline constexpr UINT MSG_CARD_CLICK = 1732;         // sent: a left press started a selection
-inline constexpr UINT MSG_CARD_PRESS = 1735;         // sent: any left press on a card control
+inline constexpr UINT MSG_CARD_CLICK = 1732;         // sent to the owner: a left press started
+                                                     // a selection
+inline constexpr UINT MSG_CARD_PRESS = 1735;         // sent to the owner: any left press
 inline constexpr UINT MSG_SELECTION_CHANGED = 1737;  // posted to the owner: the mouse changed
                                                      // the raised set
 
@@ -57,7 +60,8 @@ class CardControl : public gcn::CWindowEx {
   static constexpr int kSheetColumns = 13;
   static constexpr int kSheetRows = 5;
 
-  CardControl();
+  // owner: the window the control's messages go to (null: none).
+  explicit CardControl(CWnd* owner = nullptr);
   ~CardControl() override;
   CardControl(const CardControl&) = delete;
   CardControl& operator=(const CardControl&) = delete;

@@ -8,10 +8,10 @@
 #include <cstring>
 
 #include "cardcontrol/CardControl.h"
+#include "config/ResourceConfig.h"
 #include "motion/Animation_Varnel.h"
 #include "platform/frame/BrisvaneApp.h"
 #include "platform/win/WinSystem.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"
@@ -22,16 +22,7 @@ constexpr LPCSTR kOptionSection = "GameOption";
 constexpr UINT kIconResource = 128;
 constexpr int kWindowWidth = 1284;
 constexpr int kWindowHeight = 748;
-constexpr int kSettingX = 475;  // design point of the options window
-constexpr int kSettingY = 170;
 constexpr float kEffectDepth = 0.3f;
-
-// Anchor modes (x, y) of the out-card and hand controls of a seat, seat order off and on.
-struct tagSeatAnchors {
-  UINT outX, outY, handX, handY;
-};
-constexpr tagSeatAnchors kAnchorsOff[VIEW_SEAT_COUNT] = {{0, 0, 0, 1}, {1, 0, 1, 0}, {2, 0, 2, 1}};
-constexpr tagSeatAnchors kAnchorsOn[VIEW_SEAT_COUNT] = {{2, 0, 2, 1}, {1, 0, 1, 0}, {0, 0, 0, 1}};
 
 }  // namespace
 
@@ -53,12 +44,10 @@ bool CGameClientDlg::SetupGame() {
   CGameClientView& view = m_GameClientView;
   view.m_pSoundSwitch = &m_cbEnableSound;
   view.m_cbGameSound = m_options.gameSound;
-  view.m_nCardSpacing = m_options.cardSpace;
   if (view.m_pGameSetting) CopyOptionsToSetting();
   view.SetSeatOrder(m_options.deasilOrder);
-  if (CardControl* hand = HandControl(LOCAL_SEAT))
-    hand->SetSpacing(static_cast<UINT>(m_options.cardSpace), 0, 20);
-  PlaceSeats();
+  view.SetCardSpacing(m_options.cardSpace);
+  view.PlaceSeats();
   StartTimer(TIMER_MUSIC, MUSIC_FIRST_MS);
 
   m_pKernel = GetClientKernel(IID_IClientKernel, VER_IClientKernel);
@@ -125,50 +114,16 @@ void CGameClientDlg::CopyOptionsToSetting() {
 void CGameClientDlg::ShowGameOptions() {
   CGameClientView& view = m_GameClientView;
   if (!view.m_pGameSetting) {
-    view.m_pGameSetting = std::make_unique<CGameSetting>();
+    // Its options come back to this dialog.
+    view.m_pGameSetting = std::make_unique<CGameSetting>(this);
     if (gcn::Container* container = view.GetGuiContainer())
       container->add(view.m_pGameSetting.get());
     view.m_pGameSetting->LoadBackground(ResourceConfig().GetResourcePath("m_pGameSetting"));
-    int x = 0;
-    int y = 0;
-    ScreenPoint(kSettingX, kSettingY, x, y);
-    view.m_pGameSetting->setPosition(x, y);
+    view.PlaceGameSetting();
   }
   view.m_pGameSetting->setVisible(true);
   ReadOptions();
   CopyOptionsToSetting();
-}
-
-// The design point (1280 x 720) on the screen, as the view's layout pass places widgets.
-void CGameClientDlg::ScreenPoint(int x, int y, int& sx, int& sy) const {
-  const CGameClientView& view = m_GameClientView;
-  sx = static_cast<int>(CGameClientView::ScaleCoordinate(static_cast<float>(x), 1280.0f,
-                                                         static_cast<float>(view.m_nContentWidth)) +
-                        view.m_fOffsetX);
-  sy =
-      static_cast<int>(CGameClientView::ScaleCoordinate(static_cast<float>(y), 720.0f,
-                                                        static_cast<float>(view.m_nContentHeight)) +
-                       view.m_fOffsetY);
-}
-
-// Each seat's out-card and hand control at the points of the seat's drawing position.
-void CGameClientDlg::PlaceSeats() {
-  const CGameClientView& view = m_GameClientView;
-  const bool deasil = m_options.deasilOrder != 0;
-  for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
-    const int position = deasil ? seat : 2 - seat;
-    const tagSeatAnchors& a = deasil ? kAnchorsOn[seat] : kAnchorsOff[seat];
-    int x = 0;
-    int y = 0;
-    if (CardControl* out = OutControl(seat)) {
-      ScreenPoint(view.m_ptOutCard[position].x, view.m_ptOutCard[position].y, x, y);
-      out->SetAnchor(x, y, a.outX, a.outY, 1);
-    }
-    if (CardControl* hand = HandControl(seat)) {
-      ScreenPoint(view.m_ptHandCard[position].x, view.m_ptHandCard[position].y, x, y);
-      hand->SetAnchor(x, y, a.handX, a.handY, 1);
-    }
-  }
 }
 
 // ---- options window messages ------------------------------------------------------------------
@@ -181,8 +136,7 @@ LRESULT CGameClientDlg::OnOptionMessage(UINT message, LPARAM value) {
   switch (message) {
     case MSG_OPTION_CARD_SPACING:
       m_options.cardSpace = static_cast<int>(value);
-      if (CardControl* hand = HandControl(LOCAL_SEAT))
-        hand->SetSpacing(static_cast<UINT>(m_options.cardSpace), 0, 20);
+      view.SetCardSpacing(m_options.cardSpace);
       break;
     case MSG_OPTION_MUSIC:
       m_options.gameMusic = on;
@@ -201,7 +155,7 @@ LRESULT CGameClientDlg::OnOptionMessage(UINT message, LPARAM value) {
     case MSG_OPTION_SEAT_ORDER:
       m_options.deasilOrder = on;
       view.SetSeatOrder(on);
-      PlaceSeats();
+      view.PlaceSeats();
       break;
     case MSG_OPTION_ALLOW_LOOKON:
       m_options.allowLookon = on;

@@ -110,7 +110,7 @@ struct tagClientState {
 
 // The options of the profile's "GameOption" section ("EnableSound" is the base's sound switch).
 struct tagGameOptions {
-  int cardSpace = 35;      // "CardSpace": horizontal step of the local hand
+  int cardSpace = 35;      // "CardSpace": horizontal step of the local hand, the player's
   BYTE gameSound = 1;      // "GameSound"
   BYTE allowLookon = 0;    // "AllowLookon"
   BYTE deasilOrder = 0;    // "DeasilOrder": the seat order
@@ -165,8 +165,6 @@ class CGameClientDlg : public CBrisvaneDlg {
   void ReadOptions();
   void WriteOption(LPCSTR key, int value);
   void CopyOptionsToSetting();
-  void PlaceSeats();
-  void ScreenPoint(int x, int y, int& sx, int& sy) const;
   LRESULT OnOptionMessage(UINT message, LPARAM value);
   void OnMusicTimer();
   void StartMusicTrack(bool extended);

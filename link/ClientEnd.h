@@ -8,7 +8,7 @@
 
 #include "link/Packet.h"
 #include "link/Transport.h"
-#include "platform/frame/Brisvane.h"
+#include "platform/frame/TableLink.h"
 
 class CLinkClient final : public ITableLink {
  public:

@@ -5,13 +5,13 @@
 #include <cmath>
 
 #include "cardcontrol/CardControl.h"
+#include "config/ResourceConfig.h"
 #include "motion/Animation_Varnel.h"
 #include "motion/MoveSpriteManager_Varnel.h"
 #include "platform/engine/hgeSprite.h"
 #include "platform/frame/BrisvaneDlg.h"
 #include "text/FontManager.h"
 #include "text/TTFont.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"

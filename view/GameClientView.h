@@ -143,6 +143,18 @@ class CGameClientView : public CBrisvaneView2D,
   void StopShake();
   bool ShakeStep();
 
+  // The local hand's horizontal step: the player's card spacing (the profile's "CardSpace"),
+  // stored and given to the hand at once (lowered cards 20 below raised ones). Layout passes
+  // keep it.
+  void SetCardSpacing(int spacing);
+  // Every seat's hand and play at the points of its drawing position by the seat order (the
+  // local hand at the bottom, stepped by the card spacing), on the last layout pass's scale and
+  // letterbox. The layout pass runs it; the dialog again when the seat order changes. False,
+  // and nothing placed, while a hand control is missing.
+  bool PlaceSeats();
+  // The options window at its point of the table (the layout pass; the dialog when it makes it).
+  void PlaceGameSetting();
+
   // value / base * actual; 0 when base is 0 or neither 1280 nor 720.
   static float ScaleCoordinate(float value, float base, float actual);
 
@@ -232,7 +244,7 @@ class CGameClientView : public CBrisvaneView2D,
   // Handed over by the dialog at set-up.
   const BYTE* m_pSoundSwitch = nullptr;  // the lobby's sound switch byte
   BYTE m_cbGameSound = 1;                // the game-sound option
-  int m_nCardSpacing = 35;
+  int m_nCardSpacing = 35;               // the local hand's step; set by SetCardSpacing
   IClientKernel* m_pKernel = nullptr;
 
   // Layout: the scale and letterbox of the last pass, and the points it read.
@@ -354,8 +366,9 @@ class CGameClientView : public CBrisvaneView2D,
  protected:
   int OnCreate() override;  // frame base first, then the resource step
   void OnDestroy() override;
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;  // 1737
-  void OnTimer(UINT_PTR id) override;                                        // 166
+  // The card controls' 1732, 1735 and 1737.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnTimer(UINT_PTR id) override;  // 166
   void OnLButtonDblClk(UINT flags, int x, int y) override;
   void OnRButtonDown(UINT flags, int x, int y) override;
 

@@ -1,9 +1,9 @@
 // Input: the table's buttons as window messages to the dialog, the mouse on the table, the card
-// controls' selection message with its hit sound, the view timer that puts the rocket's burst
-// away, and the listeners of moving sprites and animations.
+// controls' messages passed on to the dialog (the selection with its hit sound), the view timer
+// that puts the rocket's burst away, and the listeners of moving sprites and animations.
 #include "cardcontrol/CardControl.h"
 #include "motion/Animation_Varnel.h"
-#include "platform/frame/BrisvaneApp.h"
+#include "platform/frame/BrisvaneDlg.h"
 #include "view/GameClientView.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"
@@ -21,8 +21,9 @@ void SetButton(gcn::MyCButtonEx* button, bool visible, bool enabled) {
 
 }  // namespace
 
+// The dialog is the one the view was created by (the frame's CreateFrame hands it over).
 void CGameClientView::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (CWnd* dialog = AfxGetMainWnd()) dialog->SendMessage(message, wParam, lParam);
+  if (CWnd* dialog = GetFrameDlg()) dialog->SendMessage(message, wParam, lParam);
 }
 
 void CGameClientView::SwitchAutoPlayOff() {
@@ -62,12 +63,19 @@ void CGameClientView::action(const gcn::ActionEvent& event) {
 }
 
 LRESULT CGameClientView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == MSG_SELECTION_CHANGED) {
-    if (m_hSoundHit != 0 && IsSoundOn()) PlayEffect(m_hSoundHit);
-    SendToDialog(MSG_SELECTION_CHANGED, 0, 0);
-    return 0;
+  switch (message) {
+    case MSG_SELECTION_CHANGED:
+      if (m_hSoundHit != 0 && IsSoundOn()) PlayEffect(m_hSoundHit);
+      SendToDialog(MSG_SELECTION_CHANGED, 0, 0);
+      return 0;
+    case MSG_CARD_CLICK:
+    case MSG_CARD_PRESS:
+      // Sent by a card control while the press is handled: on to the dialog at once.
+      SendToDialog(message, wParam, lParam);
+      return 0;
+    default:
+      return CBrisvaneView2D::WindowProc(message, wParam, lParam);
   }
-  return CBrisvaneView2D::WindowProc(message, wParam, lParam);
 }
 
 void CGameClientView::OnTimer(UINT_PTR id) {

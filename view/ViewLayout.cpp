@@ -7,10 +7,9 @@
 #include <cstdio>
 
 #include "cardcontrol/CardControl.h"
-#include "platform/frame/BrisvaneApp.h"
+#include "config/ResourceConfig.h"
 #include "platform/frame/Letterbox.h"
 #include "view/GameClientView.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 
@@ -23,10 +22,9 @@ const char* const kSeatWord[VIEW_SEAT_COUNT] = {"Right", "Me", "Left"};
 constexpr int kGoldBgBelowFrame = 112;
 constexpr int kGoldTextX = 10;
 constexpr int kGoldTextY = 20;
-// The local hand's steps after a layout pass, and the card spacing it stores.
-constexpr UINT kHandStep = 40;
+// How far a lowered card of the local hand sits below a raised one; the plays' step without an
+// options window.
 constexpr UINT kHandRaise = 20;
-constexpr int kStoredCardSpace = 29;
 constexpr int kDefaultOutStep = 35;
 // Where the options window sits, in design pixels.
 constexpr tagViewPoint kOptionsWindowPoint{475, 170};
@@ -132,21 +130,22 @@ void CGameClientView::ArrangeView(int width, int height) {
   m_ptRocketEnd = tagViewPoint{640, -200};
 
   PlaceButtons();
-
-  // The stored spacing of the own hand is reset by every pass, and the options window shows
-  // it. The profile is written only when it holds another value, so a pass during the shake
-  // does not rewrite the file.
-  if (CBrisvaneApp* app = AfxGetApp()) {
-    if (app->GetProfileInt("GameOption", "CardSpace", -1) != static_cast<UINT>(kStoredCardSpace))
-      app->WriteProfileInt("GameOption", "CardSpace", kStoredCardSpace);
-  }
-  if (m_pGameSetting) m_pGameSetting->SetCardSpacing(kStoredCardSpace);
+  // The card spacing is the player's (the profile's "CardSpace", handed over by the dialog): a
+  // pass neither stores another nor changes what the options window holds.
   PlaceCardControls();
+  PlaceGameSetting();
+}
 
-  if (m_pGameSetting) {
-    const tagViewPoint at = ToScreen(kOptionsWindowPoint);
-    m_pGameSetting->setPosition(at.x, at.y);
-  }
+void CGameClientView::PlaceGameSetting() {
+  if (!m_pGameSetting) return;
+  const tagViewPoint at = ToScreen(kOptionsWindowPoint);
+  m_pGameSetting->setPosition(at.x, at.y);
+}
+
+void CGameClientView::SetCardSpacing(int spacing) {
+  m_nCardSpacing = spacing;
+  if (m_pHandCard[1])
+    m_pHandCard[1]->SetSpacing(static_cast<UINT>(std::max(spacing, 0)), 0, kHandRaise);
 }
 
 void CGameClientView::PlaceButtons() {
@@ -185,8 +184,16 @@ void CGameClientView::PlaceCardControls() {
     if (m_pHandCard[seat]) m_pHandCard[seat]->SetScale(scale, scale);
     if (m_pOutCard[seat]) m_pOutCard[seat]->SetScale(0.6f * s, 0.6f * s);
   }
-  if (!m_pHandCard[0] || !m_pHandCard[1] || !m_pHandCard[2]) return;
+  if (!PlaceSeats()) return;
+  // The plays take the options window's spacing when there is one.
+  const int outStep = m_pGameSetting ? m_pGameSetting->GetCardSpacing() : kDefaultOutStep;
+  for (auto& out : m_pOutCard) {
+    if (out) out->SetSpacing(static_cast<UINT>(std::max(outStep, 0)), 0, 0);
+  }
+}
 
+bool CGameClientView::PlaceSeats() {
+  if (!m_pHandCard[0] || !m_pHandCard[1] || !m_pHandCard[2]) return false;
   // Control i sits at position i with the seat order on; with it off the side seats trade
   // places (the local seat stays at the bottom).
   for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
@@ -198,10 +205,6 @@ void CGameClientView::PlaceCardControls() {
       m_pOutCard[seat]->SetAnchor(out.x, out.y, kOutAnchorX[p], kOutAnchorY, 1);
     }
   }
-  m_pHandCard[1]->SetSpacing(kHandStep, 0, kHandRaise);
-  // The plays take the options window's spacing when there is one.
-  const int outStep = m_pGameSetting ? m_pGameSetting->GetCardSpacing() : kDefaultOutStep;
-  for (auto& out : m_pOutCard) {
-    if (out) out->SetSpacing(static_cast<UINT>(std::max(outStep, 0)), 0, 0);
-  }
+  SetCardSpacing(m_nCardSpacing);
+  return true;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cardcontrol/CardControl.h"
+#include "config/ResourceConfig.h"
 #include "motion/Animation_Varnel.h"
 #include "motion/MoveSpriteManager_Varnel.h"
 #include "motion/MoveType_Path_Varnel.h"
@@ -13,7 +14,6 @@
 #include "text/FontManager.h"
 #include "text/TTFont.h"
 #include "view/GameClientView.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"
@@ -151,34 +151,32 @@ void CGameClientView::CreateSprites() {
 void CGameClientView::CreateCardControls() {
   gcn::Container* container = GetGuiContainer();
   for (WORD seat = 0; seat < VIEW_SEAT_COUNT; ++seat) {
-    m_pOutCard[seat] = std::make_unique<CardControl>();
-    m_pHandCard[seat] = std::make_unique<CardControl>();
+    // The view owns every control and passes their messages on to the dialog.
+    m_pOutCard[seat] = std::make_unique<CardControl>(this);
+    m_pHandCard[seat] = std::make_unique<CardControl>(this);
     for (CardControl* control : {m_pOutCard[seat].get(), m_pHandCard[seat].get()}) {
       if (container) container->add(control);
       control->SetCards(nullptr, 0);
       control->setVisible(true);
     }
-    m_pHandCard[seat]->SetOwnerWindow(this);
   }
 
-  // Where everything starts before the first layout pass replaces it: design points on the
-  // current content, without the letterbox.
+  // Plays are rows, the side hands columns, the local hand the selectable row. Where they lie,
+  // and the steps of the plays and of the local hand, are the layout's (PlaceSeats).
   struct tagFirstSetup {
     CardControl* control;
     bool horizontal;
     bool selectable;
     bool setSpacing;
     UINT step[3];
-    tagViewPoint at;
-    UINT anchorX, anchorY;
   };
   const tagFirstSetup setups[] = {
-      {m_pOutCard[0].get(), true, false, true, {35, 0, 0}, {767, 115}, 2, 0},
-      {m_pOutCard[1].get(), true, false, true, {35, 0, 20}, {500, 330}, 1, 0},
-      {m_pOutCard[2].get(), true, false, true, {35, 0, 0}, {259, 115}, 0, 0},
-      {m_pHandCard[0].get(), false, false, true, {0, 35, 0}, {866, 173}, 2, 1},
-      {m_pHandCard[1].get(), true, true, false, {0, 0, 0}, {512, 433}, 1, 0},
-      {m_pHandCard[2].get(), false, false, true, {0, 35, 0}, {160, 173}, 0, 1},
+      {m_pOutCard[0].get(), true, false, true, {35, 0, 0}},
+      {m_pOutCard[1].get(), true, false, true, {35, 0, 20}},
+      {m_pOutCard[2].get(), true, false, true, {35, 0, 0}},
+      {m_pHandCard[0].get(), false, false, true, {0, 35, 0}},
+      {m_pHandCard[1].get(), true, true, false, {0, 0, 0}},
+      {m_pHandCard[2].get(), false, false, true, {0, 35, 0}},
   };
   for (const tagFirstSetup& setup : setups) {
     CardControl& control = *setup.control;
@@ -186,11 +184,6 @@ void CGameClientView::CreateCardControls() {
     control.SetFaceUp(true);
     control.SetSelectable(setup.selectable);
     if (setup.setSpacing) control.SetSpacing(setup.step[0], setup.step[1], setup.step[2]);
-    const int x = static_cast<int>(ScaleCoordinate(static_cast<float>(setup.at.x), 1280.0f,
-                                                   static_cast<float>(m_nContentWidth)));
-    const int y = static_cast<int>(ScaleCoordinate(static_cast<float>(setup.at.y), 720.0f,
-                                                   static_cast<float>(m_nContentHeight)));
-    control.SetAnchor(x, y, setup.anchorX, setup.anchorY, 1);
   }
 }
 

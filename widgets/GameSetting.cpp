@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/frame/BrisvaneApp.h"
 #include "text/GuiFont.h"
 #include "widgets/MyCButtonEx.h"
 
@@ -42,7 +41,7 @@ std::string DemoListModel::getElementAt(int i) {
   return kSpacings[i];
 }
 
-CGameSetting::CGameSetting() {
+CGameSetting::CGameSetting(CWnd* owner) : m_pOwner(owner) {
   setFrameSize(0);
   setPadding(0);
   setTitleBarHeight(0);
@@ -151,7 +150,7 @@ void CGameSetting::RefreshControls() {
 }
 
 void CGameSetting::Post(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (CWnd* main = AfxGetMainWnd()) main->PostMessage(message, wParam, lParam);
+  if (m_pOwner != nullptr) m_pOwner->PostMessage(message, wParam, lParam);
 }
 
 void CGameSetting::ApplyOptions() {

@@ -4,11 +4,11 @@
 //
 // The window keeps a working copy of the options; it stores nothing itself. Its opener writes
 // the values in, calls RefreshControls and shows it; every change of a control updates the
-// copy at once. OK posts each value to the application's main window, in this order: 211 card
-// spacing, 212 music, 213 game sound, 214 animation, 215 seat order, 216 allow watchers, then
-// 219 (confirm); each message carries its own number as the first parameter and the value (0
-// for 219) as the second. Cancel posts only 220 (220, 0). Posted, so the main window handles
-// them after the click, in that order.
+// copy at once. OK posts each value to the owner window (the dialog that creates the window),
+// in this order: 211 card spacing, 212 music, 213 game sound, 214 animation, 215 seat order,
+// 216 allow watchers, then 219 (confirm); each message carries its own number as the first
+// parameter and the value (0 for 219) as the second. Cancel posts only 220 (220, 0). Posted, so
+// the owner handles them after the click, in that order; without an owner nothing is posted.
 //
 // Child positions are relative to the window's top-left corner (no frame, no title bar). The
 // window is created hidden and is movable: it is dragged by any point of its background and
@@ -19,6 +19,7 @@
 #include <string>
 
 #include "platform/gui/CWindowEx.h"
+#include "platform/win/WinMessage.h"
 #include "platform/win/WinTypes.h"
 
 namespace gcn {
@@ -55,7 +56,8 @@ class CGameSetting : public gcn::CWindowEx, public gcn::ActionListener {
     BOX_COUNT = 5
   };
 
-  CGameSetting();
+  // owner: the window the options are posted to (null: none).
+  explicit CGameSetting(CWnd* owner = nullptr);
   ~CGameSetting() override;
   CGameSetting(const CGameSetting&) = delete;
   CGameSetting& operator=(const CGameSetting&) = delete;
@@ -77,7 +79,7 @@ class CGameSetting : public gcn::CWindowEx, public gcn::ActionListener {
   // Each box is ticked exactly when its value is non-zero; the drop-down shows the first
   // spacing equal to the card spacing, or the first item when none is (the value stays).
   void RefreshControls();
-  // Posts the six values and the confirm to the main window.
+  // Posts the six values and the confirm to the owner.
   void ApplyOptions();
 
   // Loads the background picture (owned) and sizes the window to it; false when it does not
@@ -98,8 +100,9 @@ class CGameSetting : public gcn::CWindowEx, public gcn::ActionListener {
 
  private:
   BYTE* ValueOf(int box);
-  static void Post(UINT message, WPARAM wParam, LPARAM lParam);
+  void Post(UINT message, WPARAM wParam, LPARAM lParam);
 
+  CWnd* m_pOwner = nullptr;  // the dialog; not owned
   BYTE m_cbMusic = 1;
   BYTE m_cbGameSound = 1;
   BYTE m_cbSeatOrder = 0;

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
+#include "config/ResourceConfig.h"
 #include "platform/engine/hgeSprite.h"
 #include "platform/win/WinText.h"
 #include "text/TTFont.h"
-#include "view/ResourceConfig.h"
 
 namespace {
 

@@ -34,6 +34,10 @@ class CEngine final : public HGE {
   bool System_Initiate() override {
     if (m_initiated) return true;
     m_error.clear();
+    // A second click is a double click only inside Windows' double-click rectangle (4 x 4
+    // pixels), not SDL's radius of 32: quick clicks on neighbouring cards of a closely spaced
+    // hand stay two clicks instead of a double click that lowers every raised card.
+    SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, "2");
     Uint32 subsystems = SDL_INIT_EVENTS | (m_headless ? 0u : static_cast<Uint32>(SDL_INIT_VIDEO));
     if (SDL_InitSubSystem(subsystems) != 0) return Fail("SDL could not start");
     m_subsystems = subsystems;

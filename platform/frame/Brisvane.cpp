@@ -1,17 +1,5 @@
 #include "platform/frame/Brisvane.h"
 
-void SetUserName(tagUserData& user, const char* name) {
-  std::memset(user.szName, 0, sizeof(user.szName));
-  if (name == nullptr) return;
-  size_t n = std::strlen(name);
-  if (n > USER_NAME_SIZE - 1) {
-    n = USER_NAME_SIZE - 1;
-    // Do not cut a UTF-8 sequence: back up to the start of the character at the cut.
-    while (n > 0 && (static_cast<unsigned char>(name[n]) & 0xC0) == 0x80) --n;
-  }
-  std::memcpy(user.szName, name, n);
-}
-
 bool CLoopbackLink::SendGameData(WORD id, const void* data, WORD size) {
   if (m_down || size > MAX_GAME_DATA_SIZE || (size > 0 && data == nullptr)) return false;
   const auto* bytes = static_cast<const BYTE*>(data);

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "config/ResourceConfig.h"
 #include "fuzz_util.h"
 #include "platform/win/Profile.h"
 #include "platform/win/ResourceFolder.h"
-#include "view/ResourceConfig.h"
 
 namespace {
 

@@ -1,11 +1,10 @@
-// The frame strip on its own: the eight modes frame by frame with one stop, times that add
-// nothing, long steps against the same time in single frames, a stop that starts a new run, and
-// where frame n lies in its image.
+// The frame strip on its own, where the game's animations (tests/motion) do not reach: times
+// that are no time or without end, frame times and counts at their edges, and where frame n
+// lies in odd images. The modes frame by frame and long steps are the animations' tests.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
-#include <vector>
 
 #include "platform/engine/FrameStrip.h"
 
@@ -23,35 +22,6 @@ struct Owner {
   int stops = 0;
 };
 
-TEST(FrameStrip, EveryModeStepsAndStopsOnce) {
-  const struct {
-    int mode;
-    std::vector<int> frames;  // after Start, then after each frame time
-  } cases[] = {
-      {0, {0, 1, 2, 3, 3, 3}},          {1, {3, 2, 1, 0, 0, 0}},
-      {2, {0, 1, 2, 3, 2, 1, 0, 0, 0}}, {3, {3, 2, 1, 0, 1, 2, 3, 3}},
-      {4, {0, 1, 2, 3, 0, 1}},          {5, {3, 2, 1, 0, 3, 2}},
-      {6, {0, 1, 2, 3, 2, 1, 0, 1, 2}}, {7, {3, 2, 1, 0, 1, 2, 3, 2}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE("mode " + std::to_string(c.mode));
-    Owner o(4);
-    o.shown = o.strip.Wrap(o.strip.SetMode(c.mode));
-    o.shown = o.strip.Wrap(o.strip.Start());
-    o.Update(100.0f);  // the first update counts no time
-    EXPECT_EQ(o.shown, c.frames[0]);
-    for (size_t i = 1; i < c.frames.size(); ++i) {
-      o.Update(0.25f);
-      EXPECT_EQ(o.shown, c.frames[i]) << "after step " << i;
-      EXPECT_EQ(o.strip.Current(), o.shown);
-    }
-    o.Update(10.0f);
-    const bool loops = (c.mode & FRAME_MODE_LOOP) != 0;
-    EXPECT_EQ(o.stops, loops ? 0 : 1);
-    EXPECT_EQ(o.strip.Playing(), loops);
-  }
-}
-
 TEST(FrameStrip, TimesThatAreNoTimeAddNothing) {
   for (const float dt : {0.0f, -0.25f, -1e30f, NAN, INFINITY, -INFINITY}) {
     SCOPED_TRACE(dt);
@@ -66,59 +36,18 @@ TEST(FrameStrip, TimesThatAreNoTimeAddNothing) {
   }
 }
 
-// One long update lands where the same time in single frames does, and ends at once.
-TEST(FrameStrip, LongStepsMatchSingleFrames) {
-  const struct {
-    int mode, frames;
-    long long steps;
-  } cases[] = {
-      {4, 10, 1234}, {5, 7, 65},   {6, 10, 1237}, {7, 10, 999}, {6, 1, 500},
-      {0, 10, 40},   {2, 10, 100}, {3, 5, 1000},  {1, 3, 70},   {4, 1, 100},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE("mode " + std::to_string(c.mode) + ", " + std::to_string(c.steps) + " steps");
-    Owner stepped(c.frames, 0.125f), jumped(c.frames, 0.125f);
-    for (Owner* o : {&stepped, &jumped}) {
-      o->strip.SetMode(c.mode);
-      o->shown = o->strip.Wrap(o->strip.Start());
-      o->Update(0.0f);
-    }
-    for (long long i = 0; i < c.steps; ++i) stepped.Update(0.125f);
-    jumped.Update(0.125f * static_cast<float>(c.steps) + 0.0625f);
-    EXPECT_EQ(jumped.shown, stepped.shown);
-    EXPECT_EQ(jumped.strip.Playing(), stepped.strip.Playing());
-    EXPECT_EQ(jumped.stops, stepped.stops);
+// A step far longer than any run returns at once, on some frame.
+TEST(FrameStrip, AStepOfAnyLengthReturns) {
+  for (int mode : {4, 6, 7}) {
+    Owner forever(10);
+    forever.strip.SetMode(mode);
+    forever.strip.Start();
+    forever.Update(0.0f);
+    forever.Update(3e38f);
+    forever.Update(3e38f);
+    EXPECT_GE(forever.shown, 0) << mode;
+    EXPECT_LT(forever.shown, 10) << mode;
   }
-  Owner forever(10);
-  forever.strip.Start();
-  forever.Update(0.0f);
-  forever.Update(3e38f);  // returns, on some frame
-  forever.Update(3e38f);
-  EXPECT_GE(forever.shown, 0);
-  EXPECT_LT(forever.shown, 10);
-}
-
-TEST(FrameStrip, AStopThatStartsANewRunEndsTheUpdate) {
-  CFrameStrip strip(3, 0.25f);
-  strip.SetMode(0);
-  strip.Start();
-  int shown = 0, stops = 0;
-  auto update = [&](float dt) {
-    strip.Update(
-        dt, [&](int n) { shown = strip.Wrap(n); },
-        [&] {
-          if (++stops == 1) shown = strip.Wrap(strip.Start());
-        });
-  };
-  update(0.0f);
-  update(10.0f);  // through the end and far beyond
-  EXPECT_EQ(stops, 1);
-  EXPECT_TRUE(strip.Playing());
-  EXPECT_EQ(shown, 0);
-  update(0.25f);  // the new run's first update counts no time
-  EXPECT_EQ(shown, 0);
-  update(0.25f);
-  EXPECT_EQ(shown, 1);
 }
 
 TEST(FrameStrip, FrameTimesAndFrameCounts) {
@@ -146,11 +75,7 @@ TEST(FrameStrip, FramePositionsWrapOntoFollowingRows) {
     int imageWidth, n;
     float x, y;
   } cases[] = {
-      {"first row", 0, 0, 100, 100, 600, 5, 500, 0},
-      {"second row", 0, 0, 100, 100, 600, 6, 0, 100},
-      {"third row", 0, 0, 100, 100, 600, 17, 500, 200},
       {"first frame inside the row", 200, 0, 100, 100, 600, 4, 0, 100},
-      {"first frame lower down", 0, 50, 100, 100, 600, 8, 200, 150},
       {"image not a whole number of frames wide", 0, 0, 100, 100, 650, 6, 0, 100},
       // A frame width with a fraction reaches the edge a frame early: the frame starts the next
       // row rather than at a negative x.

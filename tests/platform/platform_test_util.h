@@ -10,24 +10,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "platform/engine/hge.h"
 #include "tests/support/headless_engine.h"
 
 namespace platform_test {
 
+using testsupport::HeadlessEngine;
+using testsupport::ReadTarget;
+
 // A fresh folder under the system's temporary folder, removed with its contents at the end.
 class TempDir {
  public:
   TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "torvaly-test-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const char* made = mkdtemp(buffer.data());
-    m_path = made ? made : "";
+    m_path = mkdtemp(pattern.data()) ? pattern : "";
   }
   ~TempDir() {
     std::error_code ec;
@@ -44,10 +44,7 @@ class TempDir {
 
 inline void WriteText(const std::string& path, const std::string& text) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
+  std::ofstream(path, std::ios::binary) << text;
 }
 
 // A PNG of w x h whose pixels come from pixel(x, y) as 0xAARRGGBB.
@@ -65,33 +62,22 @@ inline bool WritePng(const std::string& path, int w, int h,
   return ok;
 }
 
-// A short mono 16-bit WAV file of silence.
+// A tenth of a second of mono 16-bit silence at 22050 Hz.
 inline void WriteWav(const std::string& path) {
-  const uint32_t samples = 2205, rate = 22050;
-  std::string b;
-  auto u32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(char(v >> (8 * i)));
-  };
-  auto u16 = [&](uint16_t v) { b.push_back(char(v)), b.push_back(char(v >> 8)); };
-  b += "RIFF", u32(36 + samples * 2), b += "WAVEfmt ", u32(16), u16(1), u16(1);
-  u32(rate), u32(rate * 2), u16(2), u16(16), b += "data", u32(samples * 2);
-  b.append(samples * 2, '\0');
-  WriteText(path, b);
+  const char header[44] = {'R', 'I', 'F',  'F',  0x5E, 0x11, 0,    0,          'W',  'A', 'V',
+                           'E', 'f', 'm',  't',  ' ',  16,   0,    0,          0,    1,   0,
+                           1,   0,   0x22, 0x56, 0,    0,    0x44, (char)0xAC, 0,    0,   2,
+                           0,   16,  0,    'd',  'a',  't',  'a',  0x3A,       0x11, 0,   0};
+  WriteText(path, std::string(header, sizeof(header)) + std::string(4410, '\0'));
 }
 
-using testsupport::HeadlessEngine;
-using testsupport::ReadTarget;
-
-// Channels of a pixel within a tolerance, for messages that say which channel is off.
+// Channels of a pixel within a tolerance, for messages that say which pixel is off.
 inline ::testing::AssertionResult NearColor(uint32_t actual, uint32_t expected, int tolerance) {
   for (int shift = 0; shift < 32; shift += 8) {
     const int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
-    if (a - e > tolerance || e - a > tolerance) {
-      char text[80];
-      std::snprintf(text, sizeof(text), "pixel 0x%08X, expected 0x%08X (+-%d)", actual, expected,
-                    tolerance);
-      return ::testing::AssertionFailure() << text;
-    }
+    if (std::abs(a - e) > tolerance)
+      return ::testing::AssertionFailure()
+             << std::hex << "pixel " << actual << ", expected " << expected << " +- " << tolerance;
   }
   return ::testing::AssertionSuccess();
 }

@@ -1,7 +1,7 @@
 // A small client on the lobby frame for the frame tests and the window smoke test: a view that
 // draws a table into a 1280 x 720 render target the way the table view does (render callback
 // order: table scene, blit scaled to the screen, widgets on top) and a dialog that writes down
-// what the frame calls.
+// the clock ticks the frame delivers.
 #pragma once
 
 #include <SDL2/SDL.h>
@@ -24,107 +24,71 @@ inline constexpr uint32_t kButtonColor = 0xFF2040E0;  // the button's normal pic
 
 class TestView : public CBrisvaneView2D {
  public:
-  static TestView* s_current;
+  static inline TestView* s_current = nullptr;
 
   ~TestView() override {
     if (s_current == this) s_current = nullptr;
     if (m_button && GetGuiContainer()) GetGuiContainer()->remove(m_button.get());
-    m_button.reset();
-    m_card.reset();
-    m_blit.reset();
     if (m_pHge) {
       m_pHge->Texture_Free(m_cardTexture);
       m_pHge->Target_Free(m_target);
     }
   }
-
   void ResetTable() override { ++tableResets; }
-
   void ArrangeView(int width, int height) override {
-    ++arrangeCount;
     m_scale = std::min(width / 1280.0f, height / 720.0f);
-    m_contentW = static_cast<int>(1280 * m_scale);
-    m_contentH = static_cast<int>(720 * m_scale);
+    m_offsetX = (width - 1280 * m_scale) / 2;
+    m_offsetY = (height - 720 * m_scale) / 2;
     if (m_button) m_button->setPosition(width - 160, height - 90);
   }
-
   void DrawTable(int, int) override {
     hgeSprite cloth(0, 0, 0, 1280, 720);
     cloth.SetColor(kTableColor);
     cloth.Render(0, 0);
-    if (m_card) m_card->RenderEx(640, 360, 0.3f, 6.0f);
+    m_card->RenderEx(640, 360, 0.3f, 6.0f);
   }
-
-  void AdvanceFrame(float elapsed) override {
-    elapsedTotal += elapsed;
-    hgeInputEvent event;
-    while (m_pHge->Input_GetEvent(&event)) {
-      if (event.type == INPUT_KEYDOWN && event.key == HGEK_ESCAPE) ++escapes;
-    }
-  }
-
-  // The render callback, in the table view's order.
-  static bool RenderFrame() {
-    TestView* view = s_current;
-    if (view == nullptr) return false;
-    ++view->renders;
-    HGE* hge = view->m_pHge;
-    const int w = hge->System_GetStateInt(HGE_SCREENWIDTH);
-    const int h = hge->System_GetStateInt(HGE_SCREENHEIGHT);
-    if (hge->Gfx_BeginScene(view->m_target)) {
-      hge->Gfx_Clear(0xFF000000);
-      view->DrawTable(w, h);
-      if (CMoveSpriteManager* own = view->GetMoveSpriteManager()) own->Render();
-      view->DrawMatchScrollMessage();
-      hge->Gfx_EndScene();
-    }
-    if (hge->Gfx_BeginScene(0)) {
-      hge->Gfx_Clear(0xFF000000);
-      if (view->m_blit) {
-        view->m_blit->SetTexture(hge->Target_GetTexture(view->m_target));
-        view->m_blit->RenderEx(std::abs(w - view->m_contentW) / 2.0f,
-                               std::abs(h - view->m_contentH) / 2.0f, 0, view->m_scale);
-      }
-      view->DrawGui();
-      hge->Gfx_EndScene();
-    }
-    return false;
-  }
-
+  void AdvanceFrame(float elapsed) override { elapsedTotal += elapsed; }
   // The loop draws this view every frame while it says something moves, else when it names.
   int64_t NextFrameDueMs() const override { return moving ? FRAME_AT_RATE : dueMs; }
 
+  // The render callback, in the table view's order.
+  static bool RenderFrame() {
+    TestView* v = s_current;
+    if (v == nullptr || !v->m_pHge->Gfx_BeginScene(v->m_target)) return false;
+    ++v->renders;
+    v->DrawTable(0, 0);
+    v->m_pHge->Gfx_EndScene();
+    if (!v->m_pHge->Gfx_BeginScene(0)) return false;
+    v->m_pHge->Gfx_Clear(0xFF000000);
+    hgeSprite(v->m_pHge->Target_GetTexture(v->m_target), 0, 0, 1280, 720)
+        .RenderEx(v->m_offsetX, v->m_offsetY, 0, v->m_scale);
+    v->DrawGui();
+    v->m_pHge->Gfx_EndScene();
+    return false;
+  }
+
   bool moving = false;
   int64_t dueMs = NO_FRAME_DUE;  // the view's answer while it does not move
-  int arrangeCount = 0;
   int tableResets = 0;
   int renders = 0;
-  int escapes = 0;
   float elapsedTotal = 0;
-  gcn::MyCButtonEx* Button() const { return m_button.get(); }
 
  protected:
   int OnCreate() override {
     if (CBrisvaneView2D::OnCreate() != 0) return -1;
     m_target = m_pHge->Target_Create(1280, 720, false);
-    m_blit = std::make_unique<hgeSprite>(m_pHge->Target_GetTexture(m_target), 0, 0, 1280, 720);
     m_cardTexture = m_pHge->Texture_Create(20, 30);
     if (DWORD* p = m_pHge->Texture_Lock(m_cardTexture, false)) {
-      const int pitch = m_pHge->Texture_GetWidth(m_cardTexture);
-      for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 20; ++x)
-          p[y * pitch + x] = (x == 0 || y == 0 || x == 19 || y == 29) ? 0xFFFFFFFF : kCardColor;
+      std::fill(p, p + m_pHge->Texture_GetWidth(m_cardTexture) * 30, kCardColor);
       m_pHge->Texture_Unlock(m_cardTexture);
     }
     m_card = std::make_unique<hgeSprite>(m_cardTexture, 0, 0, 20, 30);
     m_card->SetHotSpot(10, 15);
+    // The button's four state pictures side by side, the normal one first.
     SDL_Surface* strip = SDL_CreateRGBSurfaceWithFormat(0, 400, 50, 32, SDL_PIXELFORMAT_ARGB8888);
-    const uint32_t columns[4] = {kButtonColor, 0xFF10A010, 0xFF6080FF, 0xFF707070};
-    for (int y = 0; y < 50; ++y) {
-      auto* row =
-          reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(strip->pixels) + y * strip->pitch);
-      for (int x = 0; x < 400; ++x) row[x] = columns[x / 100];
-    }
+    SDL_FillRect(strip, nullptr, 0xFF707070);
+    const SDL_Rect normal{0, 0, 100, 50};
+    SDL_FillRect(strip, &normal, kButtonColor);
     m_button = std::make_unique<gcn::MyCButtonEx>(new gcn::SDL2Image(strip));
     GetGuiContainer()->add(m_button.get());
     s_current = this;
@@ -135,15 +99,10 @@ class TestView : public CBrisvaneView2D {
  private:
   HTARGET m_target = 0;
   HTEXTURE m_cardTexture = 0;
-  std::unique_ptr<hgeSprite> m_blit;
   std::unique_ptr<hgeSprite> m_card;
   std::unique_ptr<gcn::MyCButtonEx> m_button;
-  float m_scale = 1;
-  int m_contentW = 1280;
-  int m_contentH = 720;
+  float m_scale = 1, m_offsetX = 0, m_offsetY = 0;
 };
-
-inline TestView* TestView::s_current = nullptr;
 
 struct Tick {
   uint64_t atMs;
@@ -156,11 +115,7 @@ struct Tick {
 class TestDlg : public CBrisvaneDlg {
  public:
   TestDlg() : CBrisvaneDlg(m_view) {}
-
-  bool SetupGame() override {
-    ++setups;
-    return true;
-  }
+  bool SetupGame() override { return true; }
   void ResetGame() override { ++gameResets; }
   bool OnClockTick(WORD chair, UINT secondsLeft, UINT timerId) override {
     ticks.push_back(Tick{GetTickCount64() - startMs, chair, secondsLeft, timerId});
@@ -168,22 +123,13 @@ class TestDlg : public CBrisvaneDlg {
     return true;
   }
   bool OnSceneRestore(BYTE, bool, const void*, WORD) override { return true; }
-  bool OnServerMessage(WORD id, const void*, WORD) override {
-    messages.push_back(id);
-    return true;
-  }
+  bool OnServerMessage(WORD, const void*, WORD) override { return true; }
   TestView& View() { return m_view; }
 
   uint64_t startMs = 0;
-  int setups = 0;
   int gameResets = 0;
   std::vector<Tick> ticks;
-  std::vector<WORD> shownSeconds;
-  std::vector<WORD> messages;
-  std::vector<std::pair<uint64_t, UINT_PTR>> windowTimers;
-
- protected:
-  void OnTimer(UINT_PTR id) override { windowTimers.emplace_back(GetTickCount64() - startMs, id); }
+  std::vector<WORD> shownSeconds;  // what the view showed of the ticking chair's clock
 
  private:
   TestView m_view;

@@ -9,10 +9,6 @@
 #include <vector>
 
 #include "platform/engine/WaveFile.h"
-#include "platform_test_util.h"
-
-using platform_test::HeadlessEngine;
-using platform_test::TempDir;
 
 namespace {
 
@@ -69,9 +65,7 @@ TEST(WaveFile, OnlyWavesTheMixerCanBeTrustedWith) {
       {"stereo at 48 kHz", Wave({.channels = 2, .rate = 48000}), true},
       {"a padded chunk before the format", Wave({.listFirst = true}), true},
       {"data announcing 2 GB (cut to what is there)", Wave({.dataAnnounced = 0x7FFFFFF0}), true},
-      {"data announcing a byte too many", Wave({.dataAnnounced = 401}), true},
       {"a format chunk announcing 2 GB", Wave({.formatAnnounced = 0x7FFFFFF0}), false},
-      {"a rate of 1 frame a second", Wave({.rate = 1}), false},
       {"a rate below 8 kHz", Wave({.rate = 7999}), false},
       {"a rate above 192 kHz", Wave({.rate = 192001}), false},
       {"no channels", Wave({.channels = 0}), false},
@@ -96,37 +90,6 @@ TEST(WaveFile, OnlyWavesTheMixerCanBeTrustedWith) {
     EXPECT_EQ(std::memcmp(made.data() + 8, "WAVEfmt ", 8), 0);
     EXPECT_EQ(std::memcmp(made.data() + 36, "data", 4), 0);
     EXPECT_EQ(made.size(), 44u + 400u);
-  }
-}
-
-TEST(WaveFile, TheEngineRefusesWhatItCannotBound) {
-  HeadlessEngine hge(16, 16, true);
-  ASSERT_TRUE(hge.Ok());
-  if (!hge->System_GetStateBool(HGE_USESOUND)) GTEST_SKIP() << "no mixer";
-  TempDir dir;
-  const struct {
-    const char* name;
-    Bytes file;
-    bool loads;
-  } cases[] = {
-      {"ok.wav", Wave({}), true},
-      {"huge-data.wav", Wave({.dataAnnounced = 0x7FFFFFF0}), true},
-      {"huge-format.wav", Wave({.formatAnnounced = 0x7FFFFFF0}), false},
-      {"slow.wav", Wave({.rate = 1, .samples = Bytes(4000, 0)}), false},
-      {"tune.wav", Bytes{'M', 'T', 'h', 'd', 0,   0, 0, 6, 0, 0, 0,    1,    0,
-                         96,  'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0},
-       false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string path = dir.File(c.name);
-    platform_test::WriteText(path, std::string(c.file.begin(), c.file.end()));
-    for (const HEFFECT effect :
-         {hge->Effect_Load(path.c_str()),
-          hge->Effect_Load(reinterpret_cast<const char*>(c.file.data()), DWORD(c.file.size()))}) {
-      EXPECT_EQ(effect != 0, c.loads);
-      hge->Effect_Free(effect);
-    }
   }
 }
 

@@ -6,9 +6,9 @@
 #include <climits>
 #include <string>
 
+#include "config/ResourceConfig.h"
 #include "platform/win/ResourceFolder.h"
 #include "tests/platform/platform_test_util.h"
-#include "view/ResourceConfig.h"
 
 namespace {
 

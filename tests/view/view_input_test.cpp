@@ -1,4 +1,4 @@
-// The view's buttons and mouse as messages to the dialog, the card controls' selection message,
+// The view's buttons and mouse as messages to the dialog, the card controls' messages,
 // the listeners; and the resource step: the font it cannot do without, gaps for every other
 // missing file, the real resource folder loaded whole and freed without a leak.
 #include "cardcontrol/CardControl.h"
@@ -102,6 +102,25 @@ TEST_F(ViewInputTest, MouseAndSelectionMessagesReachTheDialog) {
   EXPECT_TRUE(v.IsSoundOn());
   v.m_cbGameSound = 0;
   EXPECT_FALSE(v.IsSoundOn());
+
+  // A click on the own hand: its control's messages reach the dialog through the view.
+  const BYTE cards[2] = {0x03, 0x04};
+  CardControl& hand = *v.m_pHandCard[1];
+  hand.SetCards(cards, 2);
+  Log().clear();
+  for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+    SDL_Event e{};
+    e.type = type;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.x = hand.getX() + 5;
+    e.button.y = hand.getY() + hand.getHeight() - 5;
+    SDL_PushEvent(&e);
+    host->Frame();
+  }
+  host->Frame();
+  const std::vector<tagHostMessage> clicked = {
+      {MSG_CARD_CLICK, 0, 0}, {MSG_CARD_PRESS, 0, 0}, {MSG_SELECTION_CHANGED, 0, 0}};
+  EXPECT_EQ(Log(), clicked);
 }
 
 TEST_F(ViewInputTest, LandingCardsShowThePlayAndOnlyTheBurstReports) {

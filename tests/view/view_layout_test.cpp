@@ -1,6 +1,6 @@
 // The layout pass: the scale and letterbox of a window size, widgets on the screen points of
 // their keys, keys that do not read as numbers, the shake on the seat points, the derived gold
-// points, the card controls' anchors by seat order, and the stored card spacing.
+// points, the card controls' anchors by seat order, and the player's card spacing kept.
 #include <cmath>
 
 #include "cardcontrol/CardControl.h"
@@ -57,14 +57,14 @@ TEST_F(ViewLayoutTest, OneScaleAndTheLetterboxPlaceEveryWidget) {
     EXPECT_EQ(v.m_btAutoPlayOff->getX(), off.x);
     EXPECT_EQ(v.m_btAutoPlayOn->getY(), off.y);
 
-    // The local hand hangs from its top centre, at the full scale.
+    // The local hand hangs from its top centre, at the full scale, stepped by the card spacing.
     CardControl& hand = *v.m_pHandCard[1];
     const BYTE cards[3] = {0x01, 0x02, 0x03};
     hand.SetCards(cards, 3);
     const Pt anchor = Screen(At("MePlayerHandCard"));
     EXPECT_EQ(hand.getY(), anchor.y);
     EXPECT_NEAR(hand.getX() + hand.getWidth() / 2, anchor.x, 1);
-    EXPECT_EQ(hand.getWidth(), static_cast<int>((2 * 40 + kCardW) * c.scale));
+    EXPECT_EQ(hand.getWidth(), static_cast<int>((2 * v.m_nCardSpacing + kCardW) * c.scale));
     // The side hands at 0.55, the plays at 0.6 of it.
     const BYTE back[1] = {0};
     v.m_pHandCard[0]->SetCards(back, 1);
@@ -192,26 +192,33 @@ TEST_F(ViewLayoutTest, CardControlsAreAnchoredBySeatOrder) {
   }
 }
 
-TEST_F(ViewLayoutTest, EveryPassStoresCardSpacing29) {
+// The card spacing is the player's: no pass stores another in the profile or changes what the
+// options window holds, and the own hand keeps its step through every pass.
+TEST_F(ViewLayoutTest, ThePlayersCardSpacingOutlivesEveryPass) {
   CBrisvaneApp& app = host->App();
   app.WriteProfileInt("GameOption", "CardSpace", 22);
   CGameClientView& v = View();
+  v.SetCardSpacing(22);
   const BYTE cards[3] = {0x01, 0x02, 0x03};
+  v.m_pHandCard[1]->SetCards(cards, 3);
   v.m_pOutCard[1]->SetCards(cards, 3);
 
   v.ArrangeView(1280, 720);
-  EXPECT_EQ(app.GetProfileInt("GameOption", "CardSpace", 0), 29u);
+  EXPECT_EQ(app.GetProfileInt("GameOption", "CardSpace", 0), 22u);
+  EXPECT_EQ(v.m_pHandCard[1]->getWidth(), 2 * 22 + kCardW) << "the own hand steps by it";
+  EXPECT_EQ(v.m_pHandCard[1]->getHeight(), kCardH + 20) << "the own hand's raise";
   EXPECT_EQ(v.m_pOutCard[1]->getWidth(), static_cast<int>((2 * 35 + kCardW) * 0.6f))
       << "plays step 35 without an options window";
-  EXPECT_EQ(v.m_pHandCard[1]->getHeight(), kCardH + 20) << "the own hand's raise";
 
-  // With an options window: it shows 29, the plays step by it, and it sits at (475, 170).
+  // With an options window: it keeps its value, the plays step by it, and it sits at (475, 170).
   v.m_pGameSetting = std::make_unique<CGameSetting>();
   v.GetGuiContainer()->add(v.m_pGameSetting.get());
   v.m_pGameSetting->SetCardSpacing(18);
   v.ArrangeView(1920, 1080);
-  EXPECT_EQ(v.m_pGameSetting->GetCardSpacing(), 29);
-  EXPECT_EQ(v.m_pOutCard[1]->getWidth(), static_cast<int>((2 * 29 + kCardW) * 0.6f * 1.5f));
+  EXPECT_EQ(v.m_pGameSetting->GetCardSpacing(), 18);
+  EXPECT_EQ(app.GetProfileInt("GameOption", "CardSpace", 0), 22u);
+  EXPECT_EQ(v.m_pHandCard[1]->getWidth(), static_cast<int>((2 * 22 + kCardW) * 1.5f));
+  EXPECT_EQ(v.m_pOutCard[1]->getWidth(), static_cast<int>((2 * 18 + kCardW) * 0.6f * 1.5f));
   EXPECT_EQ(v.m_pGameSetting->getX(), static_cast<int>(475 * 1.5f));
   EXPECT_EQ(v.m_pGameSetting->getY(), static_cast<int>(170 * 1.5f));
   v.DestroyGameSetting();

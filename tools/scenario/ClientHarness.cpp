@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cardcontrol/CardControl.h"
+#include "config/ResourceConfig.h"
 #include "motion/Animation_Varnel.h"
 #include "motion/MoveSpriteManager_Varnel.h"
 #include "platform/engine/hgeSprite.h"

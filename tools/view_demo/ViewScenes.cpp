@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "cardcontrol/CardControl.h"
+#include "config/ResourceConfig.h"
 #include "motion/Animation_Varnel.h"
 #include "platform/engine/hgeSprite.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"

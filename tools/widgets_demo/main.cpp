@@ -15,11 +15,11 @@
 #include <string>
 
 #include "cardcontrol/CardControl.h"
+#include "config/ResourceConfig.h"
 #include "platform/engine/hgeSprite.h"
 #include "platform/gui/SDL2Graphics.h"
 #include "platform/win/ResourceFolder.h"
 #include "text/FontManager.h"
-#include "view/ResourceConfig.h"
 #include "widgets/GameSetting.h"
 #include "widgets/ScoreView.h"
 

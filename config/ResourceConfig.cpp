@@ -1,4 +1,4 @@
-#include "view/ResourceConfig.h"
+#include "config/ResourceConfig.h"
 
 #include <cerrno>
 #include <climits>
