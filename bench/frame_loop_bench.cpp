@@ -2,7 +2,8 @@
 // GL driver's included) over wall time, frames drawn and loop wake-ups, for a table that is
 // still, one whose clock counts down, one where two bots and a bot-driven player play through
 // the embedded link, and one that animates (the same picture drawn 60 times a second). Prints
-// figures; asserts nothing about time. The table and the player are the bench's own.
+// figures; asserts nothing about time. The table is the bench's own; the player is the headless
+// library's scripted player.
 //
 //   xvfb-run -a -s "-screen 0 1600x1000x24" build/release/bench/frame_loop_bench [--seconds S]
 //   SDL_RENDER_DRIVER=software ... for SDL's software renderer instead of (software) OpenGL
@@ -20,10 +21,7 @@
 #include "platform/engine/hgeSprite.h"
 #include "platform/frame/BrisvaneApp.h"
 #include "platform/win/WinTime.h"
-#include "protocol/Protocol.h"
-#include "server/ChairView.h"
-#include "server/Table.h"
-#include "server/bots/Bot.h"
+#include "headless/ScriptedPlayer.h"
 #include "widgets/MyCButtonEx.h"
 
 namespace {
@@ -132,65 +130,6 @@ class CBenchView : public CBrisvaneView2D {
 
 CBenchView* CBenchView::s_current = nullptr;
 
-// The player of the bots case: the dialog hands it the table's records; it answers as a client
-// would (ready when the table is free or a game is over, deal done after the deal, a normal
-// bot's move on its turn, after the table's pause when nobody could answer the last play).
-class CBenchPlayer {
- public:
-  void SetChair(WORD chair) {
-    if (chair != m_view.Me()) m_view = CChairView(chair);
-  }
-  void OnScene(BYTE status, const void* data, WORD size) {
-    m_view.ApplyScene(status, static_cast<const uint8_t*>(data), size);
-    m_moved = false;
-    if (status == STATUS_FREE) m_wantReady = true;
-  }
-  void OnMessage(WORD id, const void* data, WORD size) {
-    m_view.ApplyMessage(id, static_cast<const uint8_t*>(data), size);
-    ++events;
-    m_moved = false;
-    m_pauseEnds = 0;
-    if (id == SRV_DEAL) m_wantDealDone = true;
-    if (id == SRV_RESULT) {
-      ++games;
-      m_wantReady = true;
-    }
-  }
-  void Act(ITableLink& link, uint64_t now) {
-    if (m_wantReady) link.SendUserReady(nullptr, 0);
-    if (m_wantDealDone) link.SendGameData(CLI_DEAL_DONE, nullptr, 0);
-    m_wantReady = m_wantDealDone = false;
-    if (!m_view.MyTurn() || m_moved) return;
-    if (m_view.NewTurnPause()) {
-      if (m_pauseEnds == 0) m_pauseEnds = now + NEW_TURN_PAUSE_MS;
-      if (now < m_pauseEnds) return;
-    }
-    m_moved = true;
-    const tagBotAction action = m_bot->Decide(m_view);
-    if (action.pass) {
-      link.SendGameData(CLI_PASS, nullptr, 0);
-      return;
-    }
-    tagCliPlay play{};
-    play.count = action.count;
-    std::memcpy(play.cards, action.cards, action.count);
-    uint8_t buffer[sizeof(tagCliPlay)];
-    const size_t n = EncodeCliPlay(play, buffer, sizeof(buffer));
-    link.SendGameData(CLI_PLAY, buffer, static_cast<WORD>(n));
-  }
-
-  unsigned events = 0;
-  unsigned games = 0;
-
- private:
-  std::unique_ptr<CBot> m_bot = MakeBot("normal");
-  CChairView m_view;
-  bool m_wantReady = false;
-  bool m_wantDealDone = false;
-  bool m_moved = false;
-  uint64_t m_pauseEnds = 0;
-};
-
 class CBenchDlg : public CBrisvaneDlg {
  public:
   CBenchDlg() : CBrisvaneDlg(m_view) {}
@@ -200,20 +139,20 @@ class CBenchDlg : public CBrisvaneDlg {
   }
   void ResetGame() override {}
   bool OnClockTick(WORD, UINT, UINT) override { return true; }
-  bool OnSceneRestore(BYTE status, bool, const void* data, WORD size) override {
+  bool OnSceneRestore(BYTE status, bool lookon, const void* data, WORD size) override {
     player.SetChair(GetMeChairID());
-    player.OnScene(status, data, size);
+    player.OnLinkScene(status, lookon, data, size);
     m_view.UpdateGameView(nullptr);
     return true;
   }
   bool OnServerMessage(WORD id, const void* data, WORD size) override {
-    player.OnMessage(id, data, size);
+    player.OnLinkGameMessage(id, data, size);
     m_view.UpdateGameView(nullptr);
     return true;
   }
   CBenchView& View() { return m_view; }
 
-  CBenchPlayer player;
+  headless::CScriptedPlayer player{"normal"};
 
  private:
   CBenchView m_view;
@@ -264,7 +203,7 @@ bool Measure(Case what, const char* name, double seconds) {
   std::printf("%-40s %7.1f %10.1f %12.1f", name, 100.0 * cpu / wall,
               (app.FrameCount() - frames0) / wall, wakeups / wall);
   if (what == Case::Bots) {
-    std::printf("   (%u game messages, %u games)", dlg.player.events, dlg.player.games);
+    std::printf("   (%zu link events, %u games)", dlg.player.Events().size(), dlg.player.Results());
   }
   std::printf("\n");
   app.ExitInstance();

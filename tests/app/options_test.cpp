@@ -8,7 +8,7 @@
 #include "app/EmbeddedLink.h"
 #include "app/Options.h"
 #include "platform/win/WinTime.h"
-#include "tools/scenario/ScriptedPlayer.h"
+#include "headless/ScriptedPlayer.h"
 
 namespace {
 
@@ -159,7 +159,7 @@ TEST(EmbeddedLink, SeatsThePlayerAmongTwoBotsOfTheChosenLevel) {
   EXPECT_EQ(TableSeed(o), 99u);
   std::unique_ptr<CInProcessLink> link = MakeEmbeddedLink(o);
   ASSERT_NE(link, nullptr);
-  scenario::CScriptedPlayer player;
+  headless::CScriptedPlayer player;
   link->Poll(player);
   ASSERT_GE(player.Events().size(), 6u);
   EXPECT_EQ(player.Events()[0].chairOrId, PLAYER_CHAIR);

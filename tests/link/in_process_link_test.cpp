@@ -11,11 +11,11 @@
 
 #include "link/InProcessLink.h"
 #include "platform/win/WinTime.h"
-#include "tools/scenario/ScriptedPlayer.h"
+#include "headless/ScriptedPlayer.h"
 
 namespace {
 
-using scenario::CScriptedPlayer;
+using headless::CScriptedPlayer;
 using Kind = CScriptedPlayer::Kind;
 using Bytes = std::vector<uint8_t>;
 constexpr uint16_t ME = 1;

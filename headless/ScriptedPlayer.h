@@ -1,4 +1,4 @@
-// A player at the far end of a table link, for tests and benchmarks: it keeps what the link
+// A player at the far end of a table link, for tests, benchmarks and load tools: it keeps what the link
 // delivered, builds its chair's view from the game messages and scenes, and acts as a client
 // would: ready when the table is free, deal done after the deal, a bot's move on its turn.
 #pragma once
@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame/Brisvane.h"
+#include "platform/frame/TableLink.h"
 #include "protocol/Protocol.h"
 #include "server/ChairView.h"
 #include "server/Table.h"
 #include "server/bots/Bot.h"
 
-namespace scenario {
+namespace headless {
 
 class CScriptedPlayer : public ILinkSink {
  public:
@@ -137,4 +137,4 @@ class CScriptedPlayer : public ILinkSink {
   unsigned m_undecodable = 0;
 };
 
-}  // namespace scenario
+}  // namespace headless
