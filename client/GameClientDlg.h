@@ -26,6 +26,7 @@
 #include "protocol/Protocol.h"
 #include "rules/GameLogic.h"
 #include "view/GameClientView.h"
+#include "widgets/GameSetting.h"
 #include "widgets/HistoryScore.h"
 
 namespace gcn {
@@ -110,7 +111,8 @@ struct tagClientState {
 
 // The options of the profile's "GameOption" section ("EnableSound" is the base's sound switch).
 struct tagGameOptions {
-  int cardSpace = 35;      // "CardSpace": horizontal step of the local hand, the player's
+  // "CardSpace": horizontal step of the local hand, the player's choice.
+  int cardSpace = CARD_SPACING_DEFAULT;
   BYTE gameSound = 1;      // "GameSound"
   BYTE allowLookon = 0;    // "AllowLookon"
   BYTE deasilOrder = 0;    // "DeasilOrder": the seat order

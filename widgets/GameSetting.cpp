@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "text/GuiFont.h"
 #include "widgets/MyCButtonEx.h"
@@ -32,13 +33,25 @@ void Paint(gcn::Widget& widget) {
 
 }  // namespace
 
-int DemoListModel::getNumberOfElements() { return kCount; }
+namespace {
+
+constexpr int kListed[DemoListModel::kCount] = {18, 19, 20, 21, 22, 23,
+                                                24, 25, 26, 27, 28, CARD_SPACING_DEFAULT};
+
+}  // namespace
+
+void DemoListModel::SetHeld(int spacing) {
+  m_hasHeld = true;
+  m_held = spacing;
+  for (int listed : kListed) {
+    if (listed == spacing) m_hasHeld = false;
+  }
+}
 
 std::string DemoListModel::getElementAt(int i) {
-  static const char* const kSpacings[kCount] = {"18", "19", "20", "21", "22", "23",
-                                                "24", "25", "26", "27", "28"};
-  if (i < 0 || i >= kCount) return "选择牌间距";
-  return kSpacings[i];
+  if (i >= 0 && i < kCount) return std::to_string(kListed[i]);
+  if (i == kCount && m_hasHeld) return std::to_string(m_held);
+  return "选择牌间距";
 }
 
 CGameSetting::CGameSetting(CWnd* owner) : m_pOwner(owner) {
@@ -139,8 +152,10 @@ BYTE* CGameSetting::ValueOf(int box) {
 
 void CGameSetting::RefreshControls() {
   for (int i = 0; i < BOX_COUNT; ++i) m_pBoxes[i]->setSelected(*ValueOf(i) != 0);
+  // The held spacing is always an item: a listed one, or the extra one after them.
+  m_pListModel->SetHeld(m_nCardSpacing);
   int item = 0;
-  for (int i = 0; i < DemoListModel::kCount; ++i) {
+  for (int i = 0; i < m_pListModel->getNumberOfElements(); ++i) {
     if (std::atoi(m_pListModel->getElementAt(i).c_str()) == m_nCardSpacing) {
       item = i;
       break;

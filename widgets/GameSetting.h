@@ -36,13 +36,24 @@ inline constexpr UINT MSG_OPTION_ALLOW_LOOKON = 216;
 inline constexpr UINT MSG_OPTION_CONFIRM = 219;
 inline constexpr UINT MSG_OPTION_CLOSE = 220;
 
-// The card spacings of the drop-down: "18" .. "28"; any other index reads "选择牌间距".
+// The card spacing a player has before choosing one.
+inline constexpr int CARD_SPACING_DEFAULT = 35;
+
+// The card spacings of the drop-down: "18" .. "28" and the default "35", then the spacing the
+// window holds when it is none of those (a profile edited by hand), so that the drop-down always
+// shows the value the window holds; any other index reads "选择牌间距".
 class DemoListModel : public gcn::ListModel {
  public:
-  static constexpr int kCount = 11;
+  static constexpr int kCount = 12;  // the spacings always listed
   ~DemoListModel() override = default;
-  int getNumberOfElements() override;
+  // Lists `spacing` after the others when it is none of them, and nothing more otherwise.
+  void SetHeld(int spacing);
+  int getNumberOfElements() override { return kCount + (m_hasHeld ? 1 : 0); }
   std::string getElementAt(int i) override;
+
+ private:
+  bool m_hasHeld = false;
+  int m_held = 0;
 };
 
 class CGameSetting : public gcn::CWindowEx, public gcn::ActionListener {

@@ -74,18 +74,21 @@ class GameSettingTest : public ::testing::Test {
 };
 
 // The window shows the values it is given: each box ticked exactly when its value is set, the
-// drop-down on the first item of the spacing, or the first item when none is (the value stays).
+// drop-down on the item of the spacing: one of the listed ones (18..28, the default 35), or an
+// item of its own after them for any other value.
 TEST_F(GameSettingTest, RefreshShowsTheValues) {
-  const struct { int spacing, item; } cases[] = {{24, 6}, {18, 0}, {28, 10}, {35, 0}, {-1, 0}};
+  const struct { int spacing, item; } cases[] = {{24, 6}, {18, 0}, {28, 10}, {35, 11}, {29, 12}, {-1, 12}};
   for (const auto& c : cases) {
     Open("01101", c.spacing);
     EXPECT_EQ(window->GetSpacingDropDown()->getSelected(), c.item) << c.spacing;
     EXPECT_EQ(window->GetCardSpacing(), c.spacing) << "the value stays";
+    EXPECT_EQ(window->GetSpacingDropDown()->getListModel()->getElementAt(c.item),
+              std::to_string(c.spacing));
     for (int i = 0; i < CGameSetting::BOX_COUNT; ++i)
       EXPECT_EQ(window->GetCheckBox(i)->isSelected(), i != 0 && i != 3) << i;
   }
   DemoListModel model;
-  EXPECT_EQ(model.getElementAt(11), "选择牌间距") << "past the eleven spacings";
+  EXPECT_EQ(model.getElementAt(12), "选择牌间距") << "past the listed spacings";
   // The spacing field grows about its centre (95, 212 + 17 / 2) for the taller game font.
   const gcn::DropDown* drop = window->GetSpacingDropDown();
   EXPECT_GT(drop->getHeight(), 17);
@@ -102,7 +105,7 @@ TEST_F(GameSettingTest, OkPostsEveryValueThenTheConfirmAndCancelOnlyTheClose) {
     const char* actions;
     std::vector<LPARAM> posted;  // 211..216 in order; empty: only the close
   } cases[] = {
-      {"OK untouched keeps a spacing no item shows", "11001", 35, "o", {35, 1, 1, 1, 0, 0}},
+      {"OK untouched keeps a spacing of its own", "11001", 40, "o", {40, 1, 1, 1, 0, 0}},
       {"music unticked", "11001", 24, "b0 o", {24, 0, 1, 1, 0, 0}},
       {"every box flipped", "11001", 20, "b0 b1 b2 b3 b4 o", {20, 0, 0, 0, 1, 1}},
       {"a box flipped twice", "00110", 22, "b2 b2 o", {22, 0, 0, 0, 1, 1}},
