@@ -17,10 +17,9 @@ bool CGameClientDlg::OnClockTick(WORD chair, UINT secondsLeft, UINT timerId) {
         return true;
       if (!IsMe(chair)) return true;
       if (!IsWatching() && !m_state.autoPlay) {
-        // The local clock ran out with auto-play off: one expiry is enough for auto-play to
-        // take over (so no expiry is left unanswered), and the client plays at once below.
-        // With auto-play already on the client just plays again.
-        m_state.expiryCounter = 0;
+        // The local clock ran out with auto-play off: auto-play takes over at this first
+        // expiry and the client plays at once below; with auto-play already on (a second
+        // expiry) the client only tries its move again.
         ShowAutoPlayButtons(true);
         m_state.autoPlay = true;
         SendAutoPlay(true, false);

@@ -91,7 +91,6 @@ struct tagClientState {
   BYTE dealt = 0;                     // deal animation: cards shown so far
   BYTE leftToDeal = 0;
   BYTE dealBuffer[MAX_CARDS] = {};  // the hand as dealt
-  WORD expiryCounter = 0;           // own clock expiries not yet answered by auto-play
   BYTE playing[SEAT_COUNT] = {};    // chairs taking part in the game
   BYTE clockExpiries[SEAT_COUNT] = {};
   bool lastTurnShown = false;  // the previous trick is on the table

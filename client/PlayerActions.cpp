@@ -66,7 +66,6 @@ void CGameClientDlg::OnStart() {
   CGameClientView& view = m_GameClientView;
 
   m_state.multiple = 1;
-  m_state.expiryCounter = 0;
   m_state.handCount = 0;
   m_state.turnCount = 0;
   m_state.turnType = PT_INVALID;
@@ -169,7 +168,6 @@ void CGameClientDlg::OnPass(WPARAM param) {
   CGameClientView& view = m_GameClientView;
   if (view.m_btPassCard && !view.m_btPassCard->isEnabled()) return;
   m_state.hintIndex = 0;
-  m_state.expiryCounter = 0;
   if (param == 1) OnAutoPlay(false);
   KillGameTimer(TIMER_PLAY_CLOCK);
   HideTurnButtons();

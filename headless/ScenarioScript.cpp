@@ -824,7 +824,6 @@ class CScript {
         {"banker", s.banker},
         {"turntime", s.turnTime},
         {"newturn", s.newTurnChair},
-        {"expiry", s.expiryCounter},
         {"sortmode", s.sortMode},
         {"lastturn", s.lastTurnShown},
         {"change", s.changeTable},

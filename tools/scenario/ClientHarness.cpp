@@ -246,7 +246,6 @@ tagSnapshot CClientHarness::Snapshot() {
   w.Put("dealt", s.dealt);
   w.Put("leftToDeal", s.leftToDeal);
   w.Bytes("dealBuffer", s.dealBuffer, MAX_CARDS);
-  w.Put("expiryCounter", s.expiryCounter);
   w.Bytes("playing", s.playing, SEAT_COUNT);
   w.Bytes("clockExpiries", s.clockExpiries, SEAT_COUNT);
   w.Put("lastTurnShown", s.lastTurnShown);
