@@ -159,8 +159,8 @@ class CGameClientView : public CBrisvaneView2D,
   // Kind 2 of the key's own texture, typed: what the dialog uses for the per-seat and effect
   // animations. Null when the texture or the name is missing.
   std::unique_ptr<Animation_Varnel> CreateAnimationByName(const char* key, int id);
-  // Portrait of a chair from "Torvaly\people\<gender><face + 1>\10.png"; the first one a chair
-  // gets stays until the view is destroyed.
+  // Portrait of a chair from "Torvaly\people\<gender><face + 1>\10.png", replacing the one the
+  // chair had (a missing picture leaves the chair without portrait).
   void LoadPeopleImage(WORD faceId, WORD chair, BYTE gender);
   // After a play of type 5..9: the flash for bombs, the flying rocket and its burst for the
   // rocket. Does nothing unless show is true.

@@ -317,8 +317,12 @@ std::unique_ptr<Animation_Varnel> CGameClientView::CreateAnimationByName(const c
 }
 
 void CGameClientView::LoadPeopleImage(WORD faceId, WORD chair, BYTE gender) {
-  // A chair keeps the first portrait it gets; a later one is not even loaded.
-  if (chair >= VIEW_SEAT_COUNT || m_pPortrait[chair]) return;
+  if (chair >= VIEW_SEAT_COUNT) return;
+  // Each user who sits down shows their own face: the previous user's portrait goes, also when
+  // the newcomer's picture is missing (the seat then shows no portrait at all).
+  m_pPortrait[chair].reset();
+  m_pHge->Texture_Free(m_hPortraitTexture[chair]);
+  m_hPortraitTexture[chair] = 0;
   char path[64];
   std::snprintf(path, sizeof(path), "Torvaly\\people\\%d%d\\10.png", gender, faceId + 1);
   const HTEXTURE texture = m_pHge->Texture_Load(path, 0, false);

@@ -219,14 +219,21 @@ TEST_F(ViewEffectsTest, TexturesAndPortraitsAreLoadedOnce) {
   const std::string longKey(200, 'k');
   EXPECT_EQ(v.LoadTextureByKey(longKey.c_str()), 0u);
 
-  // Gender 1 with face 0 is folder 11; a later user of the chair keeps that portrait.
+  // Gender 1 with face 0 is folder 11; every later user of the chair shows their own face,
+  // and one whose picture is missing shows none (not the face of the user before).
+  const Pt face{At("RightPlayer").x + 10, At("RightPlayer").y + 10};
   Seat(2, "first", 1, 0);
   host->Frame();
-  EXPECT_EQ(Canvas(At("RightPlayer").x + 10, At("RightPlayer").y + 10), PortraitColor(1, 0));
+  EXPECT_EQ(Canvas(face.x, face.y), PortraitColor(1, 0));
   host->LeaveUser(2);
   Seat(2, "second", 2, 1);
   host->Frame();
-  EXPECT_EQ(Canvas(At("RightPlayer").x + 10, At("RightPlayer").y + 10), PortraitColor(1, 0));
+  EXPECT_EQ(Canvas(face.x, face.y), PortraitColor(2, 1));
+  host->LeaveUser(2);
+  Seat(2, "faceless", 2, 7);
+  host->Frame();
+  EXPECT_EQ(v.m_pPortrait[2], nullptr);
+  EXPECT_EQ(Canvas(face.x, face.y), kTable);
   v.LoadPeopleImage(0, 3, 1);
   v.LoadPeopleImage(0, VIEW_NO_CHAIR, 1);
   v.LoadPeopleImage(65535, 0, 200);  // no such folder
