@@ -165,7 +165,8 @@ class CGameClientView : public CBrisvaneView2D,
   // After a play of type 5..9: the flash for bombs, the flying rocket and its burst for the
   // rocket. Does nothing unless show is true.
   void PlayBombEffect(bool show, BYTE cardType);
-  // Puts an effect animation at the effect point for the out-card chair.
+  // Puts an effect animation at the effect point: centred on the table, 150 pixels towards the
+  // out-card chair's seat when there is one.
   void PlaceEffect(Animation_Varnel* animation);
 
   // Plays a loaded effect (nothing for a zero handle). The caller decides whether sound is on.

@@ -356,10 +356,14 @@ void CGameClientView::PlayBombEffect(bool show, BYTE cardType) {
 }
 
 void CGameClientView::PlaceEffect(Animation_Varnel* animation) {
-  if (animation == nullptr || m_wOutCardChair >= VIEW_SEAT_COUNT) return;
-  // Beside the middle of the table, towards the seat that played.
-  SelectSeatPosition(m_wOutCardChair);
-  const int side = m_nPosition == 2 ? -kEffectSideOffset : m_nPosition == 0 ? kEffectSideOffset : 0;
+  if (animation == nullptr) return;
+  // Beside the middle of the table, towards the seat that played; in the middle when nobody
+  // has played yet (a spring that ends the game before the first play).
+  int side = 0;
+  if (m_wOutCardChair < VIEW_SEAT_COUNT) {
+    SelectSeatPosition(m_wOutCardChair);
+    side = m_nPosition == 2 ? -kEffectSideOffset : m_nPosition == 0 ? kEffectSideOffset : 0;
+  }
   m_ptEffect.x = static_cast<int>(640.0f - animation->GetWidth() / 2.0f + static_cast<float>(side));
   m_ptEffect.y = static_cast<int>(360.0f - animation->GetHeight() / 2.0f);
 }

@@ -129,10 +129,13 @@ TEST_F(ViewEffectsTest, EffectsLieBesideTheMiddleTowardsTheSeatThatPlayed) {
     EXPECT_EQ(Canvas(640 + c.side, 360), kFlash);
     EXPECT_EQ(Canvas(640 + c.side + 6, 360), kTable);
   }
-  // Without a seat that played, the point stays where it was.
+  // Before anybody played (a spring that ends the game at once) the effect lies in the middle.
   v.m_wOutCardChair = VIEW_NO_CHAIR;
-  v.PlaceEffect(flash);
-  EXPECT_EQ(v.m_ptEffect.x, 640 - 5 - 150);
+  flash->Play();
+  host->Frame(1);
+  EXPECT_EQ(v.m_ptEffect.x, 640 - 5);
+  EXPECT_EQ(v.m_ptEffect.y, 360 - 5);
+  EXPECT_EQ(Canvas(640, 360), kFlash);
   v.PlaceEffect(nullptr);
 }
 
