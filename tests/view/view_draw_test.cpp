@@ -394,7 +394,8 @@ TEST_F(ViewDrawTest, TheCanvasIsScaledSmoothly) {
 }
 
 // With the real resource folder and font: every seat's gold stands in the middle of its plate,
-// the side seats' at the point derived from the plate (+10, +20) as the local one's.
+// the side seats' at the point derived from the plate (+10, +20) as the local one's, also while
+// the seats shake.
 TEST(ViewRealFolderTest, GoldSitsInTheMiddleOfEveryPlate) {
   CViewHost host("", 1280, 720);
   ASSERT_TRUE(host.Ok());
@@ -405,43 +406,49 @@ TEST(ViewRealFolderTest, GoldSitsInTheMiddleOfEveryPlate) {
   CGameClientView& v = host.View();
   v.m_cbGameRunning = 1;
   for (BYTE& playing : v.m_cbPlayingFlag) playing = 1;
-  host.Frame();
-  const std::vector<uint32_t> canvas = host.ReadCanvas();
-  ASSERT_NE(v.m_pGoldBg, nullptr);
-  const int plateW = static_cast<int>(v.m_pGoldBg->GetWidth());
-  const int plateH = static_cast<int>(v.m_pGoldBg->GetHeight());
-  auto rgb = [&](int x, int y, int shift) {
-    return static_cast<int>(canvas[static_cast<size_t>(y) * 1280 + x] >> shift & 0xFF);
-  };
-  for (int p = 0; p < 3; ++p) {
-    SCOPED_TRACE(p);
-    const tagViewPoint plate = v.m_ptPlayerGoldBg[p];
-    // The yellow digits' rows, and the rows of the plate's dark inside beside them (between
-    // the digits and the coin).
-    int inkTop = -1, inkBottom = -1, insideTop = -1, insideBottom = -1;
-    for (int y = plate.y; y < plate.y + plateH; ++y) {
-      for (int x = plate.x + 6; x < plate.x + 62; ++x) {
-        if (rgb(x, y, 16) > 200 && rgb(x, y, 8) > 200 && rgb(x, y, 0) < 60) {
-          if (inkTop < 0) inkTop = y;
-          inkBottom = y;
-          break;
+  for (int shakeSteps : {0, 3}) {
+    SCOPED_TRACE(shakeSteps);
+    v.StartShake();
+    for (int i = 0; i < shakeSteps; ++i) v.ShakeStep();
+    ASSERT_TRUE(shakeSteps == 0 || (v.m_nShakeX != 0 && v.m_nShakeY != 0));
+    host.Frame();
+    const std::vector<uint32_t> canvas = host.ReadCanvas();
+    ASSERT_NE(v.m_pGoldBg, nullptr);
+    const int plateW = static_cast<int>(v.m_pGoldBg->GetWidth());
+    const int plateH = static_cast<int>(v.m_pGoldBg->GetHeight());
+    auto rgb = [&](int x, int y, int shift) {
+      return static_cast<int>(canvas[static_cast<size_t>(y) * 1280 + x] >> shift & 0xFF);
+    };
+    for (int p = 0; p < 3; ++p) {
+      SCOPED_TRACE(p);
+      const tagViewPoint plate = v.m_ptPlayerGoldBg[p];
+      // The yellow digits' rows, and the rows of the plate's dark inside beside them (between
+      // the digits and the coin).
+      int inkTop = -1, inkBottom = -1, insideTop = -1, insideBottom = -1;
+      for (int y = plate.y; y < plate.y + plateH; ++y) {
+        for (int x = plate.x + 6; x < plate.x + 62; ++x) {
+          if (rgb(x, y, 16) > 200 && rgb(x, y, 8) > 200 && rgb(x, y, 0) < 60) {
+            if (inkTop < 0) inkTop = y;
+            inkBottom = y;
+            break;
+          }
+        }
+        const int x = plate.x + plateW * 2 / 3;
+        const int r = rgb(x, y, 16), g = rgb(x, y, 8), b = rgb(x, y, 0);
+        if (r >= g && r < 130 && b < 80) {
+          if (insideTop < 0) insideTop = y;
+          insideBottom = y;
         }
       }
-      const int x = plate.x + plateW * 2 / 3;
-      const int r = rgb(x, y, 16), g = rgb(x, y, 8), b = rgb(x, y, 0);
-      if (r >= g && r < 130 && b < 80) {
-        if (insideTop < 0) insideTop = y;
-        insideBottom = y;
-      }
+      ASSERT_GE(inkTop, 0) << "no gold drawn";
+      ASSERT_GE(insideTop, 0) << "no plate drawn";
+      EXPECT_GT(inkTop, insideTop);
+      EXPECT_LT(inkBottom, insideBottom);
+      // Centred to half a pixel: as much room above the digits as below them.
+      EXPECT_LE(std::abs((inkTop + inkBottom) - (insideTop + insideBottom)), 1)
+          << "digits " << inkTop << ".." << inkBottom << ", plate " << insideTop << ".."
+          << insideBottom;
     }
-    ASSERT_GE(inkTop, 0) << "no gold drawn";
-    ASSERT_GE(insideTop, 0) << "no plate drawn";
-    EXPECT_GT(inkTop, insideTop);
-    EXPECT_LT(inkBottom, insideBottom);
-    // Centred to half a pixel: as much room above the digits as below them.
-    EXPECT_LE(std::abs((inkTop + inkBottom) - (insideTop + insideBottom)), 1)
-        << "digits " << inkTop << ".." << inkBottom << ", plate " << insideTop << ".."
-        << insideBottom;
   }
 }
 

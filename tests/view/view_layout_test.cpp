@@ -129,10 +129,10 @@ TEST_F(ViewLayoutTest, TheShakeMovesTheSeatsAsALayoutPassWould) {
     EXPECT_EQ(v.m_ptPlayer[2].y, At("LeftPlayer").y + expectY);
     EXPECT_EQ(v.m_ptPlayerName[1].x, At("MePlayerName").x + expectX);
     EXPECT_EQ(v.m_ptPlayerGold[1].y, At("MePlayerGold").y + expectY);
-    // The derived points take the offset at each step: the text twice.
+    // The side seats' plate and its text move with the seat, by the offset once.
     EXPECT_EQ(v.m_ptPlayerGoldBg[0].x, At("RightPlayerBg").x + expectX);
-    EXPECT_EQ(v.m_ptPlayerGold[0].x, At("RightPlayerBg").x + 2 * expectX + 10);
-    EXPECT_EQ(v.m_ptPlayerGold[0].y, At("RightPlayerBg").y + 2 * expectY + 132);
+    EXPECT_EQ(v.m_ptPlayerGold[0].x, At("RightPlayerBg").x + expectX + 10);
+    EXPECT_EQ(v.m_ptPlayerGold[0].y, At("RightPlayerBg").y + expectY + 132);
     EXPECT_EQ(v.m_ptBoxBg[0].x, At("RightBoxBg").x) << "no shake";
   }
   v.StopShake();
