@@ -351,6 +351,13 @@ class CGameClientView : public CBrisvaneView2D,
   std::unique_ptr<MoveSpriteManager_Varnel> m_pMoveSprites;
   HTARGET m_hTarget = 0;
   std::unique_ptr<hgeSprite> m_pTargetSprite;
+  // The end panel's own canvases (made when the panel first shows: its colours over black and
+  // its coverage), their sprite, and the widget that lays them over the card controls, under
+  // the buttons and windows.
+  HTARGET m_hPanelColour = 0;
+  HTARGET m_hPanelCover = 0;
+  std::unique_ptr<hgeSprite> m_pPanelSprite;
+  std::unique_ptr<gcn::Widget> m_pPanelLayer;
 
  protected:
   int OnCreate() override;  // frame base first, then the resource step
@@ -398,6 +405,10 @@ class CGameClientView : public CBrisvaneView2D,
   void PlaceCardControls();
 
   // ---- drawing (ViewDraw.cpp) ----
+  class CPanelLayer;
+  void CreatePanelLayer();
+  void RenderPanel();
+  void DrawPanelLayer();
   void DrawSeat(WORD chair);
   void DrawSideNameAndGold(WORD chair, int position);
   bool IsSideSeatMasked(WORD chair) const;

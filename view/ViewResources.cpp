@@ -109,6 +109,7 @@ int CGameClientView::LoadResources() {
   if (!m_pMoveSprites) m_pMoveSprites = std::make_unique<MoveSpriteManager_Varnel>();
   CreateSprites();
   CreateCardControls();
+  CreatePanelLayer();  // after the card controls, before the buttons: the panel lies between
   CreateButtons();
   m_pWaitTip = CreateImageSprite("m_pWaitTip");
   m_pImgLeftText = CreateImageSprite("m_pImgLeftText");
@@ -390,9 +391,10 @@ void CGameClientView::RemoveWidgets() {
     remove(m_pOutCard[seat].get());
     remove(m_pHandCard[seat].get());
   }
-  for (auto* button : {&m_btOutCard, &m_btAutoOutCard, &m_btPassCard, &m_btAutoPlayOn,
-                       &m_btSortCard, &m_btTurn, &m_pbtDetails, &m_btAutoPlayOff, &m_btChildStart,
-                       &m_pbtChangeTable})
+  remove(m_pPanelLayer.get());
+  for (auto* button :
+       {&m_btOutCard, &m_btAutoOutCard, &m_btPassCard, &m_btAutoPlayOn, &m_btSortCard, &m_btTurn,
+        &m_pbtDetails, &m_btAutoPlayOff, &m_btChildStart, &m_pbtChangeTable})
     remove(button->get());
   remove(m_pGameSetting.get());
 }
@@ -428,6 +430,7 @@ void CGameClientView::FreeEverything() {
                        &m_pbtChangeTable})
     button->reset();
   DestroyGameSetting();
+  m_pPanelLayer.reset();
   m_pScoreView.reset();
   m_pFont = nullptr;
   m_pFontManager.reset();
@@ -440,6 +443,11 @@ void CGameClientView::FreeEverything() {
   }
   m_pHge->Target_Free(m_hTarget);
   m_hTarget = 0;
+  m_pPanelSprite.reset();
+  for (HTARGET* target : {&m_hPanelColour, &m_hPanelCover}) {
+    m_pHge->Target_Free(*target);
+    *target = 0;
+  }
 
   auto freeSound = [this](HEFFECT& effect) {
     m_pHge->Effect_Free(effect);

@@ -452,4 +452,51 @@ TEST(ViewRealFolderTest, GoldSitsInTheMiddleOfEveryPlate) {
   }
 }
 
+// The end panel lies over every card: the local seat's last play, still on the table for the
+// first seconds after a result, takes no pixel of the detail form's box. The counting numbers
+// of the simple form step once a frame.
+TEST(ViewRealFolderTest, TheEndPanelLiesOverEveryCard) {
+  CViewHost host("", 1280, 720);
+  ASSERT_TRUE(host.Ok());
+  host.SetSelf(1);
+  for (WORD chair = 0; chair < 3; ++chair)
+    host.SeatUser(chair, "name", GENDER_MALE, chair, 98765, US_PLAY);
+  CGameClientView& v = host.View();
+  CScoreView& panel = *v.m_pScoreView;
+  const int64_t scores[3] = {-6000, 12345, -6345};
+  for (WORD seat = 0; seat < 3; ++seat)
+    panel.SetScoreInfo(seat, 1, "name", 0, 1, 0, 0, 0, 8, scores[seat], 1, 3);
+  panel.Show(true);
+  host.Frames(3);
+  EXPECT_EQ(panel.GetEntry(1)->lShownGold, 3000) << "one step of 1000 a frame";
+
+  panel.SetDetail(true);
+  const BYTE straight[9] = {0x03, 0x14, 0x25, 0x36, 0x07, 0x18, 0x29, 0x3A, 0x0B};
+  CardControl& play = *v.m_pOutCard[1];
+  auto screenWith = [&](bool cards, bool shown) {
+    play.SetCards(cards ? straight : nullptr, cards ? 9 : 0);
+    panel.Show(shown);
+    host.Frame();
+    return host.ReadScreen();
+  };
+  const std::vector<uint32_t> panelOnly = screenWith(false, true);
+  const std::vector<uint32_t> panelAndCards = screenWith(true, true);
+  const std::vector<uint32_t> tableAndCards = screenWith(true, false);
+  const std::vector<uint32_t> tableOnly = screenWith(false, false);
+  auto far = [](uint32_t a, uint32_t b) {
+    for (int shift : {0, 8, 16})
+      if (std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)) > 40)
+        return true;
+    return false;
+  };
+  int cardPixels = 0, shownOverPanel = 0;
+  for (size_t i = 0; i < tableOnly.size(); ++i) {
+    if (!far(tableAndCards[i], tableOnly[i])) continue;  // no card here
+    ++cardPixels;
+    if (far(panelAndCards[i], panelOnly[i])) ++shownOverPanel;
+  }
+  ASSERT_GT(cardPixels, 5000) << "the play lies on the table";
+  EXPECT_LT(shownOverPanel, cardPixels / 20) << "the play shows through the panel";
+}
+
 }  // namespace
