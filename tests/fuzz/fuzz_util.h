@@ -3,11 +3,14 @@
 // maker writes inputs the targets read as meant).
 #pragma once
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "protocol/Protocol.h"
@@ -24,6 +27,26 @@
   } while (0)
 
 namespace fuzz {
+
+// A file of the run's own, in memory when /dev/shm is there, removed when the run ends.
+inline std::string ScratchFile(const char* name) {
+  static struct Files {
+    ~Files() {
+      for (const std::string& path : paths) std::remove(path.c_str());
+    }
+    std::vector<std::string> paths;
+  } files;
+  const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  files.paths.push_back(std::string(dir) + "/torvaly-" + name + "-" + std::to_string(getpid()));
+  return files.paths.back();
+}
+
+inline bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
 
 // Reads the input front to back; past the end every read is 0.
 class ByteReader {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -247,6 +248,41 @@ TEST_F(FontTest, SizesOutsideTheRangeRenderNothing) {
   }
   font->SetSize(kMaxFontPixels);
   EXPECT_TRUE(font->CacheChar(L'A'));
+}
+
+// A font file can make a glyph thousands of pixels high at any size (here DejaVu Sans with 16
+// units to the em instead of 2048): it is kept without texture and never rendered.
+TEST_F(FontTest, AGlyphFarLargerThanItsSizeIsNeverRendered) {
+  std::FILE* in = std::fopen(kDejaVuSans, "rb");
+  ASSERT_NE(in, nullptr);
+  std::vector<unsigned char> bytes(1 << 20);
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
+  std::fclose(in);
+  bool patched = false;
+  for (size_t i = 12; i + 16 <= bytes.size() && !patched; i += 16) {
+    if (std::memcmp(&bytes[i], "head", 4) != 0) continue;
+    const size_t head =
+        size_t{bytes[i + 8]} << 24 | bytes[i + 9] << 16 | bytes[i + 10] << 8 | bytes[i + 11];
+    bytes[head + 18] = 0, bytes[head + 19] = 16;  // unitsPerEm
+    patched = true;
+  }
+  ASSERT_TRUE(patched);
+  const std::string path = ::testing::TempDir() + "torvaly-text-huge.ttf";
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), out);
+  std::fclose(out);
+
+  CTTFont* font = Load(path, 18);
+  ASSERT_NE(font, nullptr);
+  api.Reset();
+  const tagGlyphInfo& a = Glyph(font, L'A');
+  EXPECT_EQ(a.texture, 0u);
+  EXPECT_EQ(a.bitmapWidth, 0);
+  EXPECT_GT(a.advance, 1000) << "the pen still moves by the glyph's own advance";
+  EXPECT_EQ(api.renderGlyph, 0);
+  EXPECT_TRUE(text_test::InkBox(canvas.Render([&] { font->DrawString(L"AV", 5, 30); })).Empty());
+  std::remove(path.c_str());
 }
 
 // ---- layout -------------------------------------------------------------------------------

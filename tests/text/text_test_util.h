@@ -53,23 +53,27 @@ class CountingApi : public CFreeTypeApi {
     ++loadGlyph;
     return CFreeTypeApi::LoadGlyph(face, index, flags);
   }
+  FT_Error RenderGlyph(FT_GlyphSlot slot, FT_Render_Mode mode) override {
+    ++renderGlyph;
+    return CFreeTypeApi::RenderGlyph(slot, mode);
+  }
   FT_Error GetKerning(FT_Face face, FT_UInt l, FT_UInt r, FT_UInt mode, FT_Vector* k) override {
     ++getKerning;
     return CFreeTypeApi::GetKerning(face, l, r, mode, k);
   }
 
   // The calls that render glyphs.
-  int GlyphCalls() const { return setPixelSizes + getCharIndex + loadGlyph; }
+  int GlyphCalls() const { return setPixelSizes + getCharIndex + loadGlyph + renderGlyph; }
   int AllCalls() const {
     return init + doneLibrary + newFace + doneFace + GlyphCalls() + getKerning;
   }
   void Reset() {
     init = doneLibrary = newFace = doneFace = setPixelSizes = getCharIndex = loadGlyph =
-        getKerning = 0;
+        renderGlyph = getKerning = 0;
   }
 
   int init = 0, doneLibrary = 0, newFace = 0, doneFace = 0, setPixelSizes = 0, getCharIndex = 0,
-      loadGlyph = 0, getKerning = 0;
+      loadGlyph = 0, renderGlyph = 0, getKerning = 0;
   FT_ULong refusedChar = 0xFFFFFFFF;
 };
 
