@@ -233,6 +233,8 @@ TEST_F(AnimationTest, TheListenerSeesTheRunEndAndMayKeepOrRestartIt) {
 
 // Values that would divide by zero or never advance are made safe.
 TEST_F(AnimationTest, DegenerateStripsStaySafe) {
+  Animation_Varnel whole(1, strip, 3);  // without a frame size: the whole image is one frame
+  EXPECT_FLOAT_EQ(whole.GetWidth(), 50.0f);
   Animation_Varnel noFrames(1, strip, 0, kFps, 0, 0, 10, 10);
   EXPECT_EQ(noFrames.GetFrames(), 1);
   noFrames.SetFrame(-7);

@@ -86,6 +86,7 @@ TEST_F(MoveSpriteTest, PathVisitsItsPointsInOrder) {
   MoveType_Path_Varnel full(1);
   for (int i = 0; i < MoveType_Path_Varnel::MAX_POINTS; ++i) EXPECT_TRUE(full.AddPoint(i, i));
   EXPECT_FALSE(full.AddPoint(-1, -1));
+  EXPECT_EQ(full.GetPointCount(), MoveType_Path_Varnel::MAX_POINTS);
   EXPECT_EQ(full.GetEndPoint().x, MoveType_Path_Varnel::MAX_POINTS - 1.0f);
 }
 

@@ -194,6 +194,9 @@ TEST_F(FontTest, SpacesMissingCharactersAndSizesOutOfRange) {
   }
   font->SetSize(kMaxFontPixels);
   EXPECT_TRUE(font->CacheChar(L'A'));
+  api.refuseRender = true;  // a glyph FreeType cannot render is not cached
+  EXPECT_FALSE(font->CacheChar(L'B'));
+  EXPECT_EQ(font->FindGlyph(L'B'), nullptr);
 }
 
 // A font file can make a glyph thousands of pixels high at any size (here DejaVu Sans with 16

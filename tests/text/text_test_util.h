@@ -42,7 +42,7 @@ class CountingApi : public CFreeTypeApi {
     return ++loadGlyph, Api::LoadGlyph(f, i, flags);
   }
   FT_Error RenderGlyph(FT_GlyphSlot s, FT_Render_Mode m) override {
-    return ++renderGlyph, Api::RenderGlyph(s, m);
+    return ++renderGlyph, refuseRender ? FT_Err_Out_Of_Memory : Api::RenderGlyph(s, m);
   }
   FT_Error GetKerning(FT_Face f, FT_UInt l, FT_UInt r, FT_UInt mode, FT_Vector* k) override {
     return ++getKerning, Api::GetKerning(f, l, r, mode, k);
@@ -56,6 +56,7 @@ class CountingApi : public CFreeTypeApi {
   int init = 0, doneLibrary = 0, newFace = 0, doneFace = 0, setPixelSizes = 0, getCharIndex = 0,
       loadGlyph = 0, renderGlyph = 0, getKerning = 0;
   FT_ULong refusedChar = 0xFFFFFFFF;
+  bool refuseRender = false;  // as if FreeType ran out of memory rendering
 };
 
 // The engine, started headless, with a render target that text is drawn into.

@@ -1,5 +1,8 @@
 // The view's buttons and mouse as messages to the dialog, the listeners; and the resource
 // step: the font it cannot do without, gaps for every other missing file.
+#include <set>
+#include <utility>
+
 #include "cardcontrol/CardControl.h"
 #include "motion/Animation_Varnel.h"
 #include "tests/view/view_test_util.h"
@@ -53,6 +56,16 @@ TEST_F(ViewInputTest, ButtonsAndTheMouse) {
                                                 {MSG_PLAY_RAISED, 0, 0},
                                                 {MSG_SELECTION_CHANGED, 0, 0}};
   EXPECT_EQ(Log(), expected);
+  // Every other button sends one message of its own to the dialog.
+  std::set<std::pair<UINT, WPARAM>> sent;
+  for (gcn::MyCButtonEx* button :
+       {v.m_btOutCard.get(), v.m_btPassCard.get(), v.m_btAutoOutCard.get(), v.m_btSortCard.get(),
+        v.m_btTurn.get(), v.m_pbtChangeTable.get()}) {
+    Log().clear();
+    Click(button);
+    ASSERT_EQ(Log().size(), 1u);
+    EXPECT_TRUE(sent.insert({Log()[0].message, Log()[0].wParam}).second);
+  }
   host->Dialog().SwitchSound(true);
   v.m_cbGameSound = 1;
   EXPECT_TRUE(v.IsSoundOn());
