@@ -23,6 +23,10 @@ FT_Error CFreeTypeApi::LoadGlyph(FT_Face face, FT_UInt glyphIndex, FT_Int32 load
   return FT_Load_Glyph(face, glyphIndex, loadFlags);
 }
 
+FT_Error CFreeTypeApi::RenderGlyph(FT_GlyphSlot slot, FT_Render_Mode mode) {
+  return FT_Render_Glyph(slot, mode);
+}
+
 FT_Error CFreeTypeApi::GetKerning(FT_Face face, FT_UInt left, FT_UInt right, FT_UInt mode,
                                   FT_Vector* kerning) {
   return FT_Get_Kerning(face, left, right, mode, kerning);

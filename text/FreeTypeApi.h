@@ -18,6 +18,7 @@ class CFreeTypeApi {
   virtual FT_Error SetPixelSizes(FT_Face face, FT_UInt width, FT_UInt height);
   virtual FT_UInt GetCharIndex(FT_Face face, FT_ULong code);
   virtual FT_Error LoadGlyph(FT_Face face, FT_UInt glyphIndex, FT_Int32 loadFlags);
+  virtual FT_Error RenderGlyph(FT_GlyphSlot slot, FT_Render_Mode mode);
   virtual FT_Error GetKerning(FT_Face face, FT_UInt left, FT_UInt right, FT_UInt mode,
                               FT_Vector* kerning);
 

@@ -84,7 +84,9 @@ bool CTTFont::CacheChar(wchar_t ch) {
   if (!EnsureFaceSize()) return false;
   const FT_UInt index = m_api->GetCharIndex(m_face, code);
   if (index == 0) return false;
-  if (m_api->LoadGlyph(m_face, index, FT_LOAD_RENDER) != 0) return false;
+  // Loaded, measured, and only then rendered: FreeType would make the bitmap of any size the
+  // outline asks for.
+  if (m_api->LoadGlyph(m_face, index, FT_LOAD_DEFAULT) != 0) return false;
   const FT_GlyphSlot slot = m_face->glyph;
   if (slot == nullptr) return false;
 
@@ -94,7 +96,13 @@ bool CTTFont::CacheChar(wchar_t ch) {
   glyph.advance = static_cast<int32_t>(slot->advance.x / 64);
   glyph.sizeWidth = m_pixelWidth;
   glyph.sizeHeight = m_pixelHeight;
-  if (slot->format == FT_GLYPH_FORMAT_BITMAP) {
+  const bool fits =
+      WithinGlyphBounds((slot->metrics.width + 63) / 64 + 2, (slot->metrics.height + 63) / 64 + 2);
+  if (fits && slot->format != FT_GLYPH_FORMAT_BITMAP &&
+      m_api->RenderGlyph(slot, FT_RENDER_MODE_NORMAL) != 0)
+    return false;
+  if (fits && slot->format == FT_GLYPH_FORMAT_BITMAP &&
+      WithinGlyphBounds(slot->bitmap.width, slot->bitmap.rows)) {
     glyph.bitmapWidth = static_cast<int32_t>(slot->bitmap.width);
     glyph.bitmapRows = static_cast<int32_t>(slot->bitmap.rows);
     glyph.left = slot->bitmap_left;
@@ -103,6 +111,12 @@ bool CTTFont::CacheChar(wchar_t ch) {
   }
   m_cache.emplace(GlyphKey{code, m_pixelWidth, m_pixelHeight}, glyph);
   return true;
+}
+
+bool CTTFont::WithinGlyphBounds(long width, long rows) const {
+  const long most = static_cast<long>(kMaxGlyphEms) *
+                    (m_pixelWidth > m_pixelHeight ? m_pixelWidth : m_pixelHeight);
+  return width >= 0 && rows >= 0 && width <= most && rows <= most;
 }
 
 void CTTFont::MakeTexture(tagGlyphInfo& glyph, const FT_Bitmap& bitmap) {

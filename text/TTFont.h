@@ -14,6 +14,9 @@
 // Characters are full code points (wchar_t is 32 bits here), so a character outside the
 // basic plane never shares a cache slot with one inside it.
 //
+// A glyph far larger than the pixel size (kMaxGlyphEms) is kept without texture: it draws
+// nothing and still moves the pen.
+//
 // All calls come from the user-interface thread. No exceptions; every failure is a false
 // answer, a skipped character or a glyph kept without texture.
 #pragma once
@@ -46,6 +49,9 @@ struct tagGlyphInfo {
 
 inline constexpr int kMinFontPixels = 1;
 inline constexpr int kMaxFontPixels = 512;   // larger sizes render nothing
+// A glyph wider or taller than this many times the pixel size is kept without picture: it is
+// never rendered (a font file can make one glyph thousands of pixels high at any size).
+inline constexpr int kMaxGlyphEms = 8;
 inline constexpr size_t kFontTextCapacity = 1024;  // DrawText's formatted text, with its zero
 
 class CTTFont {
@@ -123,6 +129,7 @@ class CTTFont {
   };
 
   bool EnsureFaceSize();
+  bool WithinGlyphBounds(long width, long rows) const;
   void MakeTexture(tagGlyphInfo& glyph, const FT_Bitmap& bitmap);
   // Pen step of one character; false when it has no glyph. Shared by drawing and measuring.
   template <class Visit>

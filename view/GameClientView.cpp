@@ -154,20 +154,16 @@ bool CGameClientView::ShakeStep() {
 
 void CGameClientView::SetShakeOffset(int x, int y) {
   // The frame lays the view out only when the window changes size, so the seat points move
-  // here by the change of the offset, exactly as the next layout pass would read them (the
-  // side seats' gold text takes the offset twice, its plate once).
+  // here by the change of the offset, exactly as the next layout pass would read them.
   const int dx = x - m_nShakeX, dy = y - m_nShakeY;
   m_nShakeX = x;
   m_nShakeY = y;
-  auto move = [](tagViewPoint& point, int times, int ddx, int ddy) {
-    point.x += times * ddx;
-    point.y += times * ddy;
-  };
   for (int p = 0; p < VIEW_SEAT_COUNT; ++p) {
-    move(m_ptPlayer[p], 1, dx, dy);
-    move(m_ptPlayerName[p], 1, dx, dy);
-    move(m_ptPlayerGoldBg[p], 1, dx, dy);
-    move(m_ptPlayerGold[p], p == 1 ? 1 : 2, dx, dy);
+    for (tagViewPoint* point :
+         {&m_ptPlayer[p], &m_ptPlayerName[p], &m_ptPlayerGoldBg[p], &m_ptPlayerGold[p]}) {
+      point->x += dx;
+      point->y += dy;
+    }
   }
 }
 

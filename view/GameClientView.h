@@ -171,13 +171,14 @@ class CGameClientView : public CBrisvaneView2D,
   // Kind 2 of the key's own texture, typed: what the dialog uses for the per-seat and effect
   // animations. Null when the texture or the name is missing.
   std::unique_ptr<Animation_Varnel> CreateAnimationByName(const char* key, int id);
-  // Portrait of a chair from "Torvaly\people\<gender><face + 1>\10.png"; the first one a chair
-  // gets stays until the view is destroyed.
+  // Portrait of a chair from "Torvaly\people\<gender><face + 1>\10.png", replacing the one the
+  // chair had (a missing picture leaves the chair without portrait).
   void LoadPeopleImage(WORD faceId, WORD chair, BYTE gender);
   // After a play of type 5..9: the flash for bombs, the flying rocket and its burst for the
   // rocket. Does nothing unless show is true.
   void PlayBombEffect(bool show, BYTE cardType);
-  // Puts an effect animation at the effect point for the out-card chair.
+  // Puts an effect animation at the effect point: centred on the table, 150 pixels towards the
+  // out-card chair's seat when there is one.
   void PlaceEffect(Animation_Varnel* animation);
 
   // Plays a loaded effect (nothing for a zero handle). The caller decides whether sound is on.
@@ -362,6 +363,13 @@ class CGameClientView : public CBrisvaneView2D,
   std::unique_ptr<MoveSpriteManager_Varnel> m_pMoveSprites;
   HTARGET m_hTarget = 0;
   std::unique_ptr<hgeSprite> m_pTargetSprite;
+  // The end panel's own canvases (made when the panel first shows: its colours over black and
+  // its coverage), their sprite, and the widget that lays them over the card controls, under
+  // the buttons and windows.
+  HTARGET m_hPanelColour = 0;
+  HTARGET m_hPanelCover = 0;
+  std::unique_ptr<hgeSprite> m_pPanelSprite;
+  std::unique_ptr<gcn::Widget> m_pPanelLayer;
 
  protected:
   int OnCreate() override;  // frame base first, then the resource step
@@ -410,6 +418,10 @@ class CGameClientView : public CBrisvaneView2D,
   void PlaceCardControls();
 
   // ---- drawing (ViewDraw.cpp) ----
+  class CPanelLayer;
+  void CreatePanelLayer();
+  void RenderPanel();
+  void DrawPanelLayer();
   void DrawSeat(WORD chair);
   void DrawSideNameAndGold(WORD chair, int position);
   bool IsSideSeatMasked(WORD chair) const;

@@ -105,6 +105,7 @@ bool CGameClientView::RenderFrame() {
     view->DrawMatchScrollMessage();
     hge->Gfx_EndScene();
   }
+  view->RenderPanel();
   if (hge->Gfx_BeginScene(0)) {
     hge->Gfx_Clear(kOpaqueBlack);
     // The canvas, scaled as a whole into the letterbox; the texture filters it, so a larger
@@ -113,6 +114,7 @@ bool CGameClientView::RenderFrame() {
       view->m_pTargetSprite->SetTexture(hge->Target_GetTexture(view->m_hTarget));
       view->m_pTargetSprite->RenderEx(fit.offsetX, fit.offsetY, 0.0f, s, s);
     }
+    // The widgets, the end panel's canvas among them (CPanelLayer).
     view->DrawGui();
     view->DrawCardCounts(s, fit.offsetX, fit.offsetY);
     hge->Gfx_EndScene();
@@ -165,11 +167,77 @@ void CGameClientView::DrawTable(int /*width*/, int /*height*/) {
   if (m_pMoveSprites) m_pMoveSprites->Render();
   DrawEffects();
   if (m_cbWaitTip && m_pWaitTip) m_pWaitTip->Render(kWaitTipX, kWaitTipY);
-  if (m_pScoreView) {
-    SelectSeatPosition(1);
-    m_pScoreView->Draw(m_nPosition);
+  // The end panel has canvases of its own, laid over the cards (RenderPanel); the notices then
+  // go with it.
+  if (!m_pScoreView || !m_pScoreView->IsShow()) DrawNotices();
+}
+
+// ---- the end panel's layer -----------------------------------------------------------------
+
+// The end panel lies over every card: the cards are widgets, drawn over the canvas, so the
+// panel is drawn into canvases of its own, laid onto the screen by a widget that sits in the
+// widget container after the card controls and before the buttons and windows. The widget has
+// no area: it never takes the mouse from the cards under it, and it draws the whole letterboxed
+// canvas past its clipping.
+//
+// Laying a drawing onto the screen through the engine multiplies its colours by its coverage
+// once more, which would darken every half-covered pixel (the backdrop's glow). So the panel is
+// drawn twice, once over opaque black (its colours, already weighted by their coverage) and
+// once over nothing (its coverage): the screen is first darkened by the coverage, then the
+// colours are added, which is the panel laid over whatever lies there, exactly.
+class CGameClientView::CPanelLayer : public gcn::Widget {
+ public:
+  explicit CPanelLayer(CGameClientView& view) : m_view(view) {
+    setDimension(gcn::Rectangle(0, 0, 0, 0));
+    setFocusable(false);
   }
-  DrawNotices();
+  void draw(gcn::Graphics* /*graphics*/) override { m_view.DrawPanelLayer(); }
+
+ private:
+  CGameClientView& m_view;
+};
+
+void CGameClientView::CreatePanelLayer() {
+  m_pPanelLayer = std::make_unique<CPanelLayer>(*this);
+  if (gcn::Container* container = GetGuiContainer()) container->add(m_pPanelLayer.get());
+}
+
+void CGameClientView::RenderPanel() {
+  if (!m_pScoreView || !m_pScoreView->IsShow()) return;
+  for (HTARGET* target : {&m_hPanelColour, &m_hPanelCover}) {
+    if (*target == 0) *target = m_pHge->Target_Create(1280, 720, false);
+  }
+  if (!m_pPanelSprite && m_hPanelColour != 0)
+    m_pPanelSprite = std::make_unique<hgeSprite>(m_pHge->Target_GetTexture(m_hPanelColour), 0.0f,
+                                                 0.0f, 1280.0f, 720.0f);
+  SelectSeatPosition(1);
+  for (const HTARGET target : {m_hPanelColour, m_hPanelCover}) {
+    if (target == 0 || !m_pHge->Gfx_BeginScene(target)) continue;
+    const bool colour = target == m_hPanelColour;
+    m_pHge->Gfx_Clear(colour ? kOpaqueBlack : 0);
+    // The counting numbers step once a frame, with the first drawing.
+    m_pScoreView->Draw(m_nPosition, colour);
+    DrawNotices();  // over the panel, to stay readable
+    m_pHge->Gfx_EndScene();
+  }
+}
+
+void CGameClientView::DrawPanelLayer() {
+  if (!m_pPanelSprite || m_hPanelCover == 0 || !m_pScoreView || !m_pScoreView->IsShow()) return;
+  const tagLetterbox fit = FitTable(m_pHge->System_GetStateInt(HGE_SCREENWIDTH),
+                                    m_pHge->System_GetStateInt(HGE_SCREENHEIGHT));
+  m_pHge->Gfx_SetClipping();
+  hgeSprite& sprite = *m_pPanelSprite;
+  // Darken by the coverage: black, blended.
+  sprite.SetTexture(m_pHge->Target_GetTexture(m_hPanelCover));
+  sprite.SetColor(kOpaqueBlack);
+  sprite.SetBlendMode(BLEND_DEFAULT);
+  sprite.RenderEx(fit.offsetX, fit.offsetY, 0.0f, fit.scale, fit.scale);
+  // Then add the colours.
+  sprite.SetTexture(m_pHge->Target_GetTexture(m_hPanelColour));
+  sprite.SetColor(0xFFFFFFFF);
+  sprite.SetBlendMode(BLEND_COLORMUL | BLEND_ALPHAADD | BLEND_NOZWRITE);
+  sprite.RenderEx(fit.offsetX, fit.offsetY, 0.0f, fit.scale, fit.scale);
 }
 
 void CGameClientView::DrawSeat(WORD chair) {

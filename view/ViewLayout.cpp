@@ -88,13 +88,13 @@ void CGameClientView::ArrangeView(int width, int height) {
   perSeat("PlayerName", true, m_ptPlayerName);
   m_ptPlayerGoldBg[1] = ReadPoint("MePlayerGoldBg", true);
   m_ptPlayerGold[1] = ReadPoint("MePlayerGold", true);
-  // The side seats' gold plate and text hang below their portrait frames. The shake is added
-  // at each step, so the text, derived from the plate, moves twice as far as the frame.
+  // The side seats' gold plate hangs below the portrait frame and shakes with the seat; the
+  // text sits in the plate, so it takes the shake with it, once.
   for (int p : {0, 2}) {
     m_ptPlayerGoldBg[p] = tagViewPoint{m_ptPlayerBg[p].x + m_nShakeX,
                                        m_ptPlayerBg[p].y + m_nShakeY + kGoldBgBelowFrame};
-    m_ptPlayerGold[p] = tagViewPoint{m_ptPlayerGoldBg[p].x + m_nShakeX + kGoldTextX,
-                                     m_ptPlayerGoldBg[p].y + m_nShakeY + kGoldTextY};
+    m_ptPlayerGold[p] =
+        tagViewPoint{m_ptPlayerGoldBg[p].x + kGoldTextX, m_ptPlayerGoldBg[p].y + kGoldTextY};
   }
   m_ptBeishuBg = ReadPoint("BeishuBg", false);
   m_ptBeishuTxt = ReadPoint("BeishuTxt", false);

@@ -109,6 +109,7 @@ int CGameClientView::LoadResources() {
   if (!m_pMoveSprites) m_pMoveSprites = std::make_unique<MoveSpriteManager_Varnel>();
   CreateSprites();
   CreateCardControls();
+  CreatePanelLayer();  // after the card controls, before the buttons: the panel lies between
   CreateButtons();
   m_pWaitTip = CreateImageSprite("m_pWaitTip");
   m_pImgLeftText = CreateImageSprite("m_pImgLeftText");
@@ -310,8 +311,12 @@ std::unique_ptr<Animation_Varnel> CGameClientView::CreateAnimationByName(const c
 }
 
 void CGameClientView::LoadPeopleImage(WORD faceId, WORD chair, BYTE gender) {
-  // A chair keeps the first portrait it gets; a later one is not even loaded.
-  if (chair >= VIEW_SEAT_COUNT || m_pPortrait[chair]) return;
+  if (chair >= VIEW_SEAT_COUNT) return;
+  // Each user who sits down shows their own face: the previous user's portrait goes, also when
+  // the newcomer's picture is missing (the seat then shows no portrait at all).
+  m_pPortrait[chair].reset();
+  m_pHge->Texture_Free(m_hPortraitTexture[chair]);
+  m_hPortraitTexture[chair] = 0;
   char path[64];
   std::snprintf(path, sizeof(path), "Torvaly\\people\\%d%d\\10.png", gender, faceId + 1);
   const HTEXTURE texture = m_pHge->Texture_Load(path, 0, false);
@@ -345,10 +350,14 @@ void CGameClientView::PlayBombEffect(bool show, BYTE cardType) {
 }
 
 void CGameClientView::PlaceEffect(Animation_Varnel* animation) {
-  if (animation == nullptr || m_wOutCardChair >= VIEW_SEAT_COUNT) return;
-  // Beside the middle of the table, towards the seat that played.
-  SelectSeatPosition(m_wOutCardChair);
-  const int side = m_nPosition == 2 ? -kEffectSideOffset : m_nPosition == 0 ? kEffectSideOffset : 0;
+  if (animation == nullptr) return;
+  // Beside the middle of the table, towards the seat that played; in the middle when nobody
+  // has played yet (a spring that ends the game before the first play).
+  int side = 0;
+  if (m_wOutCardChair < VIEW_SEAT_COUNT) {
+    SelectSeatPosition(m_wOutCardChair);
+    side = m_nPosition == 2 ? -kEffectSideOffset : m_nPosition == 0 ? kEffectSideOffset : 0;
+  }
   m_ptEffect.x = static_cast<int>(640.0f - animation->GetWidth() / 2.0f + static_cast<float>(side));
   m_ptEffect.y = static_cast<int>(360.0f - animation->GetHeight() / 2.0f);
 }
@@ -375,9 +384,10 @@ void CGameClientView::RemoveWidgets() {
     remove(m_pOutCard[seat].get());
     remove(m_pHandCard[seat].get());
   }
-  for (auto* button : {&m_btOutCard, &m_btAutoOutCard, &m_btPassCard, &m_btAutoPlayOn,
-                       &m_btSortCard, &m_btTurn, &m_pbtDetails, &m_btAutoPlayOff, &m_btChildStart,
-                       &m_pbtChangeTable})
+  remove(m_pPanelLayer.get());
+  for (auto* button :
+       {&m_btOutCard, &m_btAutoOutCard, &m_btPassCard, &m_btAutoPlayOn, &m_btSortCard, &m_btTurn,
+        &m_pbtDetails, &m_btAutoPlayOff, &m_btChildStart, &m_pbtChangeTable})
     remove(button->get());
   remove(m_pGameSetting.get());
 }
@@ -413,6 +423,7 @@ void CGameClientView::FreeEverything() {
                        &m_pbtChangeTable})
     button->reset();
   DestroyGameSetting();
+  m_pPanelLayer.reset();
   m_pScoreView.reset();
   m_pFont = nullptr;
   m_pFontManager.reset();
@@ -425,6 +436,11 @@ void CGameClientView::FreeEverything() {
   }
   m_pHge->Target_Free(m_hTarget);
   m_hTarget = 0;
+  m_pPanelSprite.reset();
+  for (HTARGET* target : {&m_hPanelColour, &m_hPanelCover}) {
+    m_pHge->Target_Free(*target);
+    *target = 0;
+  }
 
   auto freeSound = [this](HEFFECT& effect) {
     m_pHge->Effect_Free(effect);

@@ -214,7 +214,7 @@ void CScoreView::Step(tagScoreEntry& entry) {
   }
 }
 
-void CScoreView::Draw(int position) {
+void CScoreView::Draw(int position, bool count) {
   if (!m_bShow) return;
   const bool lost = m_entries[1].lScore < 0;
 
@@ -259,7 +259,7 @@ void CScoreView::Draw(int position) {
     for (int s = 0; s < kEntryCount; ++s) {
       tagScoreEntry& entry = m_entries[s];
       if (entry.szName[0] == '\0') continue;
-      Step(entry);
+      if (count) Step(entry);
       hgeSprite* strip = entry.lScore < 0 ? static_cast<hgeSprite*>(m_pLostNumber.get())
                                           : static_cast<hgeSprite*>(m_pWinNumber.get());
       const tagScorePoint& at = m_ptBigGold[2 - s];

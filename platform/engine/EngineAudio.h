@@ -2,10 +2,10 @@
 //
 // Open starts SDL's audio and the mixer (SDL's dummy driver when headless); without a device it
 // says so once per process on stderr (alsa-lib's own complaints are silenced) and the effects
-// run silent: they still load when their file can be read, and playing them does nothing. Load
-// returns 0 for a missing file and, with a mixer, for data that is no wave the engine accepts
-// (WaveFile.h) or that does not decode. Volume 0..100, pan -100..100; a channel is 0 when
-// nothing plays, else the mixer channel + 1.
+// run silent: they load as they would with a device, and playing them does nothing. Load
+// returns 0 for a missing file, for data that is no wave the engine accepts (WaveFile.h), with
+// or without a mixer, and, with a mixer, for a wave that does not decode. Volume 0..100, pan
+// -100..100; a channel is 0 when nothing plays, else the mixer channel + 1.
 #pragma once
 
 #include "platform/engine/HandleTable.h"

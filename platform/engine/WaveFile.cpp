@@ -23,6 +23,15 @@ constexpr size_t kRiffHeader = 12;                  // "RIFF", the size, "WAVE"
 constexpr size_t kChunkHeader = 8;                  // the id, the size
 constexpr size_t kMaxFileSize = 0x7FFFFFFF - 1024;  // the made wave's sizes fit its fields
 
+// The encodings the mixer decodes: PCM, Microsoft ADPCM, IEEE float, A-law, mu-law, IMA ADPCM
+// and the extensible format (which names one of them inside).
+bool KnownEncoding(uint16_t tag) {
+  for (uint16_t known : {0x0001, 0x0002, 0x0003, 0x0006, 0x0007, 0x0011, 0xFFFE}) {
+    if (tag == known) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool MakeBoundedWave(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
@@ -49,8 +58,8 @@ bool MakeBoundedWave(const uint8_t* data, size_t size, std::vector<uint8_t>& out
       if (length < 16 || length > MAX_WAVE_FORMAT_SIZE) return false;
       const uint16_t channels = Le16(body + 2);
       const uint32_t rate = Le32(body + 4);
-      if (channels < 1 || channels > MAX_WAVE_CHANNELS || rate < MIN_WAVE_RATE ||
-          rate > MAX_WAVE_RATE) {
+      if (!KnownEncoding(Le16(body)) || channels < 1 || channels > MAX_WAVE_CHANNELS ||
+          rate < MIN_WAVE_RATE || rate > MAX_WAVE_RATE) {
         return false;
       }
       format = body;

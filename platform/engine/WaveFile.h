@@ -20,7 +20,8 @@ inline constexpr uint32_t MAX_WAVE_FORMAT_SIZE = 256;  // the format chunk, exte
 // Writes into `out` the wave the mixer is given, from a RIFF WAVE file's bytes. False (and `out`
 // empty) when the bytes are not RIFF WAVE or 2 GB or more, a chunk before the data runs past the
 // end, the format chunk is missing, shorter than 16 bytes or longer than MAX_WAVE_FORMAT_SIZE,
-// names a channel count outside 1 .. MAX_WAVE_CHANNELS or a rate outside MIN_WAVE_RATE ..
-// MAX_WAVE_RATE, or the data chunk is missing. A data chunk that announces more bytes than the
-// file holds is cut to the bytes there are.
+// names an encoding the mixer does not decode (anything but PCM, IEEE float, A-law, mu-law, the
+// two ADPCMs and the extensible format), a channel count outside 1 .. MAX_WAVE_CHANNELS or a
+// rate outside MIN_WAVE_RATE .. MAX_WAVE_RATE, or the data chunk is missing. A data chunk that
+// announces more bytes than the file holds is cut to the bytes there are.
 bool MakeBoundedWave(const uint8_t* data, size_t size, std::vector<uint8_t>& out);

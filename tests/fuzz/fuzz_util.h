@@ -1,13 +1,17 @@
-// Shared by the fuzz targets and the seed maker: the check that stops a run, a reader that
-// turns the fuzzer's bytes into choices, and the layouts of the targets' inputs (so the seed
-// maker writes inputs the targets read as meant).
+// Shared by the fuzz targets and the seed maker: the check that stops a run, scratch files, a
+// reader that turns the fuzzer's bytes into choices, and the layouts of the targets' inputs (so
+// that seeds are written as the targets read them).
 #pragma once
+
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "protocol/Protocol.h"
@@ -24,6 +28,28 @@
   } while (0)
 
 namespace fuzz {
+
+// A file or folder of the run's own, in memory when /dev/shm is there, removed when the run
+// ends.
+inline std::string ScratchFile(const char* name) {
+  static struct Files {
+    ~Files() {
+      std::error_code ignored;
+      for (const std::string& path : paths) std::filesystem::remove_all(path, ignored);
+    }
+    std::vector<std::string> paths;
+  } files;
+  const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  files.paths.push_back(std::string(dir) + "/torvaly-" + name + "-" + std::to_string(getpid()));
+  return files.paths.back();
+}
+
+inline bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
 
 // Reads the input front to back; past the end every read is 0.
 class ByteReader {
@@ -83,9 +109,6 @@ enum TableOp : uint8_t {
   kTableOps = 11,
 };
 inline constexpr uint8_t kHandPick = 0xE0;
-inline constexpr uint8_t TableOpByte(TableOp op, uint16_t chair) {
-  return static_cast<uint8_t>((chair % 4) << 4 | op);
-}
 
 // ---- client_fuzz: [opening][seed u16], then operations: one byte (low nibble the operation,
 // high nibble its small operand) and the operation's bytes.
@@ -114,9 +137,6 @@ enum ClientOp : uint8_t {
                       // then for all but leave: gender, face u16, status, 32 name bytes
   kClientOps = 8,
 };
-inline constexpr uint8_t ClientOpByte(ClientOp op, uint8_t operand = 0) {
-  return static_cast<uint8_t>(operand << 4 | op);
-}
 // The scene statuses a status pick below kPickKnown chooses from: kStatuses.
 // The buttons a click names (CClientHarness::Click), "right" the right mouse button.
 inline constexpr const char* kClientButtons[] = {"start", "changetable", "play", "pass",
@@ -164,8 +184,5 @@ enum LinkTableOp : uint8_t {
   kLinkComeGo = 4,  // the player's client goes, or comes back
   kLinkTableOps = 5,
 };
-inline constexpr uint8_t LinkOpByte(uint8_t op, uint8_t operand = 0) {
-  return static_cast<uint8_t>(operand << 4 | op);
-}
 
 }  // namespace fuzz

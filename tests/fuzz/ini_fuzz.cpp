@@ -3,8 +3,6 @@
 // into a large buffer, cut at the buffer's end (a list closed by two zeros and answered with
 // size - 2, a value by one zero), and not one byte written past the buffer. The profile reads
 // the same values, and a value it writes reads back.
-#include <unistd.h>
-
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,21 +14,6 @@ namespace {
 
 constexpr size_t kCanary = 8;
 constexpr size_t kLarge = 1 << 16;
-
-const std::string& FilePath() {
-  static const std::string path = [] {
-    const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    return std::string(dir) + "/torvaly-ini-fuzz-" + std::to_string(getpid()) + ".ini";
-  }();
-  return path;
-}
-
-bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
-}
 
 // Reads into a buffer of exactly `size` bytes followed by canary bytes.
 struct Read {
@@ -104,8 +87,8 @@ std::string CheckValue(LPCSTR section, LPCSTR key, const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& path = FilePath();
-  if (!WriteFile(path, data, size)) return 0;
+  static const std::string path = fuzz::ScratchFile("ini-fuzz.ini");
+  if (!fuzz::WriteFile(path, data, size)) return 0;
 
   const std::vector<std::string> sections = CheckList(nullptr, path);
   // A few sections and keys: every read parses the whole file again.
@@ -135,6 +118,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(profile.GetProfileInt(writeSection, writeKey, 0) == 29,
                "a written value does not read back");
   }
-  std::remove(path.c_str());
   return 0;
 }

@@ -4,8 +4,6 @@
 // it, cut at 259 bytes; a coordinate is the leading decimal number of that text when it fits an
 // int, else 0; a key in other letter case reads the same. The font path and the base folder
 // follow the resource folder.
-#include <unistd.h>
-
 #include <cctype>
 #include <climits>
 #include <cstring>
@@ -22,36 +20,15 @@ namespace {
 
 constexpr size_t kLarge = 1 << 16;
 
-// The resource folder of the run: a Torvaly/ folder of its own, in memory when possible,
-// removed at exit.
-class CFolder {
- public:
-  CFolder() {
-    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    m_dir = std::string(base) + "/torvaly-resource-fuzz-" + std::to_string(getpid());
-    std::filesystem::create_directories(m_dir + "/Torvaly");
-    SetResourceFolder(m_dir);
-  }
-  ~CFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
-  }
-  const std::string& Path() const { return m_dir; }
-
- private:
-  std::string m_dir;
-};
-
+// The resource folder of the run: a Torvaly/ folder of its own.
 const std::string& Folder() {
-  static const CFolder folder;
-  return folder.Path();
-}
-
-bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
+  static const std::string folder = [] {
+    const std::string dir = fuzz::ScratchFile("resource-fuzz");
+    std::filesystem::create_directories(dir + "/Torvaly");
+    SetResourceFolder(dir);
+    return dir;
+  }();
+  return folder;
 }
 
 // What a reader of a 260-byte buffer sees of the value under the key, and the whole value.
@@ -87,16 +64,12 @@ int ExpectedCoordinate(const std::string& text) {
 }
 
 // The key's ASCII letters in the other case.
-std::string OtherCase(const std::string& key) {
-  std::string other = key;
-  for (char& c : other) {
-    if (c >= 'a' && c <= 'z') {
-      c = static_cast<char>(c - 'a' + 'A');
-    } else if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
+std::string OtherCase(std::string key) {
+  for (char& c : key) {
+    if (std::isalpha(static_cast<unsigned char>(c)) && static_cast<unsigned char>(c) < 0x80)
+      c = static_cast<char>(c ^ 0x20);
   }
-  return other;
+  return key;
 }
 
 // The keys of a section, in the file's order.
@@ -141,7 +114,7 @@ void CheckPath(const ResourceConfig& config, const std::string& key) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& folder = Folder();
   for (const char* file : {"Torvaly/qzt.ini", "Torvaly/ResourcePath.ini"}) {
-    if (!WriteFile(folder + "/" + file, data, size)) return 0;
+    if (!fuzz::WriteFile(folder + "/" + file, data, size)) return 0;
   }
   const ResourceConfig config;
   FUZZ_CHECK(ResourceConfig::GetBaseFolder() == folder + "/", "the base folder is %s",

@@ -1,6 +1,8 @@
 // Sound bytes to an effect through the engine's public interface, headless with a mixer on
 // SDL's dummy audio driver: any bytes give an effect that plays, stops and frees, or no effect
-// (0), never a crash, a leak or an allocation beyond what the bytes can fill.
+// (0), never a crash, a leak or an allocation beyond what the bytes can fill. Without a mixer
+// (no sound card) the same bytes load exactly when they are a wave the engine accepts
+// (MakeBoundedWave), so a silent run refuses everything a sounding one refuses before decoding.
 //
 // The input's first byte chooses (fuzz_util.h): the file's bytes as they stand, or a format
 // chunk and sound data of any bytes framed as a well-made wave, so that most inputs reach the
@@ -8,6 +10,8 @@
 #include <vector>
 
 #include "fuzz_util.h"
+#include "platform/engine/EngineAudio.h"
+#include "platform/engine/WaveFile.h"
 #include "platform/engine/hge.h"
 #include "tests/support/headless_engine.h"
 
@@ -34,8 +38,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A size of 0 would make the engine read the bytes as a file name.
   if (file.empty()) return 0;
   HGE* hge = Engine();
-  const HEFFECT effect =
-      hge->Effect_Load(reinterpret_cast<const char*>(file.data()), static_cast<DWORD>(file.size()));
+  const char* bytes = reinterpret_cast<const char*>(file.data());
+  const HEFFECT effect = hge->Effect_Load(bytes, static_cast<DWORD>(file.size()));
+  static CEngineAudio silent;
+  const HEFFECT quiet = silent.Load(bytes, static_cast<DWORD>(file.size()));
+  std::vector<uint8_t> wave;
+  FUZZ_CHECK((quiet != 0) == MakeBoundedWave(file.data(), file.size(), wave),
+             "without a mixer the wave check answers otherwise");
+  FUZZ_CHECK(effect == 0 || quiet != 0, "a sounding run accepts what a silent one refuses");
+  silent.Free(quiet);
   if (effect == 0) return 0;
   const HCHANNEL channel = hge->Effect_PlayEx(effect, 60, -40, 1.0f, false);
   if (channel != 0) {

@@ -1,5 +1,5 @@
-// Helpers of the motion tests: a headless engine, frame strips whose every cell has its own
-// colour, pixel reading from a render target, and listeners that count their calls.
+// Helpers of the motion tests: frame strips whose every cell has its own colour, pixel reading
+// from a render target, and listeners that note their calls.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,29 +16,21 @@
 
 namespace motion_test {
 
-// The engine, started headless on a 64 x 64 screen, for one test.
-class HeadlessEngine : public testsupport::HeadlessEngine {
- public:
-  HeadlessEngine() : testsupport::HeadlessEngine(64, 64) {}
-};
-
 // The colour of the cell at column c, row r of a strip: every cell differs.
 constexpr uint32_t CellColor(int column, int row) {
   return 0xFF000000u | (static_cast<uint32_t>(column * 40 + 20) << 16) |
          (static_cast<uint32_t>(row * 40 + 20) << 8) | 0x80u;
 }
 
-// A blank texture of w x h (padded by the engine to powers of two) whose cells of cw x ch
-// pixels have CellColor(column, row); the padding stays transparent.
+// A texture of w x h (padded by the engine to powers of two) whose cells of cw x ch pixels
+// have CellColor(column, row); the padding stays transparent.
 inline HTEXTURE MakeCellTexture(HGE* hge, int w, int h, int cw, int ch) {
   const HTEXTURE tex = hge->Texture_Create(w, h);
-  if (tex == 0) return 0;
-  const int pitch = hge->Texture_GetWidth(tex);
-  DWORD* p = hge->Texture_Lock(tex, false);
+  DWORD* p = tex != 0 ? hge->Texture_Lock(tex, false) : nullptr;
   if (p == nullptr) return 0;
-  for (int y = 0; y < h; ++y) {
+  const int pitch = hge->Texture_GetWidth(tex);
+  for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) p[y * pitch + x] = CellColor(x / cw, y / ch);
-  }
   hge->Texture_Unlock(tex);
   return tex;
 }
@@ -52,33 +44,27 @@ std::vector<uint32_t> RenderToPixels(HGE* hge, int w, int h, Draw draw) {
   hge->Gfx_Clear(0xFF000000);
   draw();
   hge->Gfx_EndScene();
-  const HTEXTURE tex = hge->Target_GetTexture(target);
-  const int pitch = hge->Texture_GetWidth(tex);
-  if (DWORD* p = hge->Texture_Lock(tex, true)) {
-    out.resize(static_cast<size_t>(w) * h);
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) out[static_cast<size_t>(y) * w + x] = p[y * pitch + x];
-    }
-    hge->Texture_Unlock(tex);
-  }
+  const std::vector<uint32_t> all = testsupport::ReadTarget(hge, target);
+  const size_t pitch = static_cast<size_t>(hge->Texture_GetWidth(hge->Target_GetTexture(target)));
+  for (size_t y = 0; y < static_cast<size_t>(h) && (y + 1) * pitch <= all.size(); ++y)
+    out.insert(out.end(), all.begin() + y * pitch, all.begin() + y * pitch + w);
   hge->Target_Free(target);
   return out;
 }
 
-class CountingAnimationListener : public VarnelAnimationCallBack {
+// Notes the ids it is called with, then runs `then` (when set).
+class Listener : public VarnelAnimationCallBack, public VarnelMoveSpriteInterface {
  public:
-  void OnAnimationFinished(int id) override {
-    ids.push_back(id);
-    if (onFinished) onFinished(id);
-  }
+  void OnAnimationFinished(int id) override { Note(id); }
+  void OnMoveFinished(int id) override { Note(id); }
   std::vector<int> ids;
-  std::function<void(int)> onFinished;
-};
+  std::function<void(int)> then;
 
-class CountingMoveListener : public VarnelMoveSpriteInterface {
- public:
-  void OnMoveFinished(int id) override { ids.push_back(id); }
-  std::vector<int> ids;
+ private:
+  void Note(int id) {
+    ids.push_back(id);
+    if (then) then(id);
+  }
 };
 
 }  // namespace motion_test

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/engine/WaveFile.h"
+#include "tests/platform/platform_test_util.h"
 
 namespace {
 
@@ -91,6 +92,24 @@ TEST(WaveFile, OnlyWavesTheMixerCanBeTrustedWith) {
     EXPECT_EQ(std::memcmp(made.data() + 36, "data", 4), 0);
     EXPECT_EQ(made.size(), 44u + 400u);
   }
+}
+
+// Without a mixer (no sound card) effects are silent, but the files are checked all the same: a
+// run without sound refuses what a run with sound refuses.
+TEST(WaveFile, ASilentEngineRefusesTheSameFiles) {
+  platform_test::HeadlessEngine hge(16, 16, false);
+  ASSERT_TRUE(hge.Ok());
+  ASSERT_FALSE(hge->System_GetStateBool(HGE_USESOUND));
+  Bytes mp3 = Wave({});
+  mp3[20] = 0x55;  // the format chunk's encoding: MPEG layer 3, which the mixer does not decode
+  const std::string junk = "no sound at all, just text";
+  const Bytes ok = Wave({});
+  EXPECT_NE(hge->Effect_Load(reinterpret_cast<const char*>(ok.data()), DWORD(ok.size())), 0u);
+  EXPECT_EQ(hge->Effect_Load(junk.data(), DWORD(junk.size())), 0u);
+  EXPECT_EQ(hge->Effect_Load(reinterpret_cast<const char*>(mp3.data()), DWORD(mp3.size())), 0u);
+  platform_test::TempDir dir;
+  platform_test::WriteText(dir.File("junk.wav"), junk);
+  EXPECT_EQ(hge->Effect_Load(dir.File("junk.wav").c_str()), 0u);
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/engine/hge.h"
-#include "tests/support/headless_engine.h"
 #include "platform/win/ResourceFolder.h"
+#include "tests/support/headless_engine.h"
 #include "text/FontManager.h"
 
 namespace text_test {
@@ -24,53 +24,39 @@ inline std::string GameFontPath() { return ResolvePath("Torvaly\\fzzy.TTF"); }
 
 class CountingApi : public CFreeTypeApi {
  public:
-  FT_Error InitFreeType(FT_Library* library) override {
-    ++init;
-    return CFreeTypeApi::InitFreeType(library);
+  using Api = CFreeTypeApi;
+  FT_Error InitFreeType(FT_Library* l) override { return ++init, Api::InitFreeType(l); }
+  FT_Error DoneFreeType(FT_Library l) override { return ++doneLibrary, Api::DoneFreeType(l); }
+  FT_Error NewFace(FT_Library l, const char* path, FT_Long i, FT_Face* f) override {
+    return ++newFace, Api::NewFace(l, path, i, f);
   }
-  FT_Error DoneFreeType(FT_Library library) override {
-    ++doneLibrary;
-    return CFreeTypeApi::DoneFreeType(library);
+  FT_Error DoneFace(FT_Face f) override { return ++doneFace, Api::DoneFace(f); }
+  FT_Error SetPixelSizes(FT_Face f, FT_UInt w, FT_UInt h) override {
+    return ++setPixelSizes, Api::SetPixelSizes(f, w, h);
   }
-  FT_Error NewFace(FT_Library library, const char* path, FT_Long index, FT_Face* face) override {
-    ++newFace;
-    return CFreeTypeApi::NewFace(library, path, index, face);
-  }
-  FT_Error DoneFace(FT_Face face) override {
-    ++doneFace;
-    return CFreeTypeApi::DoneFace(face);
-  }
-  FT_Error SetPixelSizes(FT_Face face, FT_UInt w, FT_UInt h) override {
-    ++setPixelSizes;
-    return CFreeTypeApi::SetPixelSizes(face, w, h);
-  }
-  FT_UInt GetCharIndex(FT_Face face, FT_ULong code) override {
+  FT_UInt GetCharIndex(FT_Face f, FT_ULong code) override {
     ++getCharIndex;
-    if (code == refusedChar) return 0;  // as if the face did not have it
-    return CFreeTypeApi::GetCharIndex(face, code);
+    return code == refusedChar ? 0 : Api::GetCharIndex(f, code);  // as if the face lacked it
   }
-  FT_Error LoadGlyph(FT_Face face, FT_UInt index, FT_Int32 flags) override {
-    ++loadGlyph;
-    return CFreeTypeApi::LoadGlyph(face, index, flags);
+  FT_Error LoadGlyph(FT_Face f, FT_UInt i, FT_Int32 flags) override {
+    return ++loadGlyph, Api::LoadGlyph(f, i, flags);
   }
-  FT_Error GetKerning(FT_Face face, FT_UInt l, FT_UInt r, FT_UInt mode, FT_Vector* k) override {
-    ++getKerning;
-    return CFreeTypeApi::GetKerning(face, l, r, mode, k);
+  FT_Error RenderGlyph(FT_GlyphSlot s, FT_Render_Mode m) override {
+    return ++renderGlyph, refuseRender ? FT_Err_Out_Of_Memory : Api::RenderGlyph(s, m);
   }
-
-  // The calls that render glyphs.
-  int GlyphCalls() const { return setPixelSizes + getCharIndex + loadGlyph; }
+  FT_Error GetKerning(FT_Face f, FT_UInt l, FT_UInt r, FT_UInt mode, FT_Vector* k) override {
+    return ++getKerning, Api::GetKerning(f, l, r, mode, k);
+  }
   int AllCalls() const {
-    return init + doneLibrary + newFace + doneFace + GlyphCalls() + getKerning;
+    return init + doneLibrary + newFace + doneFace + setPixelSizes + getCharIndex + loadGlyph +
+           renderGlyph + getKerning;
   }
-  void Reset() {
-    init = doneLibrary = newFace = doneFace = setPixelSizes = getCharIndex = loadGlyph =
-        getKerning = 0;
-  }
+  void Reset() { *this = CountingApi(); }
 
   int init = 0, doneLibrary = 0, newFace = 0, doneFace = 0, setPixelSizes = 0, getCharIndex = 0,
-      loadGlyph = 0, getKerning = 0;
+      loadGlyph = 0, renderGlyph = 0, getKerning = 0;
   FT_ULong refusedChar = 0xFFFFFFFF;
+  bool refuseRender = false;  // as if FreeType ran out of memory rendering
 };
 
 // The engine, started headless, with a render target that text is drawn into.
@@ -79,8 +65,7 @@ class Canvas {
   static constexpr int kWidth = 320;
   static constexpr int kHeight = 160;
 
-  Canvas() : m_engine(kWidth, kHeight) {
-    m_hge = m_engine.Get();
+  Canvas() : m_engine(kWidth, kHeight), m_hge(m_engine.Get()) {
     if (m_engine.Ok()) m_target = m_hge->Target_Create(kWidth, kHeight, false);
   }
   ~Canvas() {
@@ -123,13 +108,6 @@ inline Box InkBox(const std::vector<uint32_t>& pixels, int width = Canvas::kWidt
     box.top = std::min(box.top, y), box.bottom = std::max(box.bottom, y);
   }
   return box;
-}
-
-inline int CountDifferent(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-  if (a.size() != b.size()) return -1;
-  int n = 0;
-  for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
-  return n;
 }
 
 }  // namespace text_test

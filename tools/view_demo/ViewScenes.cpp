@@ -199,6 +199,26 @@ void End(CViewHost& host, bool detail, const tagEnding& ending) {
   host.Frames(detail ? 12 : 110);
 }
 
+// A game that a spring ends before anybody played: the spring in the middle of the table.
+void Spring(CViewHost& host) {
+  Dealt(host);
+  CGameClientView& view = host.View();
+  view.m_pOutCard[kMe]->SetCards(nullptr, 0);
+  view.m_wOutCardChair = VIEW_NO_CHAIR;
+  view.m_pAniSpring = view.CreateAnimationByName("spring", ANI_ID_SPRING);
+  if (view.m_pAniSpring) view.m_pAniSpring->Play();
+  host.Frames(20);
+}
+
+// The right seat's user leaves and another takes the chair: the newcomer's own face.
+void Newcomer(CViewHost& host) {
+  Dealt(host);
+  host.LeaveUser(kRight);
+  host.Frame();
+  host.SeatUser(kRight, "新来的", GENDER_FEMALE, 4, 3300, US_READY);
+  host.Frames(2);
+}
+
 void Options(CViewHost& host) {
   Dealt(host);
   CGameClientView& view = host.View();
@@ -221,7 +241,7 @@ void Options(CViewHost& host) {
 }  // namespace
 
 const char* ViewSceneNames() {
-  return "dealt bomb rocket burst end end-large end-detail options";
+  return "dealt bomb rocket burst spring newcomer end end-large end-detail options";
 }
 
 bool BuildViewScene(CViewHost& host, const std::string& scene) {
@@ -233,6 +253,10 @@ bool BuildViewScene(CViewHost& host, const std::string& scene) {
     Rocket(host, false);
   } else if (scene == "burst") {
     Rocket(host, true);
+  } else if (scene == "spring") {
+    Spring(host);
+  } else if (scene == "newcomer") {
+    Newcomer(host);
   } else if (scene == "end") {
     End(host, false, kSmallEnding);
   } else if (scene == "end-large") {

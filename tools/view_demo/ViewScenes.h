@@ -7,6 +7,8 @@
 //   bomb        dealt, then the right seat's bomb: the flash and the table mid-shake
 //   rocket      dealt, then the right seat's rocket in flight
 //   burst       the rocket arrived: its burst
+//   spring      dealt, then a spring ends the game before anybody played: no out-card chair
+//   newcomer    dealt, then the right seat's user leaves and another sits down in the chair
 //   end         a small game over, as the table shows it: the end panel's simple form
 //               counted out (the left seat won +40), the winner's last play still on its row,
 //               the bots' ready marks, the cards left face up (side columns, the local row)
