@@ -73,7 +73,6 @@ TEST_F(ViewInputTest, ButtonsAndTheMouse) {
   EXPECT_FALSE(v.IsSoundOn());
 
   // A click on the own hand: its control's messages reach the dialog through the view.
-  const BYTE cards[2] = {0x03, 0x04};
   CardControl& hand = *v.m_pHandCard[1];
   hand.SetCards(cards, 2);
   Log().clear();
