@@ -1,5 +1,6 @@
 #include "server/TableHost.h"
 
+#include <algorithm>
 #include <cstring>
 
 CTableHost::CTableHost(const tagHostConfig& config)
@@ -114,20 +115,23 @@ uint64_t CTableHost::NextEvent() const {
 bool CTableHost::Step() {
   const uint64_t t = NextEvent();
   if (t == NO_DEADLINE) return false;
-  m_now = t;
+  // An event that was due before the host's present (a gone chair's move, due "at once") runs
+  // now: the host's clock never goes back, or the bots would time their moves from the past.
+  const uint64_t at = std::max(m_now, t);
+  m_now = at;
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
     Seat& seat = m_seats[c];
     if (seat.readyAt == t) {
       seat.readyAt = NO_DEADLINE;
-      m_table.SetReady(c, t);
+      m_table.SetReady(c, at);
       return true;
     }
     if (seat.actAt == t) {
-      RunBot(c, t);
+      RunBot(c, at);
       return true;
     }
   }
-  m_table.Tick(t);
+  m_table.Tick(at);
   return true;
 }
 

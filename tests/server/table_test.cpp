@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "server/Table.h"
+#include "server/TableHost.h"
 
 namespace {
 
@@ -331,6 +332,40 @@ TEST(TableSeed, TheSameSeedDealsTheSameGame) {
   };
   EXPECT_EQ(firstDeal(42), firstDeal(42));
   EXPECT_NE(firstDeal(42), firstDeal(43));
+}
+
+// A chair whose player left is played by the server as soon as its turn comes; the bots around
+// it still take their thinking time from the moment their turn came, never from an earlier
+// moment, so a game never plays itself out in one instant.
+TEST(TableHost, AGoneChairDoesNotTurnTheHostsClockBack) {
+  struct : IChairLink, ITableObserver {
+    void DeliverMessage(uint16_t, const uint8_t*, size_t) override {}
+    void DeliverScene(uint8_t, const uint8_t*, size_t) override {}
+    void OnDelivered(uint16_t chair, uint16_t id, const uint8_t*, size_t) override {
+      moves += chair == 0 && (id == SRV_PLAY || id == SRV_PASS);
+    }
+    unsigned moves = 0;
+  } link;
+  tagHostConfig config;
+  config.table.seed = 5;
+  config.botDelayMinMs = 800;
+  config.botDelayMaxMs = 1400;
+  CTableHost host(config);
+  ASSERT_TRUE(host.SeatBot(0, "normal") && host.SeatBot(2, "normal") && host.SeatHuman(1, &link));
+  host.SetObserver(&link);
+  uint64_t now = 100000;
+  ASSERT_EQ(host.Ready(1, now), TableCode::Ok);
+  host.Advance(now += 5000);
+  ASSERT_EQ(host.Table().Phase(), TablePhase::Playing);
+  host.Leave(1, now);
+  // Each bot waits at least 800 ms, so a 100 ms step sees at most a bot's move and the gone
+  // chair's answer to it.
+  for (int step = 0; step < 600 && host.Table().Phase() == TablePhase::Playing; ++step) {
+    const unsigned before = link.moves;
+    host.Advance(now += 100);
+    ASSERT_LE(link.moves - before, 2u) << "at step " << step;
+  }
+  EXPECT_NE(host.Table().Phase(), TablePhase::Playing) << "the game ended";
 }
 
 }  // namespace
