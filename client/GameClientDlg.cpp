@@ -86,7 +86,8 @@ void CGameClientDlg::ReadOptions() {
   auto flag = [&](LPCSTR key, int fallback) {
     return static_cast<BYTE>(app->GetProfileInt(kOptionSection, key, fallback) != 0 ? 1 : 0);
   };
-  m_options.cardSpace = static_cast<int>(app->GetProfileInt(kOptionSection, "CardSpace", CARD_SPACING_DEFAULT));
+  m_options.cardSpace =
+      static_cast<int>(app->GetProfileInt(kOptionSection, "CardSpace", CARD_SPACING_DEFAULT));
   m_options.gameSound = flag("GameSound", 1);
   m_options.allowLookon = flag("AllowLookon", 0);
   m_options.deasilOrder = flag("DeasilOrder", 0);
