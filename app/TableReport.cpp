@@ -76,24 +76,14 @@ std::string CTableReport::Describe(const CGameClientDlg& dialog) {
   line += " turn=" + CardsOrNone(s.turnResolved, s.turnCount);
   line += std::string(" panel=") + (view.m_pScoreView && view.m_pScoreView->IsShow() ? "1" : "0");
 
-  const struct {
-    const char* name;
-    const gcn::MyCButtonEx* button;
-  } buttons[] = {
-      {"start", view.m_btChildStart.get()},  {"play", view.m_btOutCard.get()},
-      {"pass", view.m_btPassCard.get()},     {"hint", view.m_btAutoOutCard.get()},
-      {"autoon", view.m_btAutoPlayOn.get()}, {"autooff", view.m_btAutoPlayOff.get()},
-      {"sort", view.m_btSortCard.get()},     {"last", view.m_btTurn.get()},
-      {"details", view.m_pbtDetails.get()},  {"changetable", view.m_pbtChangeTable.get()},
-  };
   std::string shown;
-  for (const auto& b : buttons) {
-    if (b.button == nullptr || !b.button->isVisible() || !b.button->isEnabled()) continue;
+  for (const std::string& name : headless::CHeadlessClient::ButtonNames()) {
+    const gcn::MyCButtonEx* button = headless::CHeadlessClient::ViewButton(view, name);
+    if (button == nullptr || !button->isVisible() || !button->isEnabled()) continue;
     int x = 0, y = 0;
-    b.button->getAbsolutePosition(x, y);
+    button->getAbsolutePosition(x, y);
     if (!shown.empty()) shown += ',';
-    shown += std::string(b.name) + ":" +
-             Point(x + b.button->getWidth() / 2, y + b.button->getHeight() / 2);
+    shown += name + ":" + Point(x + button->getWidth() / 2, y + button->getHeight() / 2);
   }
   line += " buttons=" + (shown.empty() ? std::string("none") : shown);
   line += " cards=" + (hand != nullptr ? CardPoints(*hand) : std::string("none"));

@@ -49,7 +49,6 @@ struct tagNamedButton {
 };
 const tagNamedButton kButtons[] = {
     {"start", &CGameClientView::m_btChildStart},
-    {"changetable", &CGameClientView::m_pbtChangeTable},
     {"play", &CGameClientView::m_btOutCard},
     {"pass", &CGameClientView::m_btPassCard},
     {"hint", &CGameClientView::m_btAutoOutCard},
@@ -58,6 +57,7 @@ const tagNamedButton kButtons[] = {
     {"sort", &CGameClientView::m_btSortCard},
     {"last", &CGameClientView::m_btTurn},
     {"details", &CGameClientView::m_pbtDetails},
+    {"changetable", &CGameClientView::m_pbtChangeTable},
 };
 
 }  // namespace
@@ -232,11 +232,16 @@ std::vector<std::string> CHeadlessClient::SoundNames() const {
   return names;
 }
 
-gcn::MyCButtonEx* CHeadlessClient::Button(const std::string& name) const {
+gcn::MyCButtonEx* CHeadlessClient::ViewButton(const CGameClientView& view,
+                                              const std::string& name) {
   for (const tagNamedButton& b : kButtons) {
-    if (name == b.name) return (View().*(b.field)).get();
+    if (name == b.name) return (view.*(b.field)).get();
   }
   return nullptr;
+}
+
+gcn::MyCButtonEx* CHeadlessClient::Button(const std::string& name) const {
+  return ViewButton(View(), name);
 }
 
 const std::vector<std::string>& CHeadlessClient::ButtonNames() {

@@ -85,8 +85,9 @@ class CHeadlessClient {
   bool Frame(uint64_t ms = 16);
 
   // A named view button ("start", "play", "pass", "hint", "autoon", "autooff", "sort", "last",
-  // "changetable", "details") or null.
+  // "details", "changetable": ButtonNames, in this order) or null.
   gcn::MyCButtonEx* Button(const std::string& name) const;
+  static gcn::MyCButtonEx* ViewButton(const CGameClientView& view, const std::string& name);
   static const std::vector<std::string>& ButtonNames();
   // A person's click on a named button, as the view hears it; "right" is the right mouse
   // button on the table. Only a shown and enabled button can be clicked: false otherwise.

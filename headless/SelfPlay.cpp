@@ -95,8 +95,7 @@ CSelfPlay::~CSelfPlay() {
 void CSelfPlay::Play(uint32_t games, uint64_t limitMs) {
   if (m_check) m_link->Host().SetObserver(this);
   if (!m_client.Running()) return Fail("the client is not running");
-  m_client.SetLink(m_tap.get());
-  m_sent = m_link->TableEnd().Received();
+  Attach();
   const uint64_t end = m_client.Now() + limitMs;
   while (m_tally.games < games && m_client.Now() < end && !m_tally.failed &&
          !(m_stopAtDivergence && m_tally.divergences > 0)) {
@@ -104,9 +103,14 @@ void CSelfPlay::Play(uint32_t games, uint64_t limitMs) {
   }
 }
 
-bool CSelfPlay::StartClient() {
+// The client talks through the tap, counting what it sends from the table end's count on.
+void CSelfPlay::Attach() {
   m_client.SetLink(m_tap.get());
   m_sent = m_link->TableEnd().Received();
+}
+
+bool CSelfPlay::StartClient() {
+  Attach();
   return m_client.Start(m_client.DataFolder());
 }
 
@@ -351,8 +355,7 @@ void CSelfPlay::Check(const tagTruth& t) {
     std::memcpy(hand + count, s.pendingCards, s.pendingCount);
     count = static_cast<uint8_t>(count + s.pendingCount);
   }
-  CGameLogic logic;
-  logic.SortCards(hand, count, SORT_BY_RANK);
+  dlg.GetGameLogic().SortCards(hand, count, SORT_BY_RANK);
   Expect(count == t.counts[m_me] && std::memcmp(hand, t.hand, count) == 0,
          "hand " + Cards(hand, count) + " vs table " + Cards(t.hand, t.counts[m_me]) + at);
   for (WORD c = 0; c < SEAT_COUNT; ++c) {

@@ -90,6 +90,7 @@ class CSelfPlay : private ITableObserver {
 
   void OnDelivered(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) override;
   tagTruth TruthNow() const;
+  void Attach();
   bool StartClient();
   void Step();
   void LocalPlayer();

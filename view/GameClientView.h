@@ -24,6 +24,7 @@
 #include "platform/frame/BrisvaneView2D.h"
 #include "platform/gui/Guichan.h"
 #include "platform/win/WinTypes.h"
+#include "widgets/GameSetting.h"
 
 class Animation_Varnel;
 class CardControl;
@@ -245,7 +246,7 @@ class CGameClientView : public CBrisvaneView2D,
   // Handed over by the dialog at set-up.
   const BYTE* m_pSoundSwitch = nullptr;  // the lobby's sound switch byte
   BYTE m_cbGameSound = 1;                // the game-sound option
-  int m_nCardSpacing = 35;               // the local hand's step; set by SetCardSpacing
+  int m_nCardSpacing = CARD_SPACING_DEFAULT;  // the local hand's step; SetCardSpacing sets it
   IClientKernel* m_pKernel = nullptr;
 
   // Layout: the scale and letterbox of the last pass, and the points it read.

@@ -31,10 +31,6 @@ void Paint(gcn::Widget& widget) {
   widget.setSelectionColor(kSelectionColor);
 }
 
-}  // namespace
-
-namespace {
-
 constexpr int kListed[DemoListModel::kCount] = {18, 19, 20, 21, 22, 23,
                                                 24, 25, 26, 27, 28, CARD_SPACING_DEFAULT};
 

@@ -70,9 +70,9 @@ TEST(WindowSmoke, DrawsResizesSwitchesFullScreenAndCloses) {
     EXPECT_EQ(app.Dialog()->View().renders, 10);
     app.ExitInstance();
   }
-  EXPECT_TRUE(NearColor(PixelAt(shot, 100, 100), platform_test::kTableColor, 3)) << "the cloth";
-  EXPECT_TRUE(NearColor(PixelAt(shot, 642, 374), platform_test::kCardColor, 3)) << "the sprite";
-  EXPECT_TRUE(NearColor(PixelAt(shot, 1284 - 110, 748 - 65), platform_test::kButtonColor, 3))
+  EXPECT_TRUE(NearColor(PixelAt(shot, 100, 100), PLAIN_TABLE_COLOR, 3)) << "the cloth";
+  EXPECT_TRUE(NearColor(PixelAt(shot, 642, 374), PLAIN_CARD_COLOR, 3)) << "the sprite";
+  EXPECT_TRUE(NearColor(PixelAt(shot, 1284 - 110, 748 - 65), PLAIN_BUTTON_COLOR, 3))
       << "the button";
 
   // Someone drags the window to 900 x 600: the screen follows, the table is letterboxed
@@ -95,7 +95,7 @@ TEST(WindowSmoke, DrawsResizesSwitchesFullScreenAndCloses) {
   ASSERT_TRUE(hge->System_Snapshot(resized.c_str()));
   EXPECT_TRUE(NearColor(PixelAt(resized, 450, 20), 0xFF000000, 3)) << "the bar above";
   EXPECT_TRUE(NearColor(PixelAt(resized, 450, 580), 0xFF000000, 3)) << "the bar below";
-  EXPECT_TRUE(NearColor(PixelAt(resized, 100, 100), platform_test::kTableColor, 3)) << "the cloth";
+  EXPECT_TRUE(NearColor(PixelAt(resized, 100, 100), PLAIN_TABLE_COLOR, 3)) << "the cloth";
 
   // F11 switches to full screen and back; the screen follows the window each time.
   SDL_Event f11{};
