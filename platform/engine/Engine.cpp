@@ -5,7 +5,10 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,64 @@
 #include "platform/engine/hge.h"
 
 namespace {
+
+constexpr Uint32 kAccelerated = SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE;
+constexpr Uint32 kSoftware = SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE;
+
+// Whether OpenGL here can only be a software rasterizer: no graphics device to render on (no
+// DRI render node, no NVIDIA device) or Mesa told to rasterize in software. Decided without
+// loading any OpenGL library.
+bool OnlySoftwareOpenGl() {
+  const char* forced = SDL_getenv("LIBGL_ALWAYS_SOFTWARE");
+  if (forced != nullptr && forced[0] != '\0' && std::strcmp(forced, "0") != 0) return true;
+  for (const char* device : {"/dev/dri/renderD128", "/dev/dri/renderD129", "/dev/dri/card0",
+                             "/dev/dri/card1", "/dev/nvidiactl"}) {
+    if (access(device, R_OK | W_OK) == 0) return false;
+  }
+  return true;
+}
+
+// The OpenGL renderer's own name for what draws ("llvmpipe (LLVM 15.0.6, 256 bits)", a GPU's
+// name), or empty when the renderer is no OpenGL one.
+std::string OpenGlRendererName(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0)
+    return {};
+  using GetString = const unsigned char* (*)(unsigned);
+  auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  constexpr unsigned kGlRenderer = 0x1F01;
+  const unsigned char* name = getString != nullptr ? getString(kGlRenderer) : nullptr;
+  return name != nullptr ? reinterpret_cast<const char*>(name) : "";
+}
+
+bool IsSoftwareRasterizer(const std::string& glName) {
+  for (const char* software : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"}) {
+    if (glName.find(software) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// The window's renderer. A graphics device's renderer where there is one. Where OpenGL would
+// only rasterize in software (llvmpipe and its kin, a virtual X server), SDL's own software
+// renderer draws a 2D table with far less work, and it shows its frames in the window directly
+// rather than through OpenGL again. A renderer named in SDL_RENDER_DRIVER is taken as it is.
+SDL_Renderer* CreateWindowRenderer(SDL_Window* window) {
+  const char* asked = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  bool software = (asked == nullptr || asked[0] == '\0') && OnlySoftwareOpenGl();
+  SDL_Renderer* renderer = nullptr;
+  if (!software) {
+    renderer = SDL_CreateRenderer(window, -1, kAccelerated);
+    if (renderer != nullptr && (asked == nullptr || asked[0] == '\0') &&
+        IsSoftwareRasterizer(OpenGlRendererName(renderer))) {
+      SDL_DestroyRenderer(renderer);
+      renderer = nullptr;
+      software = true;
+    }
+  }
+  if (software) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, kSoftware);
+  return renderer;
+}
 
 class CEngine final : public HGE {
  public:
@@ -53,11 +114,7 @@ class CEngine final : public HGE {
                                   m_width, m_height, flags);
       if (m_window == nullptr) return Fail("no window");
       SDL_SetWindowMinimumSize(m_window, kMinWindowWidth, kMinWindowHeight);
-      m_renderer =
-          SDL_CreateRenderer(m_window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
-      if (m_renderer == nullptr)
-        m_renderer =
-            SDL_CreateRenderer(m_window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+      m_renderer = CreateWindowRenderer(m_window);
       if (m_hideMouse) SDL_ShowCursor(SDL_DISABLE);
     }
     if (m_renderer == nullptr) return Fail("no renderer");
@@ -300,6 +357,16 @@ class CEngine final : public HGE {
   }
 
   void Gfx_SetClipping(int x, int y, int w, int h) override { m_graphics.SetClipping(x, y, w, h); }
+
+  void Gfx_SetTransform(float x, float y, float dx, float dy, float /*rot*/, float hscale,
+                        float vscale) override {
+    m_graphics.SetTransform(x, y, dx, dy, hscale, vscale);
+  }
+
+  bool Gfx_CopyScene(HTARGET target) override {
+    if (target == 0) return false;
+    return m_graphics.CopySceneTo(m_textures.Sdl(m_textures.TargetTexture(target)));
+  }
 
   // ---- targets ----------------------------------------------------------------------------
   HTARGET Target_Create(int width, int height, bool /*zbuffer*/) override {

@@ -1,10 +1,18 @@
 #include "platform/engine/EngineGraphics.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 SDL_Color ToSdlColor(DWORD col) {
   return SDL_Color{static_cast<Uint8>(GETR(col)), static_cast<Uint8>(GETG(col)),
                    static_cast<Uint8>(GETB(col)), static_cast<Uint8>(GETA(col))};
+}
+
+SDL_BlendMode BlendMode(int blend) {
+  if (blend & BLEND_COPY) return SDL_BLENDMODE_NONE;
+  return (blend & BLEND_ALPHABLEND) ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_ADD;
 }
 
 }  // namespace
@@ -31,11 +39,66 @@ bool CEngineGraphics::End() {
 void CEngineGraphics::Clear(DWORD color) {
   if (!m_inScene) return;
   SDL_SetRenderDrawColor(m_renderer, GETR(color), GETG(color), GETB(color), GETA(color));
-  SDL_RenderClear(m_renderer);
+  if (m_clipMode == ClipMode::Off) {
+    SDL_RenderClear(m_renderer);
+    return;
+  }
+  if (m_clipMode == ClipMode::Empty) return;
+  // SDL's clear ignores the clipping: the rectangle is filled, replacing what is there.
+  SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+  SDL_RenderFillRect(m_renderer, &m_clip);
+  SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_BLEND);
+}
+
+bool CEngineGraphics::CopySceneTo(SDL_Texture* dest) {
+  if (!m_inScene || dest == nullptr || dest == m_sceneTexture) return false;
+  if (SDL_SetRenderTarget(m_renderer, dest) != 0) return false;
+  SDL_RenderSetClipRect(m_renderer, nullptr);
+  SDL_BlendMode mode = SDL_BLENDMODE_NONE;
+  SDL_GetTextureBlendMode(m_sceneTexture, &mode);
+  Uint8 r = 255, g = 255, b = 255, a = 255;
+  SDL_GetTextureColorMod(m_sceneTexture, &r, &g, &b);
+  SDL_GetTextureAlphaMod(m_sceneTexture, &a);
+  SDL_SetTextureBlendMode(m_sceneTexture, SDL_BLENDMODE_NONE);
+  SDL_SetTextureColorMod(m_sceneTexture, 255, 255, 255);
+  SDL_SetTextureAlphaMod(m_sceneTexture, 255);
+  const bool copied = SDL_RenderCopy(m_renderer, m_sceneTexture, nullptr, nullptr) == 0;
+  SDL_SetTextureBlendMode(m_sceneTexture, mode);
+  SDL_SetTextureColorMod(m_sceneTexture, r, g, b);
+  SDL_SetTextureAlphaMod(m_sceneTexture, a);
+  SDL_SetRenderTarget(m_renderer, m_sceneTexture);
+  ApplyClip();
+  return copied;
+}
+
+void CEngineGraphics::SetTransform(float x, float y, float dx, float dy, float sx, float sy) {
+  m_transform = sx != 0.0f || sy != 0.0f;
+  m_centreX = x;
+  m_centreY = y;
+  m_moveX = dx;
+  m_moveY = dy;
+  m_scaleX = sx;
+  m_scaleY = sy;
+}
+
+const hgeVertex* CEngineGraphics::Place(const hgeVertex* v, int count, hgeVertex* placed) const {
+  if (!m_transform) return v;
+  for (int i = 0; i < count; ++i) {
+    placed[i] = v[i];
+    placed[i].x = (v[i].x - m_centreX) * m_scaleX + m_centreX + m_moveX;
+    placed[i].y = (v[i].y - m_centreY) * m_scaleY + m_centreY + m_moveY;
+  }
+  return placed;
 }
 
 void CEngineGraphics::Line(float x1, float y1, float x2, float y2, DWORD color) {
   if (!m_inScene) return;
+  if (m_transform) {
+    x1 = (x1 - m_centreX) * m_scaleX + m_centreX + m_moveX;
+    x2 = (x2 - m_centreX) * m_scaleX + m_centreX + m_moveX;
+    y1 = (y1 - m_centreY) * m_scaleY + m_centreY + m_moveY;
+    y2 = (y2 - m_centreY) * m_scaleY + m_centreY + m_moveY;
+  }
   SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_BLEND);
   SDL_SetRenderDrawColor(m_renderer, GETR(color), GETG(color), GETB(color), GETA(color));
   SDL_RenderDrawLineF(m_renderer, x1, y1, x2, y2);
@@ -43,18 +106,73 @@ void CEngineGraphics::Line(float x1, float y1, float x2, float y2, DWORD color) 
 
 void CEngineGraphics::Triple(const hgeVertex v[3], SDL_Texture* tex, int blend) {
   static const int kIndices[3] = {0, 1, 2};
-  Geometry(v, 3, kIndices, 3, tex, blend);
+  hgeVertex placed[3];
+  Geometry(Place(v, 3, placed), 3, kIndices, 3, tex, blend);
 }
 
-void CEngineGraphics::Quad(const hgeVertex v[4], SDL_Texture* tex, int blend) {
+void CEngineGraphics::Quad(const hgeVertex quad[4], SDL_Texture* tex, int blend) {
+  hgeVertex placed[4];
+  const hgeVertex* v = Place(quad, 4, placed);
+  if (CopyRect(v, tex, blend)) return;
   static const int kIndices[6] = {0, 1, 2, 0, 2, 3};
   Geometry(v, 4, kIndices, 6, tex, blend);
+}
+
+// Most quads are upright rectangles of one colour that cut a whole-pixel rectangle out of their
+// texture: sprites, cards, the scaled canvas. They are copied as rectangles, which every
+// renderer does far faster than two triangles (SDL's software renderer blits them instead of
+// walking each triangle's pixels). Anything else falls through to the triangles.
+bool CEngineGraphics::CopyRect(const hgeVertex v[4], SDL_Texture* tex, int blend) {
+  if (!m_inScene || (tex != nullptr && tex == m_sceneTexture)) return false;
+  if (v[0].col != v[1].col || v[0].col != v[2].col || v[0].col != v[3].col) return false;
+  if (v[0].y != v[1].y || v[2].y != v[3].y || v[0].x != v[3].x || v[1].x != v[2].x) return false;
+  if (v[0].tx != v[3].tx || v[1].tx != v[2].tx || v[0].ty != v[1].ty || v[2].ty != v[3].ty)
+    return false;
+  const float left = std::min(v[0].x, v[1].x), right = std::max(v[0].x, v[1].x);
+  const float top = std::min(v[0].y, v[3].y), bottom = std::max(v[0].y, v[3].y);
+  if (!(right > left) || !(bottom > top)) return true;  // nothing to draw
+  const SDL_BlendMode mode = BlendMode(blend);
+  const DWORD col = v[0].col;
+  const SDL_FRect dst{left, top, right - left, bottom - top};
+  if (tex == nullptr) {
+    SDL_SetRenderDrawBlendMode(m_renderer, mode);
+    SDL_SetRenderDrawColor(m_renderer, GETR(col), GETG(col), GETB(col), GETA(col));
+    SDL_RenderFillRectF(m_renderer, &dst);
+    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_BLEND);
+    return true;
+  }
+  int texW = 0, texH = 0;
+  if (SDL_QueryTexture(tex, nullptr, nullptr, &texW, &texH) != 0) return false;
+  // The texture's pixels the rectangle shows, whole pixels only.
+  const float u0 = v[0].tx * static_cast<float>(texW), u1 = v[1].tx * static_cast<float>(texW);
+  const float t0 = v[0].ty * static_cast<float>(texH), t1 = v[3].ty * static_cast<float>(texH);
+  const float su = std::min(u0, u1), sv = std::min(t0, t1);
+  const float sw = std::fabs(u1 - u0), sh = std::fabs(t1 - t0);
+  auto whole = [](float f) { return std::fabs(f - std::round(f)) < 1e-3f; };
+  if (!whole(su) || !whole(sv) || !whole(sw) || !whole(sh) || sw < 1.0f || sh < 1.0f) return false;
+  const SDL_Rect src{static_cast<int>(std::lround(su)), static_cast<int>(std::lround(sv)),
+                     static_cast<int>(std::lround(sw)), static_cast<int>(std::lround(sh))};
+  if (src.x < 0 || src.y < 0 || src.x + src.w > texW || src.y + src.h > texH) return false;
+  // A rectangle drawn right to left or bottom to top shows its cut mirrored.
+  const bool flipX = (u1 < u0) != (v[1].x < v[0].x);
+  const bool flipY = (t1 < t0) != (v[3].y < v[0].y);
+  const int flip = (flipX ? SDL_FLIP_HORIZONTAL : 0) | (flipY ? SDL_FLIP_VERTICAL : 0);
+  SDL_SetTextureBlendMode(tex, mode);
+  SDL_SetTextureColorMod(tex, GETR(col), GETG(col), GETB(col));
+  SDL_SetTextureAlphaMod(tex, GETA(col));
+  if (flip == 0) {
+    SDL_RenderCopyF(m_renderer, tex, &src, &dst);
+  } else {
+    SDL_RenderCopyExF(m_renderer, tex, &src, &dst, 0.0, nullptr,
+                      static_cast<SDL_RendererFlip>(flip));
+  }
+  return true;
 }
 
 void CEngineGraphics::Geometry(const hgeVertex* v, int count, const int* indices, int indexCount,
                                SDL_Texture* tex, int blend) {
   if (!m_inScene || (tex != nullptr && tex == m_sceneTexture)) return;
-  const SDL_BlendMode mode = (blend & BLEND_ALPHABLEND) ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_ADD;
+  const SDL_BlendMode mode = BlendMode(blend);
   if (tex) {
     SDL_SetTextureBlendMode(tex, mode);
   } else {

@@ -32,7 +32,9 @@
 //
 // Gfx_SetClipping(): all four values 0 switch clipping off; any other rectangle clips to it,
 // and an empty one (width or height 0 or less) hides everything drawn until clipping changes.
-// Each Gfx_BeginScene starts without clipping.
+// Each Gfx_BeginScene starts without clipping. Gfx_Clear clears the clipping rectangle only
+// while one is set. A scene's target keeps what was drawn into it until it is drawn again, the
+// screen included, so a frame may draw again only the part that changed.
 //
 // Sound: Effect_Load returns 0 for a missing or undecodable file. Without an audio device the
 // engine says so once on stderr and runs silent: effects still load (when the file can be
@@ -81,6 +83,8 @@ inline constexpr int BLEND_ALPHABLEND = 2;
 inline constexpr int BLEND_NOZWRITE = 0;
 inline constexpr int BLEND_ZWRITE = 4;
 inline constexpr int BLEND_DEFAULT = BLEND_COLORMUL | BLEND_ALPHABLEND | BLEND_NOZWRITE;
+// The engine's own: the texture's pixels replace what lies under them (a saved picture put back).
+inline constexpr int BLEND_COPY = 8;
 
 // System states. The numbers of the ones the program passes are fixed (render function 9,
 // screen width 17, screen height 18); the others are ours.
@@ -239,6 +243,14 @@ class HGE {
   virtual void Gfx_RenderTriple(const hgeTriple* triple) = 0;
   virtual void Gfx_RenderQuad(const hgeQuad* quad) = 0;
   virtual void Gfx_SetClipping(int x = 0, int y = 0, int w = 0, int h = 0) = 0;
+  // Every vertex drawn after it is scaled by hscale, vscale about (x, y), then moved by (dx, dy);
+  // hscale and vscale 0 (the default) draw untransformed. Rotation is not supported (rot is
+  // ignored); clipping stays in the target's pixels.
+  virtual void Gfx_SetTransform(float x = 0, float y = 0, float dx = 0, float dy = 0, float rot = 0,
+                                float hscale = 0, float vscale = 0) = 0;
+  // Copies what the open scene holds so far into a target (stretched to its size), without
+  // blending; the scene goes on. False outside a scene or for a target that is no other one.
+  virtual bool Gfx_CopyScene(HTARGET target) = 0;
 
   virtual HTARGET Target_Create(int width, int height, bool zbuffer) = 0;
   virtual void Target_Free(HTARGET target) = 0;
