@@ -92,6 +92,12 @@ std::string CTableReport::Describe(const CGameClientDlg& dialog) {
 
 void CTableReport::Update(const CGameClientDlg& dialog, uint64_t nowMs) {
   if (m_file == nullptr) return;
+  if (!m_wroteRenderer) {
+    HGE* hge = dialog.GetClientView().GetEngine();
+    std::fprintf(m_file, "renderer=%s\n",
+                 hge != nullptr ? hge->System_GetStateString(HGE_RENDERERNAME) : "none");
+    m_wroteRenderer = true;
+  }
   std::string line = Describe(dialog);
   if (line == m_last) return;
   std::fprintf(m_file, "t=%" PRIu64 " %s\n", nowMs, line.c_str());

@@ -5,6 +5,7 @@
 //   t=MS me=CHAIR running=0|1 clock=CHAIR:SECONDS|none counts=A,B,C hand=HEX,.. raised=HEX,..
 //   turn=HEX,..|none panel=0|1 buttons=NAME:X:Y,.. cards=HEX@X:Y,..
 //
+// The first line names the renderer that draws the window (renderer=NAME, SDL's name).
 // Cards are bytes in hexadecimal. `turn` is the play to beat with its jokers replaced, `buttons`
 // the shown and enabled buttons with their centres (start, play, pass, hint, autoon, autooff,
 // sort, last, details, changetable), `cards` each card of the local hand, left to right, with
@@ -28,6 +29,7 @@ class CTableReport {
   static std::string Describe(const CGameClientDlg& dialog);
 
  private:
+  bool m_wroteRenderer = false;
   std::FILE* m_file = nullptr;
   std::string m_last;
 };

@@ -110,10 +110,11 @@ class CGameClientView : public CBrisvaneView2D,
   void AdvanceFrame(float elapsed) override;
   // When the table changes by itself next, so that the application loop draws no more frames
   // than the table needs. At the frame rate (FRAME_AT_RATE) while something moves: a shown
-  // effect whose run plays, flying cards or the rocket, the shake, the end panel (its numbers
-  // count and its backdrop turns while it is shown), a fading notice, a sweep over the local
-  // hand. Otherwise the ms until the next slow change: the next picture of a seat's auto-play
-  // mark or alarm (a few a second), the moment a notice starts to fade. A still table answers
+  // effect whose run plays, flying cards or the rocket, the shake, the end panel while its
+  // numbers count, a fading notice, a sweep over the local hand. Otherwise the ms until the
+  // next slow change: the next picture of a seat's auto-play mark or alarm (a few a second),
+  // the end panel's backdrop's next step of its turn, the moment a notice starts to fade. A
+  // still table answers
   // NO_FRAME_DUE and is drawn only when something happens (a click, a message, a timer such
   // as a deal step, a clock tick).
   int64_t NextFrameDueMs() const override;
@@ -123,18 +124,18 @@ class CGameClientView : public CBrisvaneView2D,
   static bool RenderFrame();
 
   // ---- operations the dialog calls -----------------------------------------------------------
-  void SetBeiShu(WORD multiple);                   // store, redraw
-  void SetCardCount(WORD chair, BYTE count);       // one seat: redraw; 65535: all, no redraw
-  void SetPassFlag(WORD chair, bool pass);         // as SetCardCount
-  void SetAutoPlayFlag(WORD chair, bool on);       // chair >= 65535: all; always redraw
-  void SetBankerSeat(WORD chair, BYTE flag);       // 0xFFFF: none; redraw
-  void SetLeftCardCount(BYTE deckCount);           // store, redraw
-  void SetSeatOrder(BYTE order);                   // store when it changes
-  void SelectSeatPosition(WORD chair);             // sets the current position index
+  void SetBeiShu(WORD multiple);              // store, redraw
+  void SetCardCount(WORD chair, BYTE count);  // one seat: redraw; 65535: all, no redraw
+  void SetPassFlag(WORD chair, bool pass);    // as SetCardCount
+  void SetAutoPlayFlag(WORD chair, bool on);  // chair >= 65535: all; always redraw
+  void SetBankerSeat(WORD chair, BYTE flag);  // 0xFFFF: none; redraw
+  void SetLeftCardCount(BYTE deckCount);      // store, redraw
+  void SetSeatOrder(BYTE order);              // store when it changes
+  void SelectSeatPosition(WORD chair);        // sets the current position index
   int GetSeatPosition() const { return m_nPosition; }
-  void SetDealFlag(BYTE flag);                     // stored, shown nowhere; redraw
-  void SetScore64(int64_t score);                  // stored, shown nowhere; redraw
-  void SetBaseScore64(DWORD low, DWORD high);      // stored, shown nowhere
+  void SetDealFlag(BYTE flag);                 // stored, shown nowhere; redraw
+  void SetScore64(int64_t score);              // stored, shown nowhere; redraw
+  void SetBaseScore64(DWORD low, DWORD high);  // stored, shown nowhere
 
   // Shake after a bomb: StartShake sets the phase to 0, the dialog then runs TIMER_SHAKE every
   // millisecond calling ShakeStep, which answers false (and kills that timer on the dialog)
@@ -207,13 +208,13 @@ class CGameClientView : public CBrisvaneView2D,
   // Per seat (indexed by view chair).
   BYTE m_cbPassFlag[VIEW_SEAT_COUNT] = {};
   BYTE m_cbAutoPlayFlag[VIEW_SEAT_COUNT] = {};
-  BYTE m_cbAlarmFlag[VIEW_SEAT_COUNT] = {};      // written by the dialog
-  BYTE m_cbPlayingFlag[VIEW_SEAT_COUNT] = {};    // written by the dialog
-  int32_t m_nMaskedFlag[VIEW_SEAT_COUNT] = {};   // name mark; written by the dialog
-  BYTE m_cbCardCount[VIEW_SEAT_COUNT] = {};      // drawn counts; also written by the dialog
-  int64_t m_lGold[VIEW_SEAT_COUNT] = {};         // refreshed from the user record every frame
-  int64_t m_lLastScore[VIEW_SEAT_COUNT] = {};    // written by the dialog; shown nowhere
-  int64_t m_lTotalScore[VIEW_SEAT_COUNT] = {};   // written by the dialog; shown nowhere
+  BYTE m_cbAlarmFlag[VIEW_SEAT_COUNT] = {};     // written by the dialog
+  BYTE m_cbPlayingFlag[VIEW_SEAT_COUNT] = {};   // written by the dialog
+  int32_t m_nMaskedFlag[VIEW_SEAT_COUNT] = {};  // name mark; written by the dialog
+  BYTE m_cbCardCount[VIEW_SEAT_COUNT] = {};     // drawn counts; also written by the dialog
+  int64_t m_lGold[VIEW_SEAT_COUNT] = {};        // refreshed from the user record every frame
+  int64_t m_lLastScore[VIEW_SEAT_COUNT] = {};   // written by the dialog; shown nowhere
+  int64_t m_lTotalScore[VIEW_SEAT_COUNT] = {};  // written by the dialog; shown nowhere
   char m_szName[VIEW_SEAT_COUNT][32] = {};
   std::unique_ptr<hgeSprite> m_pPortrait[VIEW_SEAT_COUNT];
   std::unique_ptr<Animation_Varnel> m_AniAutoPlay[VIEW_SEAT_COUNT];  // made by the dialog
@@ -229,12 +230,12 @@ class CGameClientView : public CBrisvaneView2D,
   BYTE m_cbBankerFlag = 0;
   WORD m_wBeiShu = 1;
   BYTE m_cbLeftCardCount = 0;
-  WORD m_wServerType = 0;              // written by the dialog
+  WORD m_wServerType = 0;                // written by the dialog
   WORD m_wOutCardChair = VIEW_NO_CHAIR;  // last-play seat; written by the dialog
-  WORD m_wMeSeat = 1;                  // the local seat; written by the dialog
-  BYTE m_cbWaitTip = 0;                // written by the dialog
+  WORD m_wMeSeat = 1;                    // the local seat; written by the dialog
+  BYTE m_cbWaitTip = 0;                  // written by the dialog
   BYTE m_cbSeatOrder = 0;
-  int m_nPosition = 0;                 // current position index
+  int m_nPosition = 0;  // current position index
   tagViewPoint m_ptEffect;
   float m_fShakePhase = 0.0f;
   int m_nShakeX = 0;
@@ -244,8 +245,8 @@ class CGameClientView : public CBrisvaneView2D,
   DWORD m_dwBaseScore[2] = {};
 
   // Handed over by the dialog at set-up.
-  const BYTE* m_pSoundSwitch = nullptr;  // the lobby's sound switch byte
-  BYTE m_cbGameSound = 1;                // the game-sound option
+  const BYTE* m_pSoundSwitch = nullptr;       // the lobby's sound switch byte
+  BYTE m_cbGameSound = 1;                     // the game-sound option
   int m_nCardSpacing = CARD_SPACING_DEFAULT;  // the local hand's step; SetCardSpacing sets it
   IClientKernel* m_pKernel = nullptr;
 
@@ -337,18 +338,18 @@ class CGameClientView : public CBrisvaneView2D,
   HEFFECT m_sndAlarm = 0;
   HEFFECT m_sndLiandui = 0;
   HEFFECT m_sndBomb = 0;
-  HEFFECT m_sndOut35 = 0;          // "out35"
-  HEFFECT m_sndRocket = 0;         // "rocketSound"
-  HEFFECT m_sndGameStart = 0;      // "gamestartsound"
-  HEFFECT m_sndMostCard = 0;       // "MOST_CARD"
-  HEFFECT m_sndPassBoy = 0;        // "Pass_Boy"
-  HEFFECT m_sndPassGirl = 0;       // "Pass_Girl"
-  HEFFECT m_sndGoodEnd = 0;        // "GoodEnd"
-  HEFFECT m_sndCheer = 0;          // "Cheer"
-  HEFFECT m_sndBadEnd = 0;         // "BadEnd"
-  HEFFECT m_sndDispatch = 0;       // "sndDispatch"
-  HEFFECT m_sndManStart = 0;       // "sndManStart"
-  HEFFECT m_sndWomanStart = 0;     // "sndWomanStart"
+  HEFFECT m_sndOut35 = 0;                                  // "out35"
+  HEFFECT m_sndRocket = 0;                                 // "rocketSound"
+  HEFFECT m_sndGameStart = 0;                              // "gamestartsound"
+  HEFFECT m_sndMostCard = 0;                               // "MOST_CARD"
+  HEFFECT m_sndPassBoy = 0;                                // "Pass_Boy"
+  HEFFECT m_sndPassGirl = 0;                               // "Pass_Girl"
+  HEFFECT m_sndGoodEnd = 0;                                // "GoodEnd"
+  HEFFECT m_sndCheer = 0;                                  // "Cheer"
+  HEFFECT m_sndBadEnd = 0;                                 // "BadEnd"
+  HEFFECT m_sndDispatch = 0;                               // "sndDispatch"
+  HEFFECT m_sndManStart = 0;                               // "sndManStart"
+  HEFFECT m_sndWomanStart = 0;                             // "sndWomanStart"
   HEFFECT m_sndSingle[VOICE_GENDERS][VOICE_SINGLES] = {};  // number n at index n - 1
   HEFFECT m_sndPair[VOICE_GENDERS][VOICE_PAIRS] = {};      // number n at index n - 1
   HEFFECT m_sndLine[VOICE_GENDERS] = {};
@@ -364,13 +365,16 @@ class CGameClientView : public CBrisvaneView2D,
   std::unique_ptr<MoveSpriteManager_Varnel> m_pMoveSprites;
   HTARGET m_hTarget = 0;
   std::unique_ptr<hgeSprite> m_pTargetSprite;
-  // The end panel's own canvases (made when the panel first shows: its colours over black and
-  // its coverage), their sprite, and the widget that lays them over the card controls, under
-  // the buttons and windows.
-  HTARGET m_hPanelColour = 0;
-  HTARGET m_hPanelCover = 0;
-  std::unique_ptr<hgeSprite> m_pPanelSprite;
+  // The widget that draws the end panel over the card controls, under the buttons and windows.
   std::unique_ptr<gcn::Widget> m_pPanelLayer;
+  // The screen as it lay under the end panel at the last whole frame (while the panel is up),
+  // its sprite and whether it holds that frame; and whether nothing on the table changed by
+  // itself after the last frame. With both, a frame due only for the panel's turning backdrop
+  // draws again the backdrop's square alone.
+  HTARGET m_hPanelUnder = 0;
+  std::unique_ptr<hgeSprite> m_pPanelUnderSprite;
+  bool m_bPanelUnderSaved = false;
+  bool m_bTableStill = false;
 
  protected:
   int OnCreate() override;  // frame base first, then the resource step
@@ -421,8 +425,12 @@ class CGameClientView : public CBrisvaneView2D,
   // ---- drawing (ViewDraw.cpp) ----
   class CPanelLayer;
   void CreatePanelLayer();
-  void RenderPanel();
   void DrawPanelLayer();
+  void DrawPanel(float scale, float offsetX, float offsetY);
+  void SavePanelUnder();
+  bool DrawPanelTurn(float scale, float offsetX, float offsetY);
+  void FreePanelUnder();
+  int64_t DueMs(bool withPanel) const;
   void DrawSeat(WORD chair);
   void DrawSideNameAndGold(WORD chair, int position);
   bool IsSideSeatMasked(WORD chair) const;

@@ -97,6 +97,7 @@ bool CGameClientView::RenderFrame() {
   const int height = hge->System_GetStateInt(HGE_SCREENHEIGHT);
   const tagLetterbox fit = FitTable(width, height);
   const float s = fit.scale;
+  if (view->DrawPanelTurn(s, fit.offsetX, fit.offsetY)) return false;
 
   if (view->m_hTarget != 0 && hge->Gfx_BeginScene(view->m_hTarget)) {
     hge->Gfx_Clear(kOpaqueBlack);
@@ -105,7 +106,6 @@ bool CGameClientView::RenderFrame() {
     view->DrawMatchScrollMessage();
     hge->Gfx_EndScene();
   }
-  view->RenderPanel();
   if (hge->Gfx_BeginScene(0)) {
     hge->Gfx_Clear(kOpaqueBlack);
     // The canvas, scaled as a whole into the letterbox; the texture filters it, so a larger
@@ -119,6 +119,8 @@ bool CGameClientView::RenderFrame() {
     view->DrawCardCounts(s, fit.offsetX, fit.offsetY);
     hge->Gfx_EndScene();
   }
+  if (!view->m_pScoreView || !view->m_pScoreView->IsShow()) view->FreePanelUnder();
+  view->m_bTableStill = view->DueMs(false) == NO_FRAME_DUE;
   return false;
 }
 
@@ -167,24 +169,17 @@ void CGameClientView::DrawTable(int /*width*/, int /*height*/) {
   if (m_pMoveSprites) m_pMoveSprites->Render();
   DrawEffects();
   if (m_cbWaitTip && m_pWaitTip) m_pWaitTip->Render(kWaitTipX, kWaitTipY);
-  // The end panel has canvases of its own, laid over the cards (RenderPanel); the notices then
-  // go with it.
+  // The end panel is drawn over the cards (DrawPanelLayer); the notices then go with it.
   if (!m_pScoreView || !m_pScoreView->IsShow()) DrawNotices();
 }
 
 // ---- the end panel's layer -----------------------------------------------------------------
 
 // The end panel lies over every card: the cards are widgets, drawn over the canvas, so the
-// panel is drawn into canvases of its own, laid onto the screen by a widget that sits in the
+// panel is drawn straight onto the screen, scaled like the canvas, by a widget that sits in the
 // widget container after the card controls and before the buttons and windows. The widget has
 // no area: it never takes the mouse from the cards under it, and it draws the whole letterboxed
-// canvas past its clipping.
-//
-// Laying a drawing onto the screen through the engine multiplies its colours by its coverage
-// once more, which would darken every half-covered pixel (the backdrop's glow). So the panel is
-// drawn twice, once over opaque black (its colours, already weighted by their coverage) and
-// once over nothing (its coverage): the screen is first darkened by the coverage, then the
-// colours are added, which is the panel laid over whatever lies there, exactly.
+// panel past its clipping.
 class CGameClientView::CPanelLayer : public gcn::Widget {
  public:
   explicit CPanelLayer(CGameClientView& view) : m_view(view) {
@@ -202,42 +197,83 @@ void CGameClientView::CreatePanelLayer() {
   if (gcn::Container* container = GetGuiContainer()) container->add(m_pPanelLayer.get());
 }
 
-void CGameClientView::RenderPanel() {
-  if (!m_pScoreView || !m_pScoreView->IsShow()) return;
-  for (HTARGET* target : {&m_hPanelColour, &m_hPanelCover}) {
-    if (*target == 0) *target = m_pHge->Target_Create(1280, 720, false);
-  }
-  if (!m_pPanelSprite && m_hPanelColour != 0)
-    m_pPanelSprite = std::make_unique<hgeSprite>(m_pHge->Target_GetTexture(m_hPanelColour), 0.0f,
-                                                 0.0f, 1280.0f, 720.0f);
-  SelectSeatPosition(1);
-  for (const HTARGET target : {m_hPanelColour, m_hPanelCover}) {
-    if (target == 0 || !m_pHge->Gfx_BeginScene(target)) continue;
-    const bool colour = target == m_hPanelColour;
-    m_pHge->Gfx_Clear(colour ? kOpaqueBlack : 0);
-    // The counting numbers step once a frame, with the first drawing.
-    m_pScoreView->Draw(m_nPosition, colour);
-    DrawNotices();  // over the panel, to stay readable
-    m_pHge->Gfx_EndScene();
-  }
-}
-
 void CGameClientView::DrawPanelLayer() {
-  if (!m_pPanelSprite || m_hPanelCover == 0 || !m_pScoreView || !m_pScoreView->IsShow()) return;
+  if (!m_pScoreView || !m_pScoreView->IsShow()) return;
   const tagLetterbox fit = FitTable(m_pHge->System_GetStateInt(HGE_SCREENWIDTH),
                                     m_pHge->System_GetStateInt(HGE_SCREENHEIGHT));
   m_pHge->Gfx_SetClipping();
-  hgeSprite& sprite = *m_pPanelSprite;
-  // Darken by the coverage: black, blended.
-  sprite.SetTexture(m_pHge->Target_GetTexture(m_hPanelCover));
-  sprite.SetColor(kOpaqueBlack);
-  sprite.SetBlendMode(BLEND_DEFAULT);
-  sprite.RenderEx(fit.offsetX, fit.offsetY, 0.0f, fit.scale, fit.scale);
-  // Then add the colours.
-  sprite.SetTexture(m_pHge->Target_GetTexture(m_hPanelColour));
-  sprite.SetColor(0xFFFFFFFF);
-  sprite.SetBlendMode(BLEND_COLORMUL | BLEND_ALPHAADD | BLEND_NOZWRITE);
-  sprite.RenderEx(fit.offsetX, fit.offsetY, 0.0f, fit.scale, fit.scale);
+  SavePanelUnder();
+  DrawPanel(fit.scale, fit.offsetX, fit.offsetY);
+}
+
+// The panel in design coordinates, scaled into the letterbox; the counting numbers step once,
+// and the notices lie over it to stay readable.
+void CGameClientView::DrawPanel(float scale, float offsetX, float offsetY) {
+  SelectSeatPosition(1);
+  m_pHge->Gfx_SetTransform(0.0f, 0.0f, offsetX, offsetY, 0.0f, scale, scale);
+  m_pScoreView->Draw(m_nPosition);
+  DrawNotices();
+  m_pHge->Gfx_SetTransform();
+}
+
+// The screen so far (the table and the cards, all that lies under the panel), kept for the
+// frames that draw only the turning backdrop again.
+void CGameClientView::SavePanelUnder() {
+  const int width = m_pHge->System_GetStateInt(HGE_SCREENWIDTH);
+  const int height = m_pHge->System_GetStateInt(HGE_SCREENHEIGHT);
+  if (m_pPanelUnderSprite && (static_cast<int>(m_pPanelUnderSprite->GetWidth()) != width ||
+                              static_cast<int>(m_pPanelUnderSprite->GetHeight()) != height)) {
+    FreePanelUnder();
+  }
+  if (m_hPanelUnder == 0) {
+    m_hPanelUnder = m_pHge->Target_Create(width, height, false);
+    if (m_hPanelUnder == 0) return;
+    m_pPanelUnderSprite = std::make_unique<hgeSprite>(m_pHge->Target_GetTexture(m_hPanelUnder),
+                                                      0.0f, 0.0f, F(width), F(height));
+  }
+  m_bPanelUnderSaved = m_pHge->Gfx_CopyScene(m_hPanelUnder);
+}
+
+void CGameClientView::FreePanelUnder() {
+  m_bPanelUnderSaved = false;
+  m_pPanelUnderSprite.reset();
+  if (m_hPanelUnder != 0) m_pHge->Target_Free(m_hPanelUnder);
+  m_hPanelUnder = 0;
+}
+
+// A frame due only because the panel's backdrop turned on, with nothing else changed since the
+// last frame: the backdrop's square is drawn again, from the screen under the panel kept at
+// the last whole frame, the panel, and the buttons and windows above it. False when the frame
+// must be drawn whole.
+bool CGameClientView::DrawPanelTurn(float scale, float offsetX, float offsetY) {
+  if (!IsOnlyDueFrame() || !m_bTableStill || !m_bPanelUnderSaved || !m_pPanelUnderSprite) {
+    return false;
+  }
+  if (!m_pScoreView || !m_pScoreView->IsShow() || m_pScoreView->IsCounting()) return false;
+  if (!m_pPanelLayer) return false;
+  const int width = m_pHge->System_GetStateInt(HGE_SCREENWIDTH);
+  const int height = m_pHge->System_GetStateInt(HGE_SCREENHEIGHT);
+  if (static_cast<int>(m_pPanelUnderSprite->GetWidth()) != width ||
+      static_cast<int>(m_pPanelUnderSprite->GetHeight()) != height) {
+    return false;
+  }
+  int x = 0, y = 0, w = 0, h = 0;
+  if (!m_pScoreView->TurningRect(&x, &y, &w, &h)) return true;  // nothing turns: nothing new
+  // The square on the screen, a pixel wider for the filtering of a scaled table.
+  const int left = static_cast<int>(std::floor(offsetX + F(x) * scale)) - 1;
+  const int top = static_cast<int>(std::floor(offsetY + F(y) * scale)) - 1;
+  const int right = static_cast<int>(std::ceil(offsetX + F(x + w) * scale)) + 1;
+  const int bottom = static_cast<int>(std::ceil(offsetY + F(y + h) * scale)) + 1;
+  if (!m_pHge->Gfx_BeginScene(0)) return true;
+  m_pHge->Gfx_SetClipping(left, top, right - left, bottom - top);
+  m_pPanelUnderSprite->SetBlendMode(BLEND_COPY);
+  m_pPanelUnderSprite->Render(0.0f, 0.0f);
+  DrawPanel(scale, offsetX, offsetY);
+  DrawGuiAbove(m_pPanelLayer.get(), gcn::Rectangle(left, top, right - left, bottom - top));
+  m_pHge->Gfx_SetClipping(left, top, right - left, bottom - top);
+  DrawCardCounts(scale, offsetX, offsetY);
+  m_pHge->Gfx_EndScene();
+  return true;
 }
 
 void CGameClientView::DrawSeat(WORD chair) {
@@ -463,7 +499,10 @@ void CGameClientView::AdvanceFrame(float elapsed) {
   if (m_pScoreView) m_pScoreView->Update(elapsed);
 }
 
-int64_t CGameClientView::NextFrameDueMs() const {
+int64_t CGameClientView::NextFrameDueMs() const { return DueMs(true); }
+
+// When the table (and with withPanel the end panel) changes by itself next.
+int64_t CGameClientView::DueMs(bool withPanel) const {
   auto runs = [](const Animation_Varnel* animation) {
     return animation != nullptr && animation->IsShow() && animation->IsPlaying();
   };
@@ -485,7 +524,7 @@ int64_t CGameClientView::NextFrameDueMs() const {
     }
   }
   if (m_bShaking) return FRAME_AT_RATE;
-  if (m_pScoreView && m_pScoreView->IsShow()) return FRAME_AT_RATE;
+  if (withPanel && m_pScoreView && m_pScoreView->IsCounting()) return FRAME_AT_RATE;
   const CardControl* hand = m_pHandCard[1].get();
   if (hand != nullptr && hand->IsDragging()) return FRAME_AT_RATE;
 
@@ -502,6 +541,7 @@ int64_t CGameClientView::NextFrameDueMs() const {
     }
     if (runs(m_AniAlart[seat].get())) dueIn(m_AniAlart[seat]->SecondsToNextFrame());
   }
+  if (withPanel && m_pScoreView && m_pScoreView->IsShow()) dueIn(CScoreView::kTurnStepSeconds);
   // A notice stands still until it starts to fade, and fades frame by frame.
   for (int i = 0; i < m_nNotices; ++i) {
     const float still = kNoticeLife - kNoticeFade - m_Notices[i].fAge;

@@ -1,6 +1,8 @@
 #include "widgets/ScoreView.h"
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -173,6 +175,30 @@ void CScoreView::Update(float dt) {
   if (m_pLostBackdrop) m_pLostBackdrop->Update(dt);
   m_fAngle += dt;
   if (m_fAngle >= 360.0f) m_fAngle = 0.0f;
+}
+
+bool CScoreView::TurningRect(int* x, int* y, int* w, int* h) const {
+  const hgeAnimation* backdrop =
+      m_entries[1].lScore < 0 ? m_pLostBackdrop.get() : m_pWinBackdrop.get();
+  if (!m_bShow || backdrop == nullptr) return false;
+  float hotX = 0.0f, hotY = 0.0f;
+  backdrop->GetHotSpot(&hotX, &hotY);
+  // The farthest corner from the hot spot it turns about.
+  const float dx = std::max(hotX, backdrop->GetWidth() - hotX);
+  const float dy = std::max(hotY, backdrop->GetHeight() - hotY);
+  const int reach = static_cast<int>(std::ceil(std::sqrt(dx * dx + dy * dy))) + 1;
+  *x = m_ptBackdrop.x - reach;
+  *y = m_ptBackdrop.y - reach;
+  *w = *h = 2 * reach;
+  return true;
+}
+
+bool CScoreView::IsCounting() const {
+  if (!m_bShow || m_bDetail) return false;
+  for (const tagScoreEntry& entry : m_entries) {
+    if (entry.szName[0] != '\0' && entry.lShownGold != entry.lScore) return true;
+  }
+  return false;
 }
 
 void CScoreView::DrawNumber(hgeSprite* strip, int x, int y, int64_t value, bool withSign) {

@@ -71,6 +71,14 @@ class CScoreView {
 
   // While shown: steps the backdrops and turns them by dt radians (back to 0 at 360).
   void Update(float dt);
+  // True while the simple form's numbers still count (they step with every drawn frame).
+  bool IsCounting() const;
+  // Once the numbers stand, the panel changes only as its backdrop turns (a radian a second),
+  // which looks smooth drawn this often.
+  static constexpr float kTurnStepSeconds = 1.0f / 30.0f;
+  // The square, in the panel's coordinates, that the shown backdrop covers at any angle (a
+  // pixel more for filtering); false while the panel is hidden or has no backdrop.
+  bool TurningRect(int* x, int* y, int* w, int* h) const;
   // Draws the panel (nothing while hidden). The backdrop and title are drawn only for
   // position 1, the local player's; the view passes 1. count false draws the counting numbers
   // where they stand, without a step (the same frame drawn a second time).

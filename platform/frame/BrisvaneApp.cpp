@@ -300,6 +300,7 @@ bool CBrisvaneApp::Turn() {
   // 60 frames a second on average: the next frame is one period after this one was due.
   const double late = static_cast<double>(now) - m_nextFrameMs;
   m_nextFrameMs = (late < period ? m_nextFrameMs : static_cast<double>(now)) + period;
+  view.SetOnlyDueFrame(!m_frameOwed);
   m_frameOwed = false;
   // A redraw asked for while drawing owes another frame.
   m_redrawsSeen = view.RedrawRequests();

@@ -98,6 +98,14 @@ class CBrisvaneView2D : public CWnd, public IBrisvaneView, public IHighResolutio
 
   // Draws the widget tree into the current scene; false if the widget library failed.
   bool DrawGui();
+  // Draws, inside `area` of the screen only, the widgets that lie above `layer` (those after it
+  // in the container), as DrawGui would draw them; false if the library failed.
+  bool DrawGuiAbove(const gcn::Widget* layer, const gcn::Rectangle& area);
+  // Set by the application loop before each frame: true when the frame is drawn only because
+  // the view said it was due (NextFrameDueMs), with no redraw asked for and no input, message or
+  // new window size since the frame before. The view may then draw only what it knows changed.
+  void SetOnlyDueFrame(bool onlyDue) { m_bOnlyDueFrame = onlyDue; }
+  bool IsOnlyDueFrame() const { return m_bOnlyDueFrame; }
   // The frame's own buttons (null before the window is created, or without a dialog).
   CFrameButtons* GetFrameButtons() const { return m_pFrameButtons.get(); }
   // Places them for a drawing area of width x height (the frame calls it with each layout).
@@ -124,4 +132,5 @@ class CBrisvaneView2D : public CWnd, public IBrisvaneView, public IHighResolutio
   friend class CBrisvaneDlg;
   CBrisvaneDlg* m_pFrameDlg = nullptr;
   unsigned m_redrawRequests = 0;
+  bool m_bOnlyDueFrame = false;
 };

@@ -1,5 +1,6 @@
 #include "platform/gui/SDL2Graphics.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/engine/ImageFile.h"
@@ -30,6 +31,11 @@ void SDL2Graphics::setTargetSize(int width, int height) {
   mTargetHeight = height;
 }
 
+void SDL2Graphics::setDamage(const Rectangle* area) {
+  mHasDamage = area != nullptr;
+  if (area != nullptr) mDamage = *area;
+}
+
 void SDL2Graphics::_beginDraw() {
   const int w = mTargetWidth > 0 ? mTargetWidth : mHge->System_GetStateInt(HGE_SCREENWIDTH);
   const int h = mTargetHeight > 0 ? mTargetHeight : mHge->System_GetStateInt(HGE_SCREENHEIGHT);
@@ -58,7 +64,13 @@ void SDL2Graphics::applyClip() {
     mHge->Gfx_SetClipping();
     return;
   }
-  const ClipRectangle& top = mClipStack.top();
+  Rectangle top = mClipStack.top();
+  if (mHasDamage) {
+    const int left = std::max(top.x, mDamage.x), up = std::max(top.y, mDamage.y);
+    const int right = std::min(top.x + top.width, mDamage.x + mDamage.width);
+    const int down = std::min(top.y + top.height, mDamage.y + mDamage.height);
+    top = Rectangle(left, up, right - left, down - up);
+  }
   if (top.width <= 0 || top.height <= 0) {
     // Nothing may be drawn: a rectangle off the target (0, 0, 0, 0 would mean "no clip").
     mHge->Gfx_SetClipping(-4, -4, 1, 1);

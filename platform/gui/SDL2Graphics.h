@@ -50,6 +50,9 @@ class SDL2Graphics : public GraphicsEx {
 
   // The size of what _beginDraw clips to; 0 x 0 (the default) means the engine's screen.
   void setTargetSize(int width, int height);
+  // While set, nothing is drawn outside this rectangle of the target (every clip area is cut
+  // to it); null removes it.
+  void setDamage(const Rectangle* area);
 
   void _beginDraw() override;
   void _endDraw() override;
@@ -77,6 +80,8 @@ class SDL2Graphics : public GraphicsEx {
   Color mColor;
   int mTargetWidth = 0;
   int mTargetHeight = 0;
+  bool mHasDamage = false;
+  Rectangle mDamage;
 };
 
 class SDL2Image : public Image {

@@ -59,7 +59,15 @@ TEST(ViewFrameDue, EachChangeNamesItsTimeUntilItEnds) {
        nullptr},
       {"the shake, stopped", [](CGameClientView& v) { v.StartShake(); }, kAtRate, kAtRate,
        [](CGameClientView& v) { v.StopShake(); }},
-      {"the end panel", [](CGameClientView& v) { v.m_pScoreView->Show(true); }, kAtRate, kAtRate,
+      // Its numbers count a step a frame; standing, its backdrop turns 30 steps a second.
+      {"the end panel, counting",
+       [](CGameClientView& v) {
+         v.m_pScoreView->SetScoreInfo(1, 1, "Cy", 0, 0, 0, 0, 0, 1, 80000, 1, 0);
+         v.m_pScoreView->Show(true);
+       },
+       kAtRate, kAtRate, [](CGameClientView& v) { v.m_pScoreView->Show(false); }},
+      {"the end panel, its numbers standing",
+       [](CGameClientView& v) { v.m_pScoreView->Show(true); }, 1, 34,
        [](CGameClientView& v) { v.m_pScoreView->Show(false); }},
       // Shown for three seconds before it fades.
       {"a notice", [](CGameClientView& v) { v.ShowNotice("[ Bo ] 玩家选择了托管"); }, 2900, 3000,

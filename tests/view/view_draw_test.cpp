@@ -362,6 +362,34 @@ TEST_F(ViewRealFolderTest, TheEndPanelLiesOverEveryCard) {
   EXPECT_EQ(shown, 0) << "the play shows through the panel";
 }
 
+// A frame due only for the panel's turning backdrop draws its square again and nothing else,
+// and what it draws is what a whole frame at that angle shows: the hand dealt meanwhile (outside
+// the square) stays unseen until a whole frame, and the square equals the whole frame's.
+TEST_F(ViewRealFolderTest, AFrameForThePanelsTurnAloneDrawsItsSquareAsAWholeFrameWould) {
+  CScoreView& panel = *v.m_pScoreView;
+  panel.SetScoreInfo(1, 1, "name", 0, 0, 0, 0, 0, 1, -40, 1, 3);
+  panel.Show(true);
+  host.Frames(60);
+  ASSERT_FALSE(panel.IsCounting());
+  const float angle = panel.GetAngle();
+  ASSERT_GT(angle, 0.5f);
+  const std::vector<uint32_t> whole = host.ReadScreen();
+  panel.Update(-angle);  // back to 0, exactly, drawn whole: the screen under the panel is kept
+  host.Frame(0);
+  const std::vector<uint32_t> atZero = host.ReadScreen();
+  panel.Update(angle);
+  const BYTE hand[] = {0x03, 0x14, 0x25, 0x36, 0x4E};
+  v.m_pHandCard[1]->SetCards(hand, 5);
+  v.SetOnlyDueFrame(true);
+  host.Frame(0);
+  v.SetOnlyDueFrame(false);
+  const std::vector<uint32_t> turned = host.ReadScreen();
+  EXPECT_NE(atZero, whole) << "the backdrop turned";
+  EXPECT_EQ(turned, whole) << "the square as a whole frame draws it, the new hand not yet";
+  host.Frame(0);
+  EXPECT_NE(host.ReadScreen(), whole) << "a whole frame shows the hand";
+}
+
 // Everything the view can hold at once, then the view goes (LeakSanitizer watches). The folder
 // itself is held against every key in tests/assets.
 TEST_F(ViewRealFolderTest, EverythingHeldAtOnceIsFreedWithTheView) {
