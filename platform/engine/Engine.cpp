@@ -38,6 +38,10 @@ class CEngine final : public HGE {
     // pixels), not SDL's radius of 32: quick clicks on neighbouring cards of a closely spaced
     // hand stay two clicks instead of a double click that lowers every raised card.
     SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, "2");
+    // SDL's software renderer draws into the window's surface, which SDL would otherwise keep
+    // as a texture of an OpenGL renderer of its own: that maps the whole GL driver (with
+    // Mesa's software GL, LLVM: about 100 MB resident) for a plain copy to the window.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     Uint32 subsystems = SDL_INIT_EVENTS | (m_headless ? 0u : static_cast<Uint32>(SDL_INIT_VIDEO));
     if (SDL_InitSubSystem(subsystems) != 0) return Fail("SDL could not start");
     m_subsystems = subsystems;
