@@ -123,18 +123,18 @@ class CGameClientView : public CBrisvaneView2D,
   static bool RenderFrame();
 
   // ---- operations the dialog calls -----------------------------------------------------------
-  void SetBeiShu(WORD multiple);                   // store, redraw
-  void SetCardCount(WORD chair, BYTE count);       // one seat: redraw; 65535: all, no redraw
-  void SetPassFlag(WORD chair, bool pass);         // as SetCardCount
-  void SetAutoPlayFlag(WORD chair, bool on);       // chair >= 65535: all; always redraw
-  void SetBankerSeat(WORD chair, BYTE flag);       // 0xFFFF: none; redraw
-  void SetLeftCardCount(BYTE deckCount);           // store, redraw
-  void SetSeatOrder(BYTE order);                   // store when it changes
-  void SelectSeatPosition(WORD chair);             // sets the current position index
+  void SetBeiShu(WORD multiple);              // store, redraw
+  void SetCardCount(WORD chair, BYTE count);  // one seat: redraw; 65535: all, no redraw
+  void SetPassFlag(WORD chair, bool pass);    // as SetCardCount
+  void SetAutoPlayFlag(WORD chair, bool on);  // chair >= 65535: all; always redraw
+  void SetBankerSeat(WORD chair, BYTE flag);  // 0xFFFF: none; redraw
+  void SetLeftCardCount(BYTE deckCount);      // store, redraw
+  void SetSeatOrder(BYTE order);              // store when it changes
+  void SelectSeatPosition(WORD chair);        // sets the current position index
   int GetSeatPosition() const { return m_nPosition; }
-  void SetDealFlag(BYTE flag);                     // stored, shown nowhere; redraw
-  void SetScore64(int64_t score);                  // stored, shown nowhere; redraw
-  void SetBaseScore64(DWORD low, DWORD high);      // stored, shown nowhere
+  void SetDealFlag(BYTE flag);                 // stored, shown nowhere; redraw
+  void SetScore64(int64_t score);              // stored, shown nowhere; redraw
+  void SetBaseScore64(DWORD low, DWORD high);  // stored, shown nowhere
 
   // Shake after a bomb: StartShake sets the phase to 0, the dialog then runs TIMER_SHAKE every
   // millisecond calling ShakeStep, which answers false (and kills that timer on the dialog)
@@ -160,7 +160,8 @@ class CGameClientView : public CBrisvaneView2D,
   static float ScaleCoordinate(float value, float base, float actual);
 
   // The resource-path value of the key loaded as a texture (0 when missing). Textures are
-  // loaded once per key and freed by the view's destructor, so asking again is cheap.
+  // loaded once per key and freed by the view's destructor (the effect animations' textures
+  // with the animations, DestroyEffectAnimations), so asking again is cheap.
   HTEXTURE LoadTextureByKey(const char* key);
   // Kind 0: a sprite over the whole texture (null without texture or name). Kind 2 with one of
   // the animation keys ("m_pAniRocket", "m_pAniRocket2", "m_pAniFlash", "m_AniAutoPlay",
@@ -195,7 +196,9 @@ class CGameClientView : public CBrisvaneView2D,
   // Removes the options window from the widget container and deletes it (the dialog does this
   // at every game start; the view at its destruction).
   void DestroyGameSetting();
-  // Deletes the effect animations (the dialog does this at every game start).
+  // Deletes the effect animations and their textures, and the end panel's canvases (the dialog
+  // does this at every game start; what a game shows again is made again on first use), so
+  // what one game showed does not stay for the rest of the program.
   void DestroyEffectAnimations();
 
   // ---- listeners -----------------------------------------------------------------------------
@@ -207,13 +210,13 @@ class CGameClientView : public CBrisvaneView2D,
   // Per seat (indexed by view chair).
   BYTE m_cbPassFlag[VIEW_SEAT_COUNT] = {};
   BYTE m_cbAutoPlayFlag[VIEW_SEAT_COUNT] = {};
-  BYTE m_cbAlarmFlag[VIEW_SEAT_COUNT] = {};      // written by the dialog
-  BYTE m_cbPlayingFlag[VIEW_SEAT_COUNT] = {};    // written by the dialog
-  int32_t m_nMaskedFlag[VIEW_SEAT_COUNT] = {};   // name mark; written by the dialog
-  BYTE m_cbCardCount[VIEW_SEAT_COUNT] = {};      // drawn counts; also written by the dialog
-  int64_t m_lGold[VIEW_SEAT_COUNT] = {};         // refreshed from the user record every frame
-  int64_t m_lLastScore[VIEW_SEAT_COUNT] = {};    // written by the dialog; shown nowhere
-  int64_t m_lTotalScore[VIEW_SEAT_COUNT] = {};   // written by the dialog; shown nowhere
+  BYTE m_cbAlarmFlag[VIEW_SEAT_COUNT] = {};     // written by the dialog
+  BYTE m_cbPlayingFlag[VIEW_SEAT_COUNT] = {};   // written by the dialog
+  int32_t m_nMaskedFlag[VIEW_SEAT_COUNT] = {};  // name mark; written by the dialog
+  BYTE m_cbCardCount[VIEW_SEAT_COUNT] = {};     // drawn counts; also written by the dialog
+  int64_t m_lGold[VIEW_SEAT_COUNT] = {};        // refreshed from the user record every frame
+  int64_t m_lLastScore[VIEW_SEAT_COUNT] = {};   // written by the dialog; shown nowhere
+  int64_t m_lTotalScore[VIEW_SEAT_COUNT] = {};  // written by the dialog; shown nowhere
   char m_szName[VIEW_SEAT_COUNT][32] = {};
   std::unique_ptr<hgeSprite> m_pPortrait[VIEW_SEAT_COUNT];
   std::unique_ptr<Animation_Varnel> m_AniAutoPlay[VIEW_SEAT_COUNT];  // made by the dialog
@@ -229,12 +232,12 @@ class CGameClientView : public CBrisvaneView2D,
   BYTE m_cbBankerFlag = 0;
   WORD m_wBeiShu = 1;
   BYTE m_cbLeftCardCount = 0;
-  WORD m_wServerType = 0;              // written by the dialog
+  WORD m_wServerType = 0;                // written by the dialog
   WORD m_wOutCardChair = VIEW_NO_CHAIR;  // last-play seat; written by the dialog
-  WORD m_wMeSeat = 1;                  // the local seat; written by the dialog
-  BYTE m_cbWaitTip = 0;                // written by the dialog
+  WORD m_wMeSeat = 1;                    // the local seat; written by the dialog
+  BYTE m_cbWaitTip = 0;                  // written by the dialog
   BYTE m_cbSeatOrder = 0;
-  int m_nPosition = 0;                 // current position index
+  int m_nPosition = 0;  // current position index
   tagViewPoint m_ptEffect;
   float m_fShakePhase = 0.0f;
   int m_nShakeX = 0;
@@ -244,8 +247,8 @@ class CGameClientView : public CBrisvaneView2D,
   DWORD m_dwBaseScore[2] = {};
 
   // Handed over by the dialog at set-up.
-  const BYTE* m_pSoundSwitch = nullptr;  // the lobby's sound switch byte
-  BYTE m_cbGameSound = 1;                // the game-sound option
+  const BYTE* m_pSoundSwitch = nullptr;       // the lobby's sound switch byte
+  BYTE m_cbGameSound = 1;                     // the game-sound option
   int m_nCardSpacing = CARD_SPACING_DEFAULT;  // the local hand's step; SetCardSpacing sets it
   IClientKernel* m_pKernel = nullptr;
 
@@ -337,18 +340,18 @@ class CGameClientView : public CBrisvaneView2D,
   HEFFECT m_sndAlarm = 0;
   HEFFECT m_sndLiandui = 0;
   HEFFECT m_sndBomb = 0;
-  HEFFECT m_sndOut35 = 0;          // "out35"
-  HEFFECT m_sndRocket = 0;         // "rocketSound"
-  HEFFECT m_sndGameStart = 0;      // "gamestartsound"
-  HEFFECT m_sndMostCard = 0;       // "MOST_CARD"
-  HEFFECT m_sndPassBoy = 0;        // "Pass_Boy"
-  HEFFECT m_sndPassGirl = 0;       // "Pass_Girl"
-  HEFFECT m_sndGoodEnd = 0;        // "GoodEnd"
-  HEFFECT m_sndCheer = 0;          // "Cheer"
-  HEFFECT m_sndBadEnd = 0;         // "BadEnd"
-  HEFFECT m_sndDispatch = 0;       // "sndDispatch"
-  HEFFECT m_sndManStart = 0;       // "sndManStart"
-  HEFFECT m_sndWomanStart = 0;     // "sndWomanStart"
+  HEFFECT m_sndOut35 = 0;                                  // "out35"
+  HEFFECT m_sndRocket = 0;                                 // "rocketSound"
+  HEFFECT m_sndGameStart = 0;                              // "gamestartsound"
+  HEFFECT m_sndMostCard = 0;                               // "MOST_CARD"
+  HEFFECT m_sndPassBoy = 0;                                // "Pass_Boy"
+  HEFFECT m_sndPassGirl = 0;                               // "Pass_Girl"
+  HEFFECT m_sndGoodEnd = 0;                                // "GoodEnd"
+  HEFFECT m_sndCheer = 0;                                  // "Cheer"
+  HEFFECT m_sndBadEnd = 0;                                 // "BadEnd"
+  HEFFECT m_sndDispatch = 0;                               // "sndDispatch"
+  HEFFECT m_sndManStart = 0;                               // "sndManStart"
+  HEFFECT m_sndWomanStart = 0;                             // "sndWomanStart"
   HEFFECT m_sndSingle[VOICE_GENDERS][VOICE_SINGLES] = {};  // number n at index n - 1
   HEFFECT m_sndPair[VOICE_GENDERS][VOICE_PAIRS] = {};      // number n at index n - 1
   HEFFECT m_sndLine[VOICE_GENDERS] = {};
@@ -388,6 +391,8 @@ class CGameClientView : public CBrisvaneView2D,
     HTEXTURE hTexture;
   };
   static constexpr int kMaxKeyTextures = 96;
+  // The textures of the effect animations the view holds (not the per-seat ones).
+  void FreeEffectTextures();
   // A line of ShowNotice and how long it has been shown.
   struct tagNotice {
     char szText[128];

@@ -41,7 +41,7 @@ struct tagAnimationCut {
   float fps;
   int columns;
   int rows;
-  int mode;  // kKeepMode: the animation's own (forward loop)
+  int mode;     // kKeepMode: the animation's own (forward loop)
   bool effect;  // drawn at the effect depth
   bool shown;   // made shown (the game-end springs) or hidden
 };
@@ -96,9 +96,8 @@ int CGameClientView::LoadResources() {
 
   m_hTarget = m_pHge->Target_Create(1280, 720, false);
   if (m_hTarget != 0)
-    m_pTargetSprite =
-        std::make_unique<hgeSprite>(m_pHge->Target_GetTexture(m_hTarget), 0.0f, 0.0f, 1280.0f,
-                                    720.0f);
+    m_pTargetSprite = std::make_unique<hgeSprite>(m_pHge->Target_GetTexture(m_hTarget), 0.0f, 0.0f,
+                                                  1280.0f, 720.0f);
 
   // The glyphs every table shows at once are rendered now, not in the first frames.
   m_pFont->SetColor(kTextColor);
@@ -279,8 +278,20 @@ HTEXTURE CGameClientView::LoadTextureByKey(const char* key) {
   return texture;
 }
 
-std::unique_ptr<Animation_Varnel> CGameClientView::MakeAnimation(HTEXTURE texture,
-                                                                  const char* name, int id) {
+void CGameClientView::FreeEffectTextures() {
+  for (const tagAnimationCut& cut : kAnimationCuts) {
+    if (cut.id == kCallerId) continue;  // the per-seat marks stay
+    for (int i = 0; i < m_nKeyTextures; ++i) {
+      if (std::strcmp(m_KeyTextures[i].szKey, cut.name) != 0) continue;
+      m_pHge->Texture_Free(m_KeyTextures[i].hTexture);
+      m_KeyTextures[i] = m_KeyTextures[--m_nKeyTextures];
+      break;
+    }
+  }
+}
+
+std::unique_ptr<Animation_Varnel> CGameClientView::MakeAnimation(HTEXTURE texture, const char* name,
+                                                                 int id) {
   const tagAnimationCut* cut = FindAnimationCut(name);
   if (cut == nullptr || texture == 0) return nullptr;
   const int frameW = m_pHge->Texture_GetWidth(texture, true) / cut->columns;
@@ -413,14 +424,14 @@ void CGameClientView::FreeEverything() {
     m_pHandCard[seat].reset();
   }
   CardControl::ReleaseSharedSheets();  // the view owns every card control
-  for (auto* sprite : {&m_ImageViewBack, &m_pGoldBg, &m_pReady, &m_pImageBuchu, &m_pTimeNumber,
-                       &m_pPlayerLeftNumBg, &m_pPlayerLeftNum, &m_pImageNumBack, &m_pTopView,
-                       &m_pBeiShu, &m_pBei, &m_pNumber, &m_pFaceBg, &m_pImageLandFace,
-                       &m_pWaitTip, &m_pImgLeftText, &m_pTargetSprite})
+  for (auto* sprite :
+       {&m_ImageViewBack, &m_pGoldBg, &m_pReady, &m_pImageBuchu, &m_pTimeNumber,
+        &m_pPlayerLeftNumBg, &m_pPlayerLeftNum, &m_pImageNumBack, &m_pTopView, &m_pBeiShu, &m_pBei,
+        &m_pNumber, &m_pFaceBg, &m_pImageLandFace, &m_pWaitTip, &m_pImgLeftText, &m_pTargetSprite})
     sprite->reset();
-  for (auto* button : {&m_btOutCard, &m_btAutoOutCard, &m_btPassCard, &m_btAutoPlayOn,
-                       &m_btSortCard, &m_btTurn, &m_pbtDetails, &m_btAutoPlayOff, &m_btChildStart,
-                       &m_pbtChangeTable})
+  for (auto* button :
+       {&m_btOutCard, &m_btAutoOutCard, &m_btPassCard, &m_btAutoPlayOn, &m_btSortCard, &m_btTurn,
+        &m_pbtDetails, &m_btAutoPlayOff, &m_btChildStart, &m_pbtChangeTable})
     button->reset();
   DestroyGameSetting();
   m_pPanelLayer.reset();
@@ -448,9 +459,8 @@ void CGameClientView::FreeEverything() {
   };
   for (HEFFECT* effect :
        {&m_sndClock, &m_hSoundHit, &m_sndBtn, &m_sndAlarm, &m_sndLiandui, &m_sndBomb, &m_sndOut35,
-        &m_sndRocket, &m_sndGameStart, &m_sndMostCard, &m_sndPassBoy, &m_sndPassGirl,
-        &m_sndGoodEnd, &m_sndCheer, &m_sndBadEnd, &m_sndDispatch, &m_sndManStart,
-        &m_sndWomanStart, &m_sndShunzi})
+        &m_sndRocket, &m_sndGameStart, &m_sndMostCard, &m_sndPassBoy, &m_sndPassGirl, &m_sndGoodEnd,
+        &m_sndCheer, &m_sndBadEnd, &m_sndDispatch, &m_sndManStart, &m_sndWomanStart, &m_sndShunzi})
     freeSound(*effect);
   for (int g = 0; g < VOICE_GENDERS; ++g) {
     for (HEFFECT& effect : m_sndSingle[g]) freeSound(effect);

@@ -163,6 +163,15 @@ SDL_AudioFormat StreamFormat(const tagWaveLayout& layout, int& channels, int& ra
 
 int Gcd(int a, int b) { return b == 0 ? a : Gcd(b, a % b); }
 
+// The mixer converts a sound in a buffer as large as the conversion may need at any step (four
+// times the file's data for a mono 32 kHz sound) and keeps that buffer: it is cut to the sound.
+Mix_Chunk* Trimmed(Mix_Chunk* chunk) {
+  if (chunk != nullptr && chunk->allocated != 0 && chunk->alen > 0) {
+    if (auto* cut = static_cast<Uint8*>(SDL_realloc(chunk->abuf, chunk->alen))) chunk->abuf = cut;
+  }
+  return chunk;
+}
+
 }  // namespace
 
 // A long wave playing through the mixer's music hook: its data read from the file block by
@@ -353,7 +362,7 @@ HEFFECT CEngineAudio::Load(const char* filename, DWORD size) {
     if (!MakeBoundedWave(reinterpret_cast<const uint8_t*>(filename), size, wave)) return 0;
     if (m_open) {
       SDL_RWops* rw = SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size()));
-      effect.chunk = rw != nullptr ? Mix_LoadWAV_RW(rw, 1) : nullptr;
+      effect.chunk = rw != nullptr ? Trimmed(Mix_LoadWAV_RW(rw, 1)) : nullptr;
       if (effect.chunk == nullptr) return 0;
       m_decodedBytes += effect.chunk->alen;
     }
@@ -368,7 +377,7 @@ bool CEngineAudio::Decode(Effect& effect) {
   if (effect.path.empty()) return false;
   SDL_RWops* stream = OpenWaveStream(effect.path);
   if (stream == nullptr) return false;
-  effect.chunk = Mix_LoadWAV_RW(stream, 1);
+  effect.chunk = Trimmed(Mix_LoadWAV_RW(stream, 1));
   if (effect.chunk == nullptr) return false;
   m_decodedBytes += effect.chunk->alen;
   return true;
