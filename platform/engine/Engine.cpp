@@ -13,6 +13,7 @@
 #include "platform/engine/EngineGraphics.h"
 #include "platform/engine/EngineInput.h"
 #include "platform/engine/EngineTextures.h"
+#include "platform/engine/ImageFile.h"
 #include "platform/engine/hge.h"
 
 namespace {
@@ -119,14 +120,9 @@ class CEngine final : public HGE {
     const bool read = m_textures.ReadPixels(m_screen, m_width, m_height, pixels.data());
     m_graphics.ReapplyClip();
     if (!read) return false;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-        pixels.data(), m_width, m_height, 32, m_width * 4, SDL_PIXELFORMAT_ARGB8888);
-    if (surface == nullptr) return false;
     std::string path(filename);
     std::replace(path.begin(), path.end(), '\\', '/');
-    const bool ok = IMG_SavePNG(surface, path.c_str()) == 0;
-    SDL_FreeSurface(surface);
-    return ok;
+    return SavePngFile(path.c_str(), pixels.data(), m_width, m_height);
   }
 
   void System_RaiseWindow() override {
