@@ -364,7 +364,8 @@ HEFFECT CEngineAudio::Load(const char* filename, DWORD size) {
       SDL_RWops* rw = SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size()));
       effect.chunk = rw != nullptr ? Trimmed(Mix_LoadWAV_RW(rw, 1)) : nullptr;
       if (effect.chunk == nullptr) return 0;
-      m_decodedBytes += effect.chunk->alen;
+      effect.decoded = effect.chunk->alen;
+      m_decodedBytes += effect.decoded;
     }
   }
   const HEFFECT h = m_effects.Add(effect);
@@ -379,7 +380,8 @@ bool CEngineAudio::Decode(Effect& effect) {
   if (stream == nullptr) return false;
   effect.chunk = Trimmed(Mix_LoadWAV_RW(stream, 1));
   if (effect.chunk == nullptr) return false;
-  m_decodedBytes += effect.chunk->alen;
+  effect.decoded = effect.chunk->alen;
+  m_decodedBytes += effect.decoded;
   return true;
 }
 
@@ -389,9 +391,10 @@ void CEngineAudio::ReleaseChunk(Effect& effect) {
   for (int ch = 0; ch < channels; ++ch) {
     if (Mix_GetChunk(ch) == effect.chunk) Mix_HaltChannel(ch);
   }
-  m_decodedBytes -= std::min<size_t>(m_decodedBytes, effect.chunk->alen);
+  m_decodedBytes -= std::min(m_decodedBytes, effect.decoded);
   Mix_FreeChunk(effect.chunk);
   effect.chunk = nullptr;
+  effect.decoded = 0;
 }
 
 // Lets go of the decoded effects played longest ago, never one that is playing (nor `playing`,

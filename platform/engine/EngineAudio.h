@@ -79,6 +79,7 @@ class CEngineAudio {
     std::string path;  // the resolved file; empty for bytes in memory
     bool stream = false;
     Mix_Chunk* chunk = nullptr;  // decoded: from the first play on, or from memory
+    size_t decoded = 0;          // its bytes as counted when decoded (the mixer may cut alen)
     uint64_t lastPlay = 0;
   };
 
