@@ -9,6 +9,7 @@ TORVALY_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfreetype-dev libguichan-dev libsimpleini-dev
+  zlib1g-dev
   xvfb xauth xdotool
   fonts-wqy-microhei fonts-dejavu-core
 )

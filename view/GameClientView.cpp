@@ -19,7 +19,7 @@
 namespace {
 
 constexpr float kShakeStep = 1.9f;
-constexpr float kShakeEnd = 24.0f * 3.14159265f;   // the last phase of a shake
+constexpr float kShakeEnd = 24.0f * 3.14159265f;  // the last phase of a shake
 constexpr float kShakeStopped = 30.0f * 3.14159265f;
 constexpr float kShakeRadius = 6.0f;
 
@@ -43,8 +43,8 @@ void CGameClientView::ResetTable() {
     if (m_pOutCard[seat]) m_pOutCard[seat]->SetCards(nullptr, 0);
   }
   m_cbLeftCardCount = 0;
-  for (auto* button : {&m_btOutCard, &m_btPassCard, &m_btAutoOutCard, &m_btAutoPlayOn,
-                       &m_btAutoPlayOff}) {
+  for (auto* button :
+       {&m_btOutCard, &m_btPassCard, &m_btAutoOutCard, &m_btAutoPlayOn, &m_btAutoPlayOff}) {
     if (*button) (*button)->setVisible(false);
   }
   for (auto* button : {&m_btChildStart, &m_pbtDetails, &m_pbtChangeTable}) {
@@ -200,4 +200,7 @@ void CGameClientView::DestroyEffectAnimations() {
   m_pAniSpring.reset();
   m_pAniBigSpring.reset();
   m_pAniHaoSpring.reset();
+  if (m_pHge == nullptr) return;
+  FreeEffectTextures();
+  FreePanelUnder();
 }

@@ -161,7 +161,8 @@ class CGameClientView : public CBrisvaneView2D,
   static float ScaleCoordinate(float value, float base, float actual);
 
   // The resource-path value of the key loaded as a texture (0 when missing). Textures are
-  // loaded once per key and freed by the view's destructor, so asking again is cheap.
+  // loaded once per key and freed by the view's destructor (the effect animations' textures
+  // with the animations, DestroyEffectAnimations), so asking again is cheap.
   HTEXTURE LoadTextureByKey(const char* key);
   // Kind 0: a sprite over the whole texture (null without texture or name). Kind 2 with one of
   // the animation keys ("m_pAniRocket", "m_pAniRocket2", "m_pAniFlash", "m_AniAutoPlay",
@@ -196,7 +197,9 @@ class CGameClientView : public CBrisvaneView2D,
   // Removes the options window from the widget container and deletes it (the dialog does this
   // at every game start; the view at its destruction).
   void DestroyGameSetting();
-  // Deletes the effect animations (the dialog does this at every game start).
+  // Deletes the effect animations and their textures, and the screen kept under the end panel (the
+  // dialog does this at every game start; what a game shows again is made again on first use), so
+  // what one game showed does not stay for the rest of the program.
   void DestroyEffectAnimations();
 
   // ---- listeners -----------------------------------------------------------------------------
@@ -392,6 +395,8 @@ class CGameClientView : public CBrisvaneView2D,
     HTEXTURE hTexture;
   };
   static constexpr int kMaxKeyTextures = 96;
+  // The textures of the effect animations the view holds (not the per-seat ones).
+  void FreeEffectTextures();
   // A line of ShowNotice and how long it has been shown.
   struct tagNotice {
     char szText[128];

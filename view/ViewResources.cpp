@@ -278,6 +278,18 @@ HTEXTURE CGameClientView::LoadTextureByKey(const char* key) {
   return texture;
 }
 
+void CGameClientView::FreeEffectTextures() {
+  for (const tagAnimationCut& cut : kAnimationCuts) {
+    if (cut.id == kCallerId) continue;  // the per-seat marks stay
+    for (int i = 0; i < m_nKeyTextures; ++i) {
+      if (std::strcmp(m_KeyTextures[i].szKey, cut.name) != 0) continue;
+      m_pHge->Texture_Free(m_KeyTextures[i].hTexture);
+      m_KeyTextures[i] = m_KeyTextures[--m_nKeyTextures];
+      break;
+    }
+  }
+}
+
 std::unique_ptr<Animation_Varnel> CGameClientView::MakeAnimation(HTEXTURE texture, const char* name,
                                                                  int id) {
   const tagAnimationCut* cut = FindAnimationCut(name);

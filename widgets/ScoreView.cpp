@@ -40,8 +40,15 @@ CScoreView::CScoreView(HGE* hge, CTTFont* font, int originX, int originY)
       m_nOriginX(originX),
       m_nOriginY(originY),
       m_pConfig(std::make_unique<ResourceConfig>()) {
-  LoadImages();
   ReadPositions();
+}
+
+void CScoreView::Show(bool show) {
+  m_bShow = show;
+  if (show && !m_bImagesLoaded) {
+    m_bImagesLoaded = true;
+    LoadImages();
+  }
 }
 
 CScoreView::~CScoreView() {

@@ -64,7 +64,9 @@ class CScoreView {
   // Clears the entries and their counting values; the game's figures stay.
   void ClearScoreInfo();
 
-  void Show(bool show) { m_bShow = show; }
+  // Its pictures are loaded when it is first shown: a table that never ends a game never
+  // needs them.
+  void Show(bool show);
   bool IsShow() const { return m_bShow; }
   void SetDetail(bool detail) { m_bDetail = detail; }
   bool IsDetail() const { return m_bDetail; }
@@ -118,6 +120,7 @@ class CScoreView {
   WORD m_wChair = kNoChair;
 
   bool m_bShow = false;
+  bool m_bImagesLoaded = false;
   bool m_bDetail = false;
   float m_fAngle = 0.0f;
 

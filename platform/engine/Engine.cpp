@@ -16,6 +16,7 @@
 #include "platform/engine/EngineGraphics.h"
 #include "platform/engine/EngineInput.h"
 #include "platform/engine/EngineTextures.h"
+#include "platform/engine/ImageFile.h"
 #include "platform/engine/hge.h"
 
 namespace {
@@ -59,21 +60,19 @@ bool IsSoftwareRasterizer(const std::string& glName) {
 // The window's renderer. A graphics device's renderer where there is one. Where OpenGL would
 // only rasterize in software (llvmpipe and its kin, a virtual X server), SDL's own software
 // renderer draws a 2D table with far less work, and it shows its frames in the window directly
-// rather than through OpenGL again. A renderer named in SDL_RENDER_DRIVER is taken as it is.
+// (the window's own surface, see System_Initiate). A renderer named in SDL_RENDER_DRIVER is
+// taken as it is.
 SDL_Renderer* CreateWindowRenderer(SDL_Window* window) {
   const char* asked = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
-  bool software = (asked == nullptr || asked[0] == '\0') && OnlySoftwareOpenGl();
+  const bool choose = asked == nullptr || asked[0] == '\0';
   SDL_Renderer* renderer = nullptr;
-  if (!software) {
+  if (!choose || !OnlySoftwareOpenGl()) {
     renderer = SDL_CreateRenderer(window, -1, kAccelerated);
-    if (renderer != nullptr && (asked == nullptr || asked[0] == '\0') &&
-        IsSoftwareRasterizer(OpenGlRendererName(renderer))) {
+    if (renderer != nullptr && choose && IsSoftwareRasterizer(OpenGlRendererName(renderer))) {
       SDL_DestroyRenderer(renderer);
       renderer = nullptr;
-      software = true;
     }
   }
-  if (software) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, kSoftware);
   return renderer;
 }
@@ -99,6 +98,10 @@ class CEngine final : public HGE {
     // pixels), not SDL's radius of 32: quick clicks on neighbouring cards of a closely spaced
     // hand stay two clicks instead of a double click that lowers every raised card.
     SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, "2");
+    // SDL's software renderer draws into the window's surface, which SDL would otherwise keep
+    // as a texture of an OpenGL renderer of its own: that maps the whole GL driver (with
+    // Mesa's software GL, LLVM: about 100 MB resident) for a plain copy to the window.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     Uint32 subsystems = SDL_INIT_EVENTS | (m_headless ? 0u : static_cast<Uint32>(SDL_INIT_VIDEO));
     if (SDL_InitSubSystem(subsystems) != 0) return Fail("SDL could not start");
     m_subsystems = subsystems;
@@ -172,14 +175,9 @@ class CEngine final : public HGE {
     const bool read = m_textures.ReadPixels(m_screen, m_width, m_height, pixels.data());
     m_graphics.ReapplyClip();
     if (!read) return false;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-        pixels.data(), m_width, m_height, 32, m_width * 4, SDL_PIXELFORMAT_ARGB8888);
-    if (surface == nullptr) return false;
     std::string path(filename);
     std::replace(path.begin(), path.end(), '\\', '/');
-    const bool ok = IMG_SavePNG(surface, path.c_str()) == 0;
-    SDL_FreeSurface(surface);
-    return ok;
+    return SavePngFile(path.c_str(), pixels.data(), m_width, m_height);
   }
 
   void System_RaiseWindow() override {

@@ -1,5 +1,7 @@
 #include "platform/engine/EngineTextures.h"
 
+#include <cstring>
+
 #include "platform/engine/ImageFile.h"
 
 namespace {
@@ -36,10 +38,24 @@ HTEXTURE CEngineTextures::Create(int width, int height) {
   tex.imageH = height;
   tex.realW = RoundUpPow2(width);
   tex.realH = RoundUpPow2(height);
-  tex.sdl = MakeSdl(tex.realW, tex.realH, SDL_TEXTUREACCESS_STATIC);
+  // A streaming texture: a lock reaches the renderer's own copy of the pixels (the software
+  // renderer's surface, the OpenGL renderer's upload buffer), so they are not kept twice.
+  tex.sdl = MakeSdl(tex.realW, tex.realH, SDL_TEXTUREACCESS_STREAMING);
   if (tex.sdl == nullptr) return 0;
-  tex.pixels.assign(static_cast<size_t>(tex.realW) * tex.realH, 0u);
-  SDL_UpdateTexture(tex.sdl, nullptr, tex.pixels.data(), tex.realW * 4);
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(tex.sdl, nullptr, &pixels, &pitch) != 0) {
+    SDL_DestroyTexture(tex.sdl);
+    return 0;
+  }
+  for (int y = 0; y < tex.realH; ++y)
+    std::memset(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch, 0,
+                static_cast<size_t>(tex.realW) * 4);
+  SDL_UnlockTexture(tex.sdl);
+  // A renderer whose rows are not the texture's width keeps the pixels here, as they are
+  // handed out.
+  tex.ownPixels = pitch != tex.realW * 4;
+  if (tex.ownPixels) tex.pixels.assign(static_cast<size_t>(tex.realW) * tex.realH, 0u);
   const HTEXTURE h = m_textures.Add(tex);
   if (h == 0) SDL_DestroyTexture(tex.sdl);
   return h;
@@ -106,15 +122,30 @@ DWORD* CEngineTextures::Lock(HTEXTURE h, bool readOnly, int left, int top, int w
       return nullptr;
     }
   }
+  uint32_t* pixels = tex->pixels.data();
+  if (tex->kind == Kind::Blank && !tex->ownPixels) {
+    void* locked = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(tex->sdl, nullptr, &locked, &pitch) != 0) return nullptr;
+    if (pitch != tex->realW * 4) {
+      SDL_UnlockTexture(tex->sdl);
+      return nullptr;
+    }
+    pixels = static_cast<uint32_t*>(locked);
+  }
   tex->locked = true;
   tex->lockReadOnly = readOnly;
-  return tex->pixels.data() + static_cast<size_t>(top) * tex->realW + left;
+  return pixels + static_cast<size_t>(top) * tex->realW + left;
 }
 
 void CEngineTextures::Unlock(HTEXTURE h) {
   Texture* tex = m_textures.Get(h);
   if (tex == nullptr || !tex->locked) return;
   tex->locked = false;
+  if (tex->kind == Kind::Blank && !tex->ownPixels) {
+    SDL_UnlockTexture(tex->sdl);
+    return;
+  }
   if (!tex->lockReadOnly) SDL_UpdateTexture(tex->sdl, nullptr, tex->pixels.data(), tex->realW * 4);
   if (tex->kind == Kind::Target) {
     tex->pixels.clear();

@@ -5,8 +5,9 @@
 // Three kinds of texture:
 //   loaded - from an image file or file data (PNG, JPEG or BMP of at most 4096 x 4096, see
 //            ImageFile.h), exactly the image's size; not lockable;
-//   blank  - from Create, rounded up to powers of two (a 100 x 30 request is 128 x 32), pixels
-//            kept here too so that a lock reads them back; they start transparent black;
+//   blank  - from Create, rounded up to powers of two (a 100 x 30 request is 128 x 32); a lock
+//            reads and writes the renderer's own copy of the pixels (a streaming texture), so
+//            they are held once; they start transparent black;
 //   target - the texture of a render target, as large as asked; a lock reads its pixels from the
 //            renderer and an unlock writes them back unless the lock was read-only.
 // Width(tex, true) is the image's own size, Width(tex, false) the texture's real size. Pixels are
@@ -68,7 +69,8 @@ class CEngineTextures {
     Kind kind = Kind::Loaded;
     int imageW = 0, imageH = 0;
     int realW = 0, realH = 0;
-    std::vector<uint32_t> pixels;  // blank: the pixels; target: the snapshot of a lock
+    std::vector<uint32_t> pixels;  // target: the snapshot of a lock; blank: see ownPixels
+    bool ownPixels = false;  // blank on a renderer whose rows are not the width: pixels kept here
     bool locked = false;
     bool lockReadOnly = true;
   };

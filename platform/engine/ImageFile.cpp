@@ -1,9 +1,12 @@
 #include "platform/engine/ImageFile.h"
 
 #include <SDL2/SDL_image.h>
+#include <zlib.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/win/ResourceFolder.h"
 
@@ -175,4 +178,71 @@ SDL_Surface* LoadImageSurface(const char* filename) {
 SDL_Surface* LoadImageSurface(const void* data, size_t size) {
   if (data == nullptr || size == 0 || size > INT_MAX) return nullptr;
   return Decode(SDL_RWFromConstMem(data, static_cast<int>(size)));
+}
+
+namespace {
+
+void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
+}
+
+void PngChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* body, size_t size) {
+  PutBe32(out, static_cast<uint32_t>(size));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  if (size != 0) out.insert(out.end(), body, body + size);
+  const uLong crc =
+      crc32(0L, out.data() + start, static_cast<uInt>(out.size() - start));  // type and body
+  PutBe32(out, static_cast<uint32_t>(crc));
+}
+
+}  // namespace
+
+bool SavePngFile(const char* path, const uint32_t* argb, int width, int height) {
+  if (path == nullptr || argb == nullptr || width < 1 || height < 1 ||
+      static_cast<uint32_t>(width) > MAX_IMAGE_SIDE * 4 ||
+      static_cast<uint32_t>(height) > MAX_IMAGE_SIDE * 4)
+    return false;
+  z_stream z{};
+  if (deflateInit(&z, Z_BEST_SPEED) != Z_OK) return false;
+  const size_t rowBytes = 1 + static_cast<size_t>(width) * 4;
+  std::vector<uint8_t> row(rowBytes);
+  std::vector<uint8_t> idat(deflateBound(&z, static_cast<uLong>(rowBytes * height)));
+  z.next_out = idat.data();
+  z.avail_out = static_cast<uInt>(idat.size());
+  bool ok = true;
+  for (int y = 0; y < height && ok; ++y) {
+    row[0] = 1;  // the Sub filter: each byte less the same byte of the pixel on its left
+    const uint32_t* in = argb + static_cast<size_t>(y) * width;
+    uint8_t previous[4] = {0, 0, 0, 0};
+    for (int x = 0; x < width; ++x) {
+      const uint32_t p = in[x];
+      const uint8_t rgba[4] = {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
+                               static_cast<uint8_t>(p), static_cast<uint8_t>(p >> 24)};
+      for (int c = 0; c < 4; ++c) {
+        row[1 + static_cast<size_t>(x) * 4 + c] = static_cast<uint8_t>(rgba[c] - previous[c]);
+        previous[c] = rgba[c];
+      }
+    }
+    z.next_in = row.data();
+    z.avail_in = static_cast<uInt>(rowBytes);
+    ok = deflate(&z, y + 1 == height ? Z_FINISH : Z_NO_FLUSH) != Z_STREAM_ERROR && z.avail_in == 0;
+  }
+  const size_t compressed = idat.size() - z.avail_out;
+  ok = ok && z.avail_out > 0;  // Z_FINISH reached the end within the bound
+  deflateEnd(&z);
+  if (!ok) return false;
+
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> header;
+  PutBe32(header, static_cast<uint32_t>(width));
+  PutBe32(header, static_cast<uint32_t>(height));
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, filters, no interlace
+  PngChunk(png, "IHDR", header.data(), header.size());
+  PngChunk(png, "IDAT", idat.data(), compressed);
+  PngChunk(png, "IEND", nullptr, 0);
+  FILE* file = std::fopen(path, "wb");
+  if (file == nullptr) return false;
+  ok = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+  return std::fclose(file) == 0 && ok;
 }

@@ -9,14 +9,8 @@ uint32_t Le32(const uint8_t* p) {
 }
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void PutChunk(std::vector<uint8_t>& out, const char* id, const uint8_t* bytes, uint32_t size) {
-  out.insert(out.end(), id, id + 4);
-  Put32(out, size);
-  out.insert(out.end(), bytes, bytes + size);
-  if (size & 1) out.push_back(0);  // chunks keep to even offsets
+void Put32(uint8_t* out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 constexpr size_t kRiffHeader = 12;                  // "RIFF", the size, "WAVE"
@@ -32,49 +26,95 @@ bool KnownEncoding(uint16_t tag) {
   return false;
 }
 
+struct tagMemory {
+  const uint8_t* data;
+  size_t size;
+};
+
+bool ReadMemory(void* context, uint64_t at, uint8_t* out, size_t size) {
+  const auto* memory = static_cast<const tagMemory*>(context);
+  if (at > memory->size || size > memory->size - at) return false;
+  std::memcpy(out, memory->data + at, size);
+  return true;
+}
+
+// The header the mixer is given: RIFF with the made wave's size, the format chunk, the data
+// chunk's header.
+void MakeHeader(const uint8_t* format, uint32_t formatSize, tagWaveLayout& layout) {
+  uint8_t* out = layout.header;
+  size_t at = 0;
+  std::memcpy(out, "RIFF\0\0\0\0WAVEfmt ", 16);
+  Put32(out + 16, formatSize);
+  at = 20;
+  std::memcpy(out + at, format, formatSize);
+  at += formatSize;
+  if (formatSize & 1) out[at++] = 0;  // chunks keep to even offsets
+  std::memcpy(out + at, "data", 4);
+  Put32(out + at + 4, layout.dataSize);
+  at += kChunkHeader;
+  layout.headerSize = static_cast<uint32_t>(at);
+  Put32(out + 4, static_cast<uint32_t>(layout.MadeSize() - 8));
+}
+
 }  // namespace
 
-bool MakeBoundedWave(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
-  out.clear();
-  if (data == nullptr || size < kRiffHeader || size > kMaxFileSize ||
-      std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) {
+bool ReadWaveLayout(WaveReader read, void* context, uint64_t size, tagWaveLayout& layout) {
+  layout = tagWaveLayout{};
+  uint8_t riff[kRiffHeader];
+  if (read == nullptr || size < kRiffHeader || size > kMaxFileSize ||
+      !read(context, 0, riff, kRiffHeader) || std::memcmp(riff, "RIFF", 4) != 0 ||
+      std::memcmp(riff + 8, "WAVE", 4) != 0) {
     return false;
   }
-  const uint8_t* format = nullptr;
+  uint8_t format[MAX_WAVE_FORMAT_SIZE];
   uint32_t formatSize = 0;
-  size_t at = kRiffHeader;
+  uint64_t at = kRiffHeader;
   while (size - at >= kChunkHeader) {
-    const uint8_t* id = data + at;
-    uint32_t length = Le32(data + at + 4);
-    const uint8_t* body = data + at + kChunkHeader;
-    const size_t left = size - at - kChunkHeader;
+    uint8_t chunk[kChunkHeader];
+    if (!read(context, at, chunk, kChunkHeader)) return false;
+    uint32_t length = Le32(chunk + 4);
+    const uint64_t left = size - at - kChunkHeader;
     if (length > left) {
       // A data chunk cut short (a copy broken off, a recorder that never wrote the size back)
       // plays what the file holds; any other chunk that runs past the end is no wave to trust.
-      if (format == nullptr || std::memcmp(id, "data", 4) != 0) return false;
+      if (formatSize == 0 || std::memcmp(chunk, "data", 4) != 0) return false;
       length = static_cast<uint32_t>(left);
     }
-    if (format == nullptr && std::memcmp(id, "fmt ", 4) == 0) {
+    if (formatSize == 0 && std::memcmp(chunk, "fmt ", 4) == 0) {
       if (length < 16 || length > MAX_WAVE_FORMAT_SIZE) return false;
-      const uint16_t channels = Le16(body + 2);
-      const uint32_t rate = Le32(body + 4);
-      if (!KnownEncoding(Le16(body)) || channels < 1 || channels > MAX_WAVE_CHANNELS ||
+      if (!read(context, at + kChunkHeader, format, length)) return false;
+      const uint16_t channels = Le16(format + 2);
+      const uint32_t rate = Le32(format + 4);
+      if (!KnownEncoding(Le16(format)) || channels < 1 || channels > MAX_WAVE_CHANNELS ||
           rate < MIN_WAVE_RATE || rate > MAX_WAVE_RATE) {
         return false;
       }
-      format = body;
       formatSize = length;
-    } else if (format != nullptr && std::memcmp(id, "data", 4) == 0) {
-      out.reserve(kRiffHeader + 2 * kChunkHeader + formatSize + length + 2);
-      out.insert(out.end(), {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'});
-      PutChunk(out, "fmt ", format, formatSize);
-      PutChunk(out, "data", body, length);
-      const uint32_t riffSize = static_cast<uint32_t>(out.size() - 8);
-      for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(riffSize >> (8 * i));
+    } else if (formatSize != 0 && std::memcmp(chunk, "data", 4) == 0) {
+      layout.dataOffset = at + kChunkHeader;
+      layout.dataSize = length;
+      layout.bytesPerSecond = Le32(format + 8);
+      MakeHeader(format, formatSize, layout);
       return true;
     }
     at += kChunkHeader + length;
     if ((length & 1) && at < size) ++at;  // the pad byte of an odd chunk
   }
   return false;
+}
+
+bool ReadWaveLayout(const uint8_t* data, size_t size, tagWaveLayout& layout) {
+  tagMemory memory{data, data != nullptr ? size : 0};
+  return ReadWaveLayout(&ReadMemory, &memory, memory.size, layout);
+}
+
+bool MakeBoundedWave(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
+  out.clear();
+  tagWaveLayout layout;
+  if (!ReadWaveLayout(data, size, layout)) return false;
+  out.reserve(layout.MadeSize());
+  out.insert(out.end(), layout.header, layout.header + layout.headerSize);
+  out.insert(out.end(), data + layout.dataOffset, data + layout.dataOffset + layout.dataSize);
+  if (layout.dataSize & 1) out.push_back(0);
+  return true;
 }

@@ -7,7 +7,8 @@
 //   window   - an SDL window and its accelerated renderer, SDL's software renderer if no
 //              accelerated one can be made;
 //   headless - SDL's software renderer on an offscreen surface; SDL is started without video,
-//              so no display is needed. Audio uses SDL's dummy driver.
+//              so no display is needed. SDL's audio is not started: effects are checked
+//              and heard by the play observer, never decoded or mixed.
 // In both, the screen is drawn into a screen-sized texture; the window back end copies it to
 // the window at the end of each screen scene. System_Snapshot saves it as PNG.
 //

@@ -167,7 +167,12 @@ void SDL2Graphics::fillRectangle(const Rectangle& r) {
 
 // ---- SDL2Image ------------------------------------------------------------------------------
 
-SDL2Image::SDL2Image(SDL_Surface* surface) : mSurface(ToArgbSurface(surface)) {}
+SDL2Image::SDL2Image(SDL_Surface* surface) : mSurface(ToArgbSurface(surface)) {
+  if (mSurface != nullptr) {
+    mWidth = mSurface->w;
+    mHeight = mSurface->h;
+  }
+}
 
 SDL2Image::~SDL2Image() { free(); }
 
@@ -175,6 +180,7 @@ void SDL2Image::free() {
   releaseTexture();
   if (mSurface) SDL_FreeSurface(mSurface);
   mSurface = nullptr;
+  mWidth = mHeight = 0;
 }
 
 void SDL2Image::releaseTexture() const {
@@ -186,30 +192,40 @@ void SDL2Image::releaseTexture() const {
   mDirty = true;
 }
 
-int SDL2Image::getWidth() const { return mSurface ? mSurface->w : 0; }
-int SDL2Image::getHeight() const { return mSurface ? mSurface->h : 0; }
+int SDL2Image::getWidth() const { return mWidth; }
+int SDL2Image::getHeight() const { return mHeight; }
 
 Color SDL2Image::getPixel(int x, int y) {
-  if (mSurface == nullptr || x < 0 || y < 0 || x >= mSurface->w || y >= mSurface->h)
-    return Color(0, 0, 0, 0);
-  const auto* row = static_cast<const uint32_t*>(mSurface->pixels) + y * (mSurface->pitch / 4);
-  const uint32_t p = row[x];
+  if (x < 0 || y < 0 || x >= mWidth || y >= mHeight) return Color(0, 0, 0, 0);
+  uint32_t p = 0;
+  if (mSurface != nullptr) {
+    p = static_cast<const uint32_t*>(mSurface->pixels)[y * (mSurface->pitch / 4) + x];
+  } else if (DWORD* pixels =
+                 mTexture != 0 ? mHge->Texture_Lock(mTexture, true, x, y, 1, 1) : nullptr) {
+    p = *pixels;
+    mHge->Texture_Unlock(mTexture);
+  }
   return Color(static_cast<int>(GETR(p)), static_cast<int>(GETG(p)), static_cast<int>(GETB(p)),
                static_cast<int>(GETA(p)));
 }
 
 void SDL2Image::putPixel(int x, int y, const Color& color) {
-  if (mSurface == nullptr || x < 0 || y < 0 || x >= mSurface->w || y >= mSurface->h) return;
-  auto* row = static_cast<uint32_t*>(mSurface->pixels) + y * (mSurface->pitch / 4);
-  row[x] = ToArgb(color);
-  mDirty = true;
+  if (x < 0 || y < 0 || x >= mWidth || y >= mHeight) return;
+  if (mSurface != nullptr) {
+    static_cast<uint32_t*>(mSurface->pixels)[y * (mSurface->pitch / 4) + x] = ToArgb(color);
+    mDirty = true;
+  } else if (DWORD* pixels =
+                 mTexture != 0 ? mHge->Texture_Lock(mTexture, false, x, y, 1, 1) : nullptr) {
+    *pixels = ToArgb(color);
+    mHge->Texture_Unlock(mTexture);
+  }
 }
 
 void SDL2Image::convertToDisplayFormat() { getTexture(); }
 
 HTEXTURE SDL2Image::getTexture() const {
-  if (mSurface == nullptr || mFailed) return 0;
-  if (!mDirty && mTexture != 0) return mTexture;
+  if (mFailed) return 0;
+  if (mSurface == nullptr || (!mDirty && mTexture != 0)) return mTexture;
   if (mHge == nullptr) mHge = hgeCreate(HGE_VERSION);
   if (mTexture == 0) mTexture = mHge->Texture_Create(mSurface->w, mSurface->h);
   if (mTexture == 0) {
@@ -232,6 +248,9 @@ HTEXTURE SDL2Image::getTexture() const {
   }
   mHge->Texture_Unlock(mTexture);
   mDirty = false;
+  // The texture holds the pixels now.
+  SDL_FreeSurface(mSurface);
+  mSurface = nullptr;
   return mTexture;
 }
 

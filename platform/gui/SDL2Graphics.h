@@ -10,10 +10,11 @@
 // to the engine; an empty clip area becomes a clip rectangle off the target, never "no clip".
 // Drawing calls made outside _beginDraw / _endDraw draw unclipped at the given position.
 //
-// gcn::SDL2Image keeps its pixels in an SDL surface and makes its engine texture on first use
-// (or at convertToDisplayFormat); putPixel marks the texture for renewal. Each image holds an
-// engine reference while it has a texture, so the engine cannot go away under it. A texture the
-// running engine refuses is not asked for again: the image then draws nothing.
+// gcn::SDL2Image keeps its pixels in an SDL surface until it makes its engine texture, on first
+// use or at convertToDisplayFormat; from then on the texture alone holds them (getPixel and
+// putPixel lock it). Each image holds an engine reference while it has a texture, so the engine
+// cannot go away under it. A texture the running engine refuses is not asked for again: the
+// image then draws nothing.
 //
 // gcn::SDL2ImageLoader reads images as the engine does (ImageFile.h: PNG, JPEG or BMP of at most
 // 4096 x 4096); anything else, like a missing file, gives null (not an exception), so
@@ -104,12 +105,13 @@ class SDL2Image : public Image {
   HTEXTURE getTexture() const;
   // True once the running engine has refused the texture.
   bool textureFailed() const { return mFailed; }
-  SDL_Surface* getSurface() const { return mSurface; }
 
  private:
   void releaseTexture() const;
 
-  SDL_Surface* mSurface;
+  mutable SDL_Surface* mSurface;  // until the texture holds the pixels
+  int mWidth = 0;
+  int mHeight = 0;
   mutable HGE* mHge = nullptr;
   mutable HTEXTURE mTexture = 0;
   mutable bool mDirty = true;

@@ -1,7 +1,10 @@
 // The engine's parts on their own, without the engine object: the handle table, the input
-// translation and silent sound effects. (Clipping is drawn through the widgets: button_test.)
+// translation, silent sound effects and effects on a mixer without a sound card. (Clipping is drawn
+// through the widgets: button_test.)
 #include <SDL2/SDL.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "platform/engine/EngineAudio.h"
@@ -99,6 +102,90 @@ TEST(EngineAudioPart, SilentEffectsLoadWhenTheirFileCanBeRead) {
   EXPECT_FALSE(audio.IsPlaying(1));
   audio.Free(click);
   audio.Free(click);  // twice: ignored
+}
+
+// `seconds` of mono 16-bit silence at 8 kHz: decoded for the mixer (44.1 kHz stereo) about 11
+// times as large.
+void WriteLongWav(const std::string& path, double seconds) {
+  const uint32_t data = static_cast<uint32_t>(seconds * 8000) * 2;
+  std::string file = "RIFF....WAVEfmt ";
+  auto put = [&file](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) file.push_back(static_cast<char>(v >> (8 * i)));
+  };
+  put(16, 4), put(1, 2), put(1, 2), put(8000, 4), put(16000, 4), put(2, 2), put(16, 2);
+  file += "data";
+  put(data, 4);
+  file.append(data, '\0');
+  const uint32_t riff = static_cast<uint32_t>(file.size() - 8);
+  for (int i = 0; i < 4; ++i) file[4 + i] = static_cast<char>(riff >> (8 * i));
+  platform_test::WriteText(path, file);
+}
+
+// With a mixer, a file is only checked when it loads and decoded when first played; decoded
+// sound beyond the budget is let go (the one played longest ago) and decoded again when played
+// again; a long wave is streamed through the music channel and never decoded whole. The play
+// observer hears every play.
+TEST(EngineAudioPart, FilesDecodeWhenFirstPlayedWithinABudgetAndLongOnesStream) {
+  CEngineAudio audio;
+  ASSERT_TRUE(audio.OpenDummy());
+  TempDir dir;
+  static int plays = 0;
+  plays = 0;
+  CEngineAudio::SetPlayObserver([](void*, HEFFECT) { ++plays; }, nullptr);
+  for (const char* name : {"a.wav", "b.wav"}) WriteLongWav(dir.File(name), 12.0);  // 2.1 MB
+  platform_test::WriteWav(dir.File("click.wav"));
+  const HEFFECT a = audio.Load(dir.File("a.wav").c_str(), 0);
+  const HEFFECT b = audio.Load(dir.File("b.wav").c_str(), 0);
+  const HEFFECT click = audio.Load(dir.File("click.wav").c_str(), 0);
+  ASSERT_TRUE(a != 0 && b != 0 && click != 0);
+  EXPECT_EQ(audio.DecodedBytes(), 0u) << "nothing is decoded before it plays";
+
+  const HCHANNEL clickChannel = audio.Play(click, 100, 0, false);
+  EXPECT_NE(clickChannel, 0u);
+  const size_t clickBytes = audio.DecodedBytes();
+  EXPECT_NEAR(double(clickBytes), 0.1 * 44100 * 4, 64.0) << "44.1 kHz stereo, 16 bits";
+  audio.Play(click, 100, 0, false);
+  EXPECT_EQ(audio.DecodedBytes(), clickBytes) << "decoded once";
+
+  audio.Play(a, 100, 0, false);
+  audio.Play(b, 100, 0, false);
+  EXPECT_GT(audio.DecodedBytes(), CEngineAudio::kDecodedBudget) << "playing sounds are kept";
+  audio.StopAll();
+  audio.Play(click, 100, 0, false);
+  EXPECT_LE(audio.DecodedBytes(), CEngineAudio::kDecodedBudget) << "the oldest one went";
+  EXPECT_GE(audio.DecodedBytes(), clickBytes) << "the click, played last, stays";
+  EXPECT_NE(audio.Play(a, 100, 0, false), 0u) << "decoded again";
+  EXPECT_LE(audio.DecodedBytes(), CEngineAudio::kDecodedBudget);
+  audio.StopAll();
+
+  audio.SetStreamBytes(CEngineAudio::kStreamBytes);
+  const size_t before = audio.DecodedBytes();
+  WriteLongWav(dir.File("music.wav"), 70.0);  // 1.1 MB of sound data
+  const HEFFECT music = audio.Load(dir.File("music.wav").c_str(), 0);
+  const HCHANNEL musicChannel = audio.Play(music, 100, 0, false);
+  EXPECT_EQ(musicChannel, CEngineAudio::kStreamChannel);
+  EXPECT_TRUE(audio.IsPlaying(musicChannel));
+  EXPECT_EQ(audio.DecodedBytes(), before) << "streamed, not decoded";
+  audio.Stop(musicChannel);
+  EXPECT_FALSE(audio.IsPlaying(musicChannel));
+  EXPECT_EQ(audio.Play(music, 100, 0, true), CEngineAudio::kStreamChannel);
+  audio.Free(music);
+  EXPECT_FALSE(audio.IsPlaying(musicChannel)) << "freeing a streamed wave stops it";
+  EXPECT_EQ(plays, 8);
+  CEngineAudio::SetPlayObserver(nullptr, nullptr);
+
+  // Three channels of 32 bits in blocks of 4 bytes: the mixer shortens the decoded sound when
+  // it plays it, and the budget still gets back what it counted.
+  const uint8_t partial[] = {'R',  'I',  'F',  'F',  50,   0,    0,    0,    'W',  'A',  'V',  'E',
+                             'f',  'm',  't',  ' ',  16,   0,    0,    0,    1,    0,    3,    0,
+                             0x44, 0xAC, 0,    0,    0,    0xB1, 2,    0,    4,    0,    32,   0,
+                             'd',  'a',  't',  'a',  14,   0,    0,    0,    0x6D, 0xC5, 0xCC, 0x1B,
+                             0x1B, 0x1B, 0x1B, 0x1B, 0x1B, 0x1B, 0x1B, 0x1B, 0x1B, 0x1B};
+  const size_t held = audio.DecodedBytes();
+  const HEFFECT odd = audio.Load(reinterpret_cast<const char*>(partial), sizeof(partial));
+  audio.Play(odd, 100, 0, false);
+  audio.Free(odd);
+  EXPECT_EQ(audio.DecodedBytes(), held);
 }
 
 }  // namespace
