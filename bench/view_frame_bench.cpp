@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "view_bench: the view could not start\n");
     return 1;
   }
+  host.DrawEveryFrame();
   HGE* hge = host.Engine();
   CGameClientView& view = host.View();
   const float scale = static_cast<float>(kWidth) / 1280.0f;

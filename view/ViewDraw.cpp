@@ -138,8 +138,6 @@ void CGameClientView::DrawTable(int /*width*/, int /*height*/) {
 
   for (WORD chair = 0; chair < VIEW_SEAT_COUNT; ++chair) {
     SelectSeatPosition(chair);
-    // An empty chair plays for nobody.
-    if (GetUserInfo(chair) == nullptr) m_cbAutoPlayFlag[chair] = 0;
     if (m_cbAutoPlayFlag[chair] && m_AniAutoPlay[chair]) {
       const tagViewPoint& at = m_ptAutoAndAlart[m_nPosition];
       const float scale = m_nPosition == 1 ? kMarkScaleLocal : kMarkScaleSide;
@@ -215,8 +213,7 @@ void CGameClientView::RenderPanel() {
     if (target == 0 || !m_pHge->Gfx_BeginScene(target)) continue;
     const bool colour = target == m_hPanelColour;
     m_pHge->Gfx_Clear(colour ? kOpaqueBlack : 0);
-    // The counting numbers step once a frame, with the first drawing.
-    m_pScoreView->Draw(m_nPosition, colour);
+    m_pScoreView->Draw(m_nPosition);
     DrawNotices();  // over the panel, to stay readable
     m_pHge->Gfx_EndScene();
   }
@@ -247,7 +244,6 @@ void CGameClientView::DrawSeat(WORD chair) {
   if (user == nullptr || !m_pPortrait[chair]) return;
 
   if (m_pFaceBg) m_pFaceBg->Render(F(m_ptPlayerBg[p].x), F(m_ptPlayerBg[p].y));
-  m_lGold[chair] = user->lScore;
   // Side portraits look towards the table.
   hgeSprite& portrait = *m_pPortrait[chair];
   if (p == 0) portrait.SetFlip(true, false);
@@ -259,13 +255,8 @@ void CGameClientView::DrawSeat(WORD chair) {
                                 scale);
   }
 
-  CopyDisplayName(chair, user->szName);
   if (chair != 1) {
     DrawSideNameAndGold(chair, p);
-    // While the game runs a side hand is one stack under its count (DrawCardCounts: the
-    // count goes over the widgets, else the stack would cover it).
-    if (m_cbGameRunning && m_cbCardCount[chair] != 0 && m_pHandCard[chair])
-      m_pHandCard[chair]->SetSpacing(0, 0, 0);
   } else {
     if (m_pGoldBg) m_pGoldBg->Render(F(m_ptPlayerGoldBg[p].x), F(m_ptPlayerGoldBg[p].y));
     if (m_lGold[chair] > 0 && m_pFont)
@@ -440,7 +431,24 @@ void CGameClientView::DrawClock(unsigned seconds, int x, int y) {
 
 // ---- the per-frame step --------------------------------------------------------------------
 
+// What a seat shows comes from its user at every frame, drawn or not, so that drawing only
+// reads: the gold and the name as displayed, a side hand stacked while the game runs (under
+// its count, DrawCardCounts: the count goes over the widgets, else the stack would cover it),
+// and an empty chair plays for nobody.
+void CGameClientView::RefreshSeats() {
+  for (WORD chair = 0; chair < VIEW_SEAT_COUNT; ++chair) {
+    const tagUserData* user = GetUserInfo(chair);
+    if (user == nullptr) m_cbAutoPlayFlag[chair] = 0;
+    if (user == nullptr || !m_pPortrait[chair]) continue;
+    m_lGold[chair] = user->lScore;
+    CopyDisplayName(chair, user->szName);
+    if (chair != 1 && m_cbGameRunning && m_cbCardCount[chair] != 0 && m_pHandCard[chair])
+      m_pHandCard[chair]->SetSpacing(0, 0, 0);
+  }
+}
+
 void CGameClientView::AdvanceFrame(float elapsed) {
+  RefreshSeats();
   for (Animation_Varnel* animation :
        {m_pAniShunZi.get(), m_pAniLianDui.get(), m_pAniRocket.get(), m_pAniRocket2.get(),
         m_pAniFlash.get(), m_pAniSpring.get(), m_pAniBigSpring.get(), m_pAniHaoSpring.get()}) {
@@ -452,6 +460,8 @@ void CGameClientView::AdvanceFrame(float elapsed) {
   }
   if (m_pMoveSprites) m_pMoveSprites->Update(elapsed);
   AgeNotices(elapsed);
+  // The end panel's numbers count a step a frame, even while Escape holds the rest still.
+  if (m_pScoreView) m_pScoreView->Count();
 
   hgeInputEvent event;
   while (m_pHge->Input_GetEvent(&event)) {

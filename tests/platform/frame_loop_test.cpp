@@ -191,6 +191,13 @@ TEST(FrameLoop, WakingAStillTableStartsMotionFromItsFirstFrame) {
   l.Dlg().GetView().UpdateGameView(nullptr);
   ASSERT_TRUE(l.SleepAndTurn());
   EXPECT_LE(l.Dlg().View().elapsedTotal - before, 1.0f / 60 + 1e-4f) << "not 7 seconds at once";
+  // Headless, drawing on demand: frames move the table on by their time, and draw only the
+  // picture asked for.
+  l.app.SetDrawOnDemand(true);
+  for (int i = 0; i < 10; ++i) EXPECT_TRUE((l.clock.Advance(20), l.app.RunFrame()));
+  EXPECT_NEAR(l.Dlg().View().elapsedTotal - before, 0.2f, 0.02f);
+  EXPECT_EQ(l.Renders(), 2);
+  EXPECT_TRUE(l.app.DrawPicture() && l.Renders() == 3);
 }
 
 // Seated again (the embedded mode's own close, or a change of tables), the player finds the
