@@ -24,9 +24,9 @@ struct tagClient {
 };
 
 TEST(WholeGame, TheClientFollowsTheTableMessageByMessage) {
-  // The sanitizer build plays a tenth of the seeds: it is there for memory faults.
+  // The sanitizer build plays a fifth of the seeds: it is there for memory faults.
 #if defined(__SANITIZE_ADDRESS__)
-  constexpr uint64_t kShare = 10;
+  constexpr uint64_t kShare = 5;
 #else
   constexpr uint64_t kShare = 1;
 #endif
