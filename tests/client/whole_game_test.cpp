@@ -1,6 +1,8 @@
 // Whole seeded games of the client against our table server over the in-process link: after
 // every message the client shows what the table held when it sent it, and a difference planted
-// in what it shows is named.
+// in what it shows is named. Every seed plays on one client, reset in between: the harness's
+// Reset gives back the client a fresh Start gives, whatever the games left (the client fuzz
+// target resets one running client between inputs instead of starting a new one).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,19 +13,30 @@
 
 namespace {
 
-// One client for every seed, reset in between (as the client fuzz target does); the music off,
-// so that a thousand games cost the table's and the client's logic only.
-struct tagClient {
-  tagClient() {
+using scenario::WithoutRunningValues;
+
+// The music off, so that a thousand games cost the table's and the client's logic only.
+class WholeGame : public ::testing::Test {
+ protected:
+  void SetUp() override {
     WritePrivateProfileStringA("GameOption", "GameMusic", "0", CProfile::DefaultPath().c_str());
-    started = client.Start();
+    ASSERT_TRUE(client.Start());
+    fresh = WithoutRunningValues(client.Snapshot());
+  }
+  // Back to the fresh client, whatever the last run left: a game stopped at any moment (cards on
+  // the table, clocks and timers running, animations made), or a closed client.
+  void Reset() {
+    ASSERT_TRUE(client.Reset());
+    EXPECT_FALSE(client.Closed());
+    const scenario::tagSnapshot after = WithoutRunningValues(client.Snapshot());
+    EXPECT_EQ(fresh, after) << scenario::DescribeDifference(fresh, after);
   }
   headless::CTemporaryProfile profile;
   scenario::CClientHarness client;
-  bool started = false;
+  scenario::tagSnapshot fresh;
 };
 
-TEST(WholeGame, TheClientFollowsTheTableMessageByMessage) {
+TEST_F(WholeGame, TheClientFollowsTheTableMessageByMessage) {
   // The sanitizer build plays a fifth of the seeds: it is there for memory faults.
 #if defined(__SANITIZE_ADDRESS__)
   constexpr uint64_t kShare = 5;
@@ -36,15 +49,11 @@ TEST(WholeGame, TheClientFollowsTheTableMessageByMessage) {
     uint64_t firstSeed, seeds;
     uint32_t games;
   } cases[] = {{"hint then play", false, 1, 20, 50}, {"a person, who leaves", true, 101, 10, 12}};
-  tagClient c1;
-  ASSERT_TRUE(c1.started);
-  scenario::CClientHarness& client = c1.client;
   for (const auto& c : cases) {
     headless::tagSelfPlayTally total;
-    for (uint64_t seed = c.firstSeed; seed < c.firstSeed + (c.seeds + kShare - 1) / kShare;
-         ++seed) {
+    for (uint64_t seed = c.firstSeed; seed < c.firstSeed + c.seeds / kShare; ++seed) {
       SCOPED_TRACE(std::string(c.mode) + ", seed " + std::to_string(seed));
-      ASSERT_TRUE(client.Reset());
+      Reset();
       const uint16_t chair = static_cast<uint16_t>(seed % SEAT_COUNT);
       std::unique_ptr<headless::CSelfPlay> game =
           c.actions ? std::make_unique<scenario::CClientActions>(client, seed, chair, 4)
@@ -60,45 +69,45 @@ TEST(WholeGame, TheClientFollowsTheTableMessageByMessage) {
       total.autoPlayOn += t.autoPlayOn;
       total.returns += t.returns;
       total.returnedGames += t.returnedGames;
+      game->Play(c.games + 1, 7000 * (seed % 7));  // stopped during the next game, for Reset
     }
     EXPECT_GT(total.clientMoves, 0u) << c.mode;
     // With a person at the table every kind of game happened.
     EXPECT_TRUE(!c.actions ||
                 (total.autoPlayOn > 0 && total.returns > 0 && total.returnedGames > 0));
   }
+  client.Link().DeliverClosed();
+  client.Pump();
+  ASSERT_TRUE(client.Closed());
+  Reset();
 }
 
-// A player that changes what the client shows at its first move: the check names it at the
-// next message and the run stops there.
-class CPlantingPlayer final : public headless::CSelfPlay {
- public:
-  CPlantingPlayer(headless::CHeadlessClient& client, uint64_t seed, void (*plant)(CGameClientDlg&))
-      : CSelfPlay(client, scenario::MakeTestTable(seed, 1), seed), m_plant(plant) {}
-
- private:
-  void Move() override {
-    if (m_plant != nullptr) m_plant(Client().Dialog());
-    m_plant = nullptr;
-    PlayHint();
-  }
-  void (*m_plant)(CGameClientDlg&);
-};
-
-TEST(WholeGame, TheCheckNamesADifferencePlantedInTheClient) {
+// A clock and an auto-play mark planted at the player's first move: the check names them at the
+// next message, and the run stops there.
+TEST_F(WholeGame, TheCheckNamesADifferencePlantedInTheClient) {
+  using Plant = void (*)(CGameClientDlg&);
+  struct CPlanting final : headless::CSelfPlay {
+    CPlanting(headless::CHeadlessClient& c, Plant p)
+        : CSelfPlay(c, scenario::MakeTestTable(5, 1), 5), plant(p) {}
+    void Move() override {
+      if (plant != nullptr) plant(Client().Dialog());
+      plant = nullptr;
+      PlayHint();
+    }
+    Plant plant;
+  };
   const struct {
     const char* named;
-    void (*plant)(CGameClientDlg&);
+    Plant plant;
   } cases[] = {{"a clock runs on chair",
                 [](CGameClientDlg& d) { d.SetGameTimer(d.GetMeChairID(), TIMER_READY_CLOCK, 9); }},
                {"auto-play mark of chair",
                 [](CGameClientDlg& d) { d.GetClientView().m_cbAutoPlayFlag[2] ^= 1; }},
                {"", nullptr}};
-  tagClient c1;
-  ASSERT_TRUE(c1.started);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.named);
-    ASSERT_TRUE(c1.client.Reset());
-    CPlantingPlayer game(c1.client, 5, c.plant);
+    Reset();
+    CPlanting game(client, c.plant);
     game.SetStopAtDivergence(true);
     game.Play(2, 7'200'000);
     const headless::tagSelfPlayTally& t = game.Tally();
