@@ -21,9 +21,11 @@ int RunTable(CGameClientApp& app, const tagAppOptions& options, int argc, const 
     std::cerr << "torvaly: --report: '" << options.report << "' cannot be written\n";
     return 2;
   }
+  // Headless, nobody sees a frame but the --snapshot of the last one: only that one is drawn.
+  app.SetDrawOnDemand(true);
   if (!app.InitInstance(argc, argv)) return 1;
   const auto* dialog = static_cast<const CGameClientDlg*>(app.GetMainWnd());
-  // Headless, or for a number of frames, every turn draws; a window draws when it must.
+  // Headless, or for a number of frames, every turn runs a frame; a window draws when it must.
   const bool everyTurnDraws = app.IsHeadless() || options.framesGiven;
   while (everyTurnDraws ? app.RunFrame() : app.RunTurn()) {
     report.Update(*dialog, GetTickCount64());

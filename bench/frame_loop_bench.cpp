@@ -11,6 +11,7 @@
 #include <SDL2/SDL.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,14 +81,22 @@ bool Measure(Case what, const char* name, double seconds) {
   CBenchDlg& dlg = app.Dlg();
   if (what == Case::Clock) dlg.SetGameTimer(1, 200, static_cast<UINT>(seconds) + 10);
   dlg.View().moving = what == Case::Animating;
-  for (int i = 0; i < 10; ++i) app.RunTurn();  // settle: the first frames, the window's events
+  // Settle: the first frames and the window's first events, without waiting the second a
+  // still table sleeps between turns.
+  for (const uint64_t settle = SDL_GetTicks64(); SDL_GetTicks64() - settle < 100;) {
+    app.Turn();
+    SDL_Delay(5);
+  }
 
   const unsigned frames0 = app.FrameCount();
   const double cpu0 = CpuSeconds();
   const uint64_t start = SDL_GetTicks64();
+  const int64_t endMs = static_cast<int64_t>(start + seconds * 1000);
   unsigned wakeups = 0;
-  while (SDL_GetTicks64() - start < seconds * 1000) {
-    if (!app.RunTurn()) break;
+  for (int64_t now = start; now < endMs; now = static_cast<int64_t>(SDL_GetTicks64())) {
+    // RunTurn, its sleep cut at the end of the run (a still table sleeps a second at a time).
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min(app.MsUntilDue(), endMs - now)));
+    if (!app.Turn()) break;
     ++wakeups;
     if (ITableLink* link = app.GetTableLink()) dlg.player.Act(*link, GetTickCount64());
   }

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
   for (const auto& size : sizes) {
     for (const std::string& scene : scenes) {
       CViewHost host("", size.width, size.height);
+      host.DrawEveryFrame();
       if (!host.Ok() || !BuildViewScene(host, scene.c_str())) {
         std::fprintf(stderr, "view_bench: no scene %s\n", scene.c_str());
         return 1;

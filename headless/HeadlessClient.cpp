@@ -129,6 +129,7 @@ bool CHeadlessClient::Start(const std::string& dataFolder) {
   if (m_given == nullptr) m_owned = std::make_unique<CGameClientApp>();
   m_app = m_given != nullptr ? m_given : m_owned.get();
   m_app->SetTableLink(std::make_unique<CLinkSocket>(*this));
+  m_app->SetDrawOnDemand(true);
   CEngineAudio::SetPlayObserver(&CHeadlessClient::OnEffectPlayed, this);
   if (!m_app->InitInstance(static_cast<int>(argv.size()), argv.data())) {
     Stop();
@@ -201,6 +202,10 @@ void CHeadlessClient::AdvanceByEvents(uint64_t ms) {
 bool CHeadlessClient::Frame(uint64_t ms) {
   Clock().Advance(ms);
   return m_app && m_app->RunFrame();
+}
+
+bool CHeadlessClient::SavePicture(const std::string& path) {
+  return m_app && m_app->DrawPicture() && m_app->GetEngine()->System_Snapshot(path.c_str());
 }
 
 std::string CHeadlessClient::SoundName(HEFFECT effect) const {

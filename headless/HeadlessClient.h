@@ -81,8 +81,12 @@ class CHeadlessClient {
   void StepTo(uint64_t when);
   // Moves virtual time on by ms in jumps: to each thing due meanwhile, then to the end.
   void AdvanceByEvents(uint64_t ms);
-  // One whole frame of the application loop (drawing included), `ms` later.
+  // One frame of the application loop, `ms` later: what a step does, then the table's motion
+  // moved on by the time since the last frame (AdvanceFrame, the widgets' logic). Nobody sees
+  // it, so it is not drawn.
   bool Frame(uint64_t ms = 16);
+  // Draws the table as it stands (what the last frame would have shown) and saves it as PNG.
+  bool SavePicture(const std::string& path);
 
   // A named view button ("start", "play", "pass", "hint", "autoon", "autooff", "sort", "last",
   // "details", "changetable": ButtonNames, in this order) or null.

@@ -245,11 +245,9 @@ class CScript {
       return;
     }
     if (c == "shot") {
-      // One whole frame, saved as PNG: what a player would see now.
+      // One frame, drawn and saved as PNG: what a player would see now.
       m_client.Frame();
-      if (m_line.words.empty() ||
-          !m_client.App().GetEngine()->System_Snapshot(m_line.words[0].c_str()))
-        Fail("no picture saved");
+      if (m_line.words.empty() || !m_client.SavePicture(m_line.words[0])) Fail("no picture saved");
       return;
     }
     if (c == "click") return DoClick();

@@ -343,7 +343,11 @@ void CSelfPlay::Check(const tagTruth& t) {
   CGameClientDlg& dlg = m_client.Dialog();
   CGameClientView& view = m_client.View();
   const tagClientState& s = dlg.GetState();
-  const std::string at = " after message " + std::to_string(t.id);
+  // Texts are made only for a check that fails.
+  const auto at = [&t] { return " after message " + std::to_string(t.id); };
+  const auto chairAt = [&](const char* what, WORD c) {
+    return [&at, what, c] { return what + std::string(" of chair ") + std::to_string(c) + at(); };
+  };
   // A play or pass the client sent that the table had not taken yet when it sent the message.
   const bool inFlight = m_lastMove > t.received;
 
@@ -356,65 +360,79 @@ void CSelfPlay::Check(const tagTruth& t) {
     count = static_cast<uint8_t>(count + s.pendingCount);
   }
   dlg.GetGameLogic().SortCards(hand, count, SORT_BY_RANK);
-  Expect(count == t.counts[m_me] && std::memcmp(hand, t.hand, count) == 0,
-         "hand " + Cards(hand, count) + " vs table " + Cards(t.hand, t.counts[m_me]) + at);
+  Expect(count == t.counts[m_me] && std::memcmp(hand, t.hand, count) == 0, [&] {
+    return "hand " + Cards(hand, count) + " vs table " + Cards(t.hand, t.counts[m_me]) + at();
+  });
   for (WORD c = 0; c < SEAT_COUNT; ++c) {
     if (c == m_me && inFlight) continue;
-    Expect(s.cardCount[c] == t.counts[c], "card count of chair " + std::to_string(c) + ": " +
-                                              std::to_string(s.cardCount[c]) + " vs " +
-                                              std::to_string(t.counts[c]) + at);
+    Expect(s.cardCount[c] == t.counts[c], [&] {
+      return "card count of chair " + std::to_string(c) + ": " + std::to_string(s.cardCount[c]) +
+             " vs " + std::to_string(t.counts[c]) + at();
+    });
   }
 
   if (t.phase == TablePhase::Playing) {
-    Expect(view.m_cbGameRunning == 1, "the game is not shown running" + at);
-    Expect(view.m_cbLeftCardCount == t.pile,
-           "deck " + std::to_string(view.m_cbLeftCardCount) + " vs " + std::to_string(t.pile) + at);
-    Expect(s.multiple == t.multiple && view.m_wBeiShu == t.multiple,
-           "multiple " + std::to_string(s.multiple) + " vs " + std::to_string(t.multiple) + at);
+    Expect(view.m_cbGameRunning == 1, [&] { return "the game is not shown running" + at(); });
+    Expect(view.m_cbLeftCardCount == t.pile, [&] {
+      return "deck " + std::to_string(view.m_cbLeftCardCount) + " vs " + std::to_string(t.pile) +
+             at();
+    });
+    Expect(s.multiple == t.multiple && view.m_wBeiShu == t.multiple, [&] {
+      return "multiple " + std::to_string(s.multiple) + " vs " + std::to_string(t.multiple) + at();
+    });
     const tagTurn& turn = t.turn;
     Expect(s.turnCount == turn.count && std::memcmp(s.turnCards, turn.cards, turn.count) == 0 &&
                std::memcmp(s.turnResolved, turn.resolved, turn.count) == 0,
-           "turn " + Cards(s.turnCards, s.turnCount) + " vs " + Cards(turn.cards, turn.count) + at);
+           [&] {
+             return "turn " + Cards(s.turnCards, s.turnCount) + " vs " +
+                    Cards(turn.cards, turn.count) + at();
+           });
     const bool paused = m_client.Now() < t.pauseUntil;
     for (WORD c = 0; c < SEAT_COUNT; ++c) {
       const WORD seat = dlg.SwitchViewChairID(c);
       if (c == m_me && inFlight) continue;
-      const std::string chair = " of chair " + std::to_string(c);
-      Expect(view.m_cbCardCount[seat] == t.counts[c], "drawn count" + chair + at);
-      Expect(view.m_cbAutoPlayFlag[seat] == (t.trustee[c] ? 1 : 0), "auto-play mark" + chair + at);
+      Expect(view.m_cbCardCount[seat] == t.counts[c], chairAt("drawn count", c));
+      Expect(view.m_cbAutoPlayFlag[seat] == (t.trustee[c] ? 1 : 0), chairAt("auto-play mark", c));
       const bool mark = m_marks[c] && !(m_pauseEnds != 0 && m_client.Now() >= m_pauseEnds);
-      Expect(view.m_cbPassFlag[seat] == (mark ? 1 : 0),
-             "pass mark" + chair + ": " + std::to_string(view.m_cbPassFlag[seat]) + at);
+      Expect(view.m_cbPassFlag[seat] == (mark ? 1 : 0), [&] {
+        return "pass mark of chair " + std::to_string(c) + ": " +
+               std::to_string(view.m_cbPassFlag[seat]) + at();
+      });
       if (c != m_me) {
         const CardControl* control = view.m_pHandCard[seat].get();
         Expect(control != nullptr && control->GetCardCount() == t.counts[c],
-               "cards shown" + chair + at);
+               chairAt("cards shown", c));
       }
       // The turn clock runs on the current chair only (it may have run out already).
       if (c != t.current || paused) {
-        Expect(dlg.GetGameTimerSeconds(c) == 0, "a clock runs on chair " + std::to_string(c) + at);
+        Expect(dlg.GetGameTimerSeconds(c) == 0,
+               [&] { return "a clock runs on chair " + std::to_string(c) + at(); });
       }
     }
     const CardControl* own = view.m_pHandCard[LOCAL_SEAT].get();
-    Expect(own != nullptr && own->GetCardCount() == s.handCount,
-           "the local hand control holds " + std::to_string(own ? own->GetCardCount() : 0) + at);
+    Expect(own != nullptr && own->GetCardCount() == s.handCount, [&] {
+      return "the local hand control holds " + std::to_string(own ? own->GetCardCount() : 0) + at();
+    });
     const bool myTurn = t.current == m_me && !paused && !inFlight;
     gcn::MyCButtonEx* hint = m_client.Button("hint");
     const bool shown = hint != nullptr && hint->isVisible();
-    Expect(shown == myTurn, std::string("the hint button is ") + (shown ? "shown" : "hidden") + at);
+    Expect(shown == myTurn, [&] {
+      return std::string("the hint button is ") + (shown ? "shown" : "hidden") + at();
+    });
   }
   if (t.id == SRV_RESULT) {
-    Expect(s.multiple == t.stats.multiple, "result multiple" + at);
+    Expect(s.multiple == t.stats.multiple, [&] { return "result multiple" + at(); });
     const CScoreView* panel = view.m_pScoreView.get();
-    Expect(panel != nullptr && panel->IsShow(), "the end panel is not shown" + at);
+    Expect(panel != nullptr && panel->IsShow(),
+           [&] { return "the end panel is not shown" + at(); });
     for (WORD c = 0; c < SEAT_COUNT && panel != nullptr; ++c) {
       const tagScoreEntry* e = panel->GetEntry(dlg.SwitchViewChairID(c));
       Expect(e->lScore == t.stats.score[c] && e->cbCardsLeft == t.counts[c],
-             "end panel entry of chair " + std::to_string(c) + at);
+             chairAt("end panel entry", c));
       const CardControl* control = view.m_pHandCard[dlg.SwitchViewChairID(c)].get();
       Expect(control != nullptr && control->GetCardCount() == t.counts[c] &&
                  (t.counts[c] == 0 || control->IsFaceUp()),
-             "left cards of chair " + std::to_string(c) + at);
+             chairAt("left cards", c));
     }
   }
 }

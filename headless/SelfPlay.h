@@ -8,6 +8,7 @@
 // have the player quit during a game and come back with a new client (Leave).
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -66,6 +67,11 @@ class CSelfPlay : private ITableObserver {
   uint16_t Me() const { return m_me; }
   CRandom& Random() { return m_random; }
   void Expect(bool ok, const std::string& what);
+  // The same, with the text made only when the check fails (a check runs after every message).
+  template <std::invocable Text>
+  void Expect(bool ok, Text&& what) {
+    if (!ok) Expect(false, what());
+  }
   // Plays the hint's answer, or passes when there is none (the default move).
   void PlayHint();
 

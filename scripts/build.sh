@@ -3,6 +3,16 @@
 # keeps ccache inside the work tree's build folder unless the caller chose a cache.
 set -euo pipefail
 
+# The compiler cache (CMake puts ccache before both compilers, g++ and clang++): in the work
+# tree's build folder unless the caller chose one. Paths below the work tree are hashed relative
+# to it and the build folder is not hashed (debug info would put it in every object), so that a
+# cache shared between clones or worktrees of the repository hits for the same tree of each.
+torvaly_ccache_env() {
+  export CCACHE_DIR=${CCACHE_DIR:-$TORVALY_ROOT/build/.ccache}
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$TORVALY_ROOT}
+  export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+}
+
 # torvaly_configure DIR [cmake args...]: configures quietly, but shows everything CMake said
 # when it warned (a missing font, a missing fuzz compiler) or failed.
 torvaly_configure() {
@@ -33,7 +43,7 @@ torvaly_build() {
 torvaly_build_target() {
   local dir=$1 target=$2
   shift 2
-  export CCACHE_DIR=${CCACHE_DIR:-$TORVALY_ROOT/build/.ccache}
+  torvaly_ccache_env
   torvaly_configure "$dir" "$@"
   cmake --build "$dir" -j "${TORVALY_JOBS:-$(nproc)}" --target "$target"
 }
@@ -43,7 +53,7 @@ torvaly_build_target() {
 torvaly_build_fuzz() {
   local dir=$1
   shift
-  export CCACHE_DIR=${CCACHE_DIR:-$TORVALY_ROOT/build/.ccache}
+  torvaly_ccache_env
   CC=clang CXX=clang++ torvaly_configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTORVALY_FUZZ=ON -DTORVALY_BUILD_TESTS=OFF -DTORVALY_BUILD_BENCH=OFF "$@"
   cmake --build "$dir" -j "${TORVALY_JOBS:-$(nproc)}" --target torvaly_fuzz

@@ -106,7 +106,8 @@ class CGameClientView : public CBrisvaneView2D,
   void ArrangeView(int width, int height) override;
   // One frame of the table in design coordinates (into the 1280 x 720 target).
   void DrawTable(int width, int height) override;
-  // Effects, per-seat animations, moving sprites, keys (Escape, K), the end panel.
+  // What the seats show (gold, names, stacked side hands), effects, per-seat animations,
+  // moving sprites, keys (Escape, K), the end panel. Drawing reads only what this leaves.
   void AdvanceFrame(float elapsed) override;
   // When the table changes by itself next, so that the application loop draws no more frames
   // than the table needs. At the frame rate (FRAME_AT_RATE) while something moves: a shown
@@ -436,6 +437,7 @@ class CGameClientView : public CBrisvaneView2D,
   bool DrawPanelTurn(float scale, float offsetX, float offsetY);
   void FreePanelUnder();
   int64_t DueMs(bool withPanel) const;
+  void RefreshSeats();
   void DrawSeat(WORD chair);
   void DrawSideNameAndGold(WORD chair, int position);
   bool IsSideSeatMasked(WORD chair) const;

@@ -140,8 +140,6 @@ void CGameClientView::DrawTable(int /*width*/, int /*height*/) {
 
   for (WORD chair = 0; chair < VIEW_SEAT_COUNT; ++chair) {
     SelectSeatPosition(chair);
-    // An empty chair plays for nobody.
-    if (GetUserInfo(chair) == nullptr) m_cbAutoPlayFlag[chair] = 0;
     if (m_cbAutoPlayFlag[chair] && m_AniAutoPlay[chair]) {
       const tagViewPoint& at = m_ptAutoAndAlart[m_nPosition];
       const float scale = m_nPosition == 1 ? kMarkScaleLocal : kMarkScaleSide;
@@ -283,7 +281,6 @@ void CGameClientView::DrawSeat(WORD chair) {
   if (user == nullptr || !m_pPortrait[chair]) return;
 
   if (m_pFaceBg) m_pFaceBg->Render(F(m_ptPlayerBg[p].x), F(m_ptPlayerBg[p].y));
-  m_lGold[chair] = user->lScore;
   // Side portraits look towards the table.
   hgeSprite& portrait = *m_pPortrait[chair];
   if (p == 0) portrait.SetFlip(true, false);
@@ -295,13 +292,8 @@ void CGameClientView::DrawSeat(WORD chair) {
                                 scale);
   }
 
-  CopyDisplayName(chair, user->szName);
   if (chair != 1) {
     DrawSideNameAndGold(chair, p);
-    // While the game runs a side hand is one stack under its count (DrawCardCounts: the
-    // count goes over the widgets, else the stack would cover it).
-    if (m_cbGameRunning && m_cbCardCount[chair] != 0 && m_pHandCard[chair])
-      m_pHandCard[chair]->SetSpacing(0, 0, 0);
   } else {
     if (m_pGoldBg) m_pGoldBg->Render(F(m_ptPlayerGoldBg[p].x), F(m_ptPlayerGoldBg[p].y));
     if (m_lGold[chair] > 0 && m_pFont)
@@ -476,7 +468,24 @@ void CGameClientView::DrawClock(unsigned seconds, int x, int y) {
 
 // ---- the per-frame step --------------------------------------------------------------------
 
+// What a seat shows comes from its user at every frame, drawn or not, so that drawing only
+// reads: the gold and the name as displayed, a side hand stacked while the game runs (under
+// its count, DrawCardCounts: the count goes over the widgets, else the stack would cover it),
+// and an empty chair plays for nobody.
+void CGameClientView::RefreshSeats() {
+  for (WORD chair = 0; chair < VIEW_SEAT_COUNT; ++chair) {
+    const tagUserData* user = GetUserInfo(chair);
+    if (user == nullptr) m_cbAutoPlayFlag[chair] = 0;
+    if (user == nullptr || !m_pPortrait[chair]) continue;
+    m_lGold[chair] = user->lScore;
+    CopyDisplayName(chair, user->szName);
+    if (chair != 1 && m_cbGameRunning && m_cbCardCount[chair] != 0 && m_pHandCard[chair])
+      m_pHandCard[chair]->SetSpacing(0, 0, 0);
+  }
+}
+
 void CGameClientView::AdvanceFrame(float elapsed) {
+  RefreshSeats();
   for (Animation_Varnel* animation :
        {m_pAniShunZi.get(), m_pAniLianDui.get(), m_pAniRocket.get(), m_pAniRocket2.get(),
         m_pAniFlash.get(), m_pAniSpring.get(), m_pAniBigSpring.get(), m_pAniHaoSpring.get()}) {
@@ -488,6 +497,8 @@ void CGameClientView::AdvanceFrame(float elapsed) {
   }
   if (m_pMoveSprites) m_pMoveSprites->Update(elapsed);
   AgeNotices(elapsed);
+  // The end panel's numbers count a step a frame, even while Escape holds the rest still.
+  if (m_pScoreView) m_pScoreView->Count();
 
   hgeInputEvent event;
   while (m_pHge->Input_GetEvent(&event)) {

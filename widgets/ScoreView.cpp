@@ -247,7 +247,14 @@ void CScoreView::Step(tagScoreEntry& entry) {
   }
 }
 
-void CScoreView::Draw(int position, bool count) {
+void CScoreView::Count() {
+  if (!m_bShow || m_bDetail) return;
+  for (tagScoreEntry& entry : m_entries) {
+    if (entry.szName[0] != '\0') Step(entry);
+  }
+}
+
+void CScoreView::Draw(int position) {
   if (!m_bShow) return;
   const bool lost = m_entries[1].lScore < 0;
 
@@ -290,9 +297,8 @@ void CScoreView::Draw(int position, bool count) {
 
   if (!m_bDetail) {
     for (int s = 0; s < kEntryCount; ++s) {
-      tagScoreEntry& entry = m_entries[s];
+      const tagScoreEntry& entry = m_entries[s];
       if (entry.szName[0] == '\0') continue;
-      if (count) Step(entry);
       hgeSprite* strip = entry.lScore < 0 ? static_cast<hgeSprite*>(m_pLostNumber.get())
                                           : static_cast<hgeSprite*>(m_pWinNumber.get());
       const tagScorePoint& at = m_ptBigGold[2 - s];

@@ -73,7 +73,7 @@ class CScoreView {
 
   // While shown: steps the backdrops and turns them by dt radians (back to 0 at 360).
   void Update(float dt);
-  // True while the simple form's numbers still count (they step with every drawn frame).
+  // True while the simple form's numbers still count (a step with every frame).
   bool IsCounting() const;
   // Once the numbers stand, the panel changes only as its backdrop turns (a radian a second),
   // which looks smooth drawn this often.
@@ -81,10 +81,11 @@ class CScoreView {
   // The square, in the panel's coordinates, that the shown backdrop covers at any angle (a
   // pixel more for filtering); false while the panel is hidden or has no backdrop.
   bool TurningRect(int* x, int* y, int* w, int* h) const;
-  // Draws the panel (nothing while hidden). The backdrop and title are drawn only for
-  // position 1, the local player's; the view passes 1. count false draws the counting numbers
-  // where they stand, without a step (the same frame drawn a second time).
-  void Draw(int position, bool count = true);
+  // One frame of the simple form's counting numbers (while shown, not in the detail form).
+  void Count();
+  // Draws the panel (nothing while hidden) as it stands: drawing changes nothing. The backdrop
+  // and title are drawn only for position 1, the local player's; the view passes 1.
+  void Draw(int position);
 
   // Draws value with the digit strip, its units cell at x + n x w / 2 and each higher digit one
   // cell further left (n digits, w the cell width); the strip's sign cell just left of the

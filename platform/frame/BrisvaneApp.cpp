@@ -232,14 +232,22 @@ int CBrisvaneApp::HandleArrivals(bool& stop) {
   return delivered;
 }
 
+bool CBrisvaneApp::DrawPicture() {
+  if (!m_running || !m_pDialog) return false;
+  ++m_pictureCount;
+  hgeCallback render = m_pHge->System_GetStateFunc(HGE_RENDERFUNC);
+  return render == nullptr || !render();
+}
+
 bool CBrisvaneApp::DrawFrame(float elapsed) {
   CBrisvaneView2D& view = m_pDialog->GetView();
   view.AdvanceFrame(elapsed);
   view.GuiLogic();
-  bool stop = false;
-  if (hgeCallback render = m_pHge->System_GetStateFunc(HGE_RENDERFUNC)) stop = render();
   ++m_frameCount;
-  if (m_maxFrames != 0 && m_frameCount >= m_maxFrames) stop = true;
+  const bool last = m_maxFrames != 0 && m_frameCount >= m_maxFrames;
+  const bool shot = last && !m_snapshotPath.empty();
+  bool stop = last;
+  if (!DrawsOnDemand() || shot) stop = !DrawPicture() || stop;
   if (stop && !m_snapshotPath.empty()) m_pHge->System_Snapshot(m_snapshotPath.c_str());
   return !stop;
 }

@@ -12,7 +12,7 @@
 //
 // Without a link set by the program, the frame uses a CLoopbackLink.
 //
-// The loop. Headless, or with --frames, every turn draws a frame (RunFrame); a window holds
+// The loop. Headless, or with --frames, every turn runs a frame (RunFrame); a window holds
 // 60 frames a second. Otherwise, in a window, Run draws only when the table needs it
 // (RunTurn): after any input event, window message or timer, countdown tick, link event or
 // redraw request (UpdateGameView), and when the view says its next frame is due
@@ -22,6 +22,13 @@
 // link's next event (ITableLink::NextEventMs: a bot's move, a table deadline), the view's next
 // due frame and, while a frame is owed, the next frame's time. A table where nothing moves
 // draws once a second at most, when a clock's number changes.
+//
+// A frame is two things: the table's motion moved on by the time since the last frame
+// (AdvanceFrame, the widgets' logic) and the picture drawn (the render callback). Headless,
+// a frame nobody sees need not be drawn: with SetDrawOnDemand the motion still moves on at
+// every frame exactly as when it is drawn, but the picture is drawn only when it is asked for
+// (DrawPicture; --snapshot draws the last frame). The render callback only draws, so the
+// picture then is the one that frame would have shown.
 //
 // The window is resizable; the screen follows its size and the view is laid out again
 // (RectifyControl), which letterboxes the table. F11 switches full screen, F2 opens the game's
@@ -52,7 +59,8 @@ class CBrisvaneApp {
   int Run(int argc, const char* const* argv);
 
   bool InitInstance(int argc, const char* const* argv);
-  // One turn of the loop that always draws a frame; false once the program is to stop.
+  // One turn of the loop that always runs a frame (drawn unless drawing is on demand); false
+  // once the program is to stop.
   bool RunFrame();
   // One turn of the window's loop: sleeps until something is due (MsUntilDue), then Turn.
   bool RunTurn();
@@ -66,6 +74,14 @@ class CBrisvaneApp {
 
   static constexpr int64_t MAX_SLEEP_MS = 1000;  // a safety net; every wake-up has its time
 
+  // Frames move the table on without drawing it until a picture is asked for; headless only
+  // (a window draws every frame it runs). Kept across InitInstance.
+  void SetDrawOnDemand(bool onDemand) { m_drawOnDemand = onDemand; }
+  bool DrawsOnDemand() const { return m_drawOnDemand && m_headless; }
+  // Draws the table as it stands now: the picture the last frame would have drawn, when
+  // nothing changed since. False once the render callback asks the program to stop.
+  bool DrawPicture();
+
   void SetTableLink(std::unique_ptr<ITableLink> link);  // before InitInstance
   // The window after the dialog's set-up: this size (0: the dialog's), and full screen.
   void SetStartWindow(int width, int height, bool fullScreen);
@@ -75,7 +91,8 @@ class CBrisvaneApp {
   CBrisvaneDlg* GetMainWnd() const { return m_pDialog.get(); }
   HGE* GetEngine() const { return m_pHge; }
   bool IsHeadless() const { return m_headless; }
-  unsigned FrameCount() const { return m_frameCount; }  // frames drawn
+  unsigned FrameCount() const { return m_frameCount; }      // frames run (drawn, in a window)
+  unsigned PictureCount() const { return m_pictureCount; }  // pictures drawn
 
   // The application profile (MFC names).
   UINT GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue);
@@ -90,7 +107,8 @@ class CBrisvaneApp {
   // when the program is to end.
   int HandleArrivals(bool& stop);
   void FollowWindowSize();
-  // AdvanceFrame by `elapsed`, widget logic, the render callback; false once to stop.
+  // AdvanceFrame by `elapsed`, widget logic, then the picture unless drawing is on demand
+  // (the last frame before a --snapshot is drawn all the same); false once to stop.
   bool DrawFrame(float elapsed);
   // Made on first use, so the path follows the environment of the running program.
   CProfile& Profile();
@@ -103,6 +121,8 @@ class CBrisvaneApp {
   bool m_running = false;
   unsigned m_maxFrames = 0;
   unsigned m_frameCount = 0;
+  unsigned m_pictureCount = 0;
+  bool m_drawOnDemand = false;
   std::string m_snapshotPath;
   uint64_t m_lastFrameMs = 0;
   int m_startWidth = 0;

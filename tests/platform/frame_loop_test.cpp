@@ -1,7 +1,7 @@
 // The lobby frame's loop, headless in virtual time: countdown clocks tick at their simulated
-// times and stop when killed; a frame is drawn only when something arrived, a redraw was asked
-// for or the view moves; the loop may sleep exactly until the next thing due; a close of the
-// dialog's own seats the player again where the link offers it.
+// times and stop when killed (frames drawn only on demand); a frame is drawn only when
+// something arrived, a redraw was asked for or the view moves; the loop may sleep exactly until the
+// next thing due; a close of the dialog's own seats the player again where the link offers it.
 #include <memory>
 
 #include "platform_test_util.h"
@@ -89,6 +89,7 @@ TEST(FrameClocks, TickAtSimulatedTimesAndStopWhenKilled) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Loop l;
+    l.app.SetDrawOnDemand(true);  // as headless: the frames move the table on, drawing nothing
     l.link->DeliverSelf(1, false, false);  // seats differ from chairs
     ASSERT_TRUE(l.app.RunFrame());
     TestDlg& dlg = l.Dlg();
@@ -103,6 +104,8 @@ TEST(FrameClocks, TickAtSimulatedTimesAndStopWhenKilled) {
       ASSERT_TRUE(l.app.RunFrame());
     }
     EXPECT_EQ(dlg.ticks, c.ticks);
+    EXPECT_NEAR(dlg.View().elapsedTotal, 5.0f, 0.01f);
+    EXPECT_TRUE(l.Renders() == 1 && l.app.DrawPicture() && l.Renders() == 2) << "on demand";
     // While a clock runs the view shows what it has left; after its last tick, nothing.
     for (size_t i = 0; i < dlg.ticks.size(); ++i)
       EXPECT_EQ(dlg.shownSeconds[i], dlg.ticks[i].secondsLeft);

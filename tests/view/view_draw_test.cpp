@@ -366,6 +366,7 @@ TEST_F(ViewRealFolderTest, TheEndPanelLiesOverEveryCard) {
 // and what it draws is what a whole frame at that angle shows: the hand dealt meanwhile (outside
 // the square) stays unseen until a whole frame, and the square equals the whole frame's.
 TEST_F(ViewRealFolderTest, AFrameForThePanelsTurnAloneDrawsItsSquareAsAWholeFrameWould) {
+  host.DrawEveryFrame();
   CScoreView& panel = *v.m_pScoreView;
   panel.SetScoreInfo(1, 1, "name", 0, 0, 0, 0, 0, 1, -40, 1, 3);
   panel.Show(true);

@@ -104,10 +104,10 @@ TEST_F(ViewEffectsTest, EffectsLieBesideTheMiddleTowardsTheSeatThatPlayed) {
     v.m_wOutCardChair = c.chair;
     flash->Play();
     host->Frame(1);
+    EXPECT_EQ(Canvas(640 + c.side, 360), kFlash);  // drawn: the effect is placed as it is drawn
+    EXPECT_EQ(Canvas(640 + c.side + 6, 360), kTable);
     EXPECT_EQ(v.m_ptEffect.x, 640 - 5 + c.side);
     EXPECT_EQ(v.m_ptEffect.y, 360 - 5);
-    EXPECT_EQ(Canvas(640 + c.side, 360), kFlash);
-    EXPECT_EQ(Canvas(640 + c.side + 6, 360), kTable);
   }
   v.PlaceEffect(nullptr);
 }

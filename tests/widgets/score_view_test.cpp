@@ -78,6 +78,7 @@ class ScoreViewTest : public ::testing::Test {
   }
 
   std::vector<uint32_t> Frame(CScoreView& view) {
+    view.Count();
     if (hge->Gfx_BeginScene(target)) {
       hge->Gfx_Clear(kTable);
       view.Draw(1);
@@ -115,7 +116,7 @@ class ScoreViewTest : public ::testing::Test {
 };
 
 // The simple form: big numbers beside the seats (entry 0 left, 1 the local player's, 2 right)
-// that count once per drawn frame, by 1 or by 10^(digits - 2), to any score within 100 frames;
+// that count once a frame, by 1 or by 10^(digits - 2), to any score within 100 frames;
 // the backdrop and title of the local entry's win or loss.
 TEST_F(ScoreViewTest, SimpleFormCountsBigNumbersBesideTheSeats) {
   CScoreView view(hge.Get(), nullptr, 0, 0);

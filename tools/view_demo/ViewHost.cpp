@@ -37,12 +37,13 @@ LRESULT CViewHostDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 CViewHost::CViewHost(const std::string& dataFolder, int width, int height) : m_data(dataFolder) {
   const std::string w = std::to_string(width), h = std::to_string(height);
-  std::vector<const char*> argv = {"view-host", "--headless", "--width", w.c_str(), "--height",
-                                   h.c_str()};
+  std::vector<const char*> argv = {"view-host", "--headless", "--width",
+                                   w.c_str(),   "--height",   h.c_str()};
   if (!m_data.empty()) {
     argv.push_back("--data");
     argv.push_back(m_data.c_str());
   }
+  m_app.SetDrawOnDemand(true);
   m_ok = m_app.InitInstance(static_cast<int>(argv.size()), argv.data());
   // The frame starts at the dialog's own size; the host wants the size it was given.
   if (m_ok) Dialog().SetWindowPos(nullptr, 0, 0, width, height, 0);
@@ -77,7 +78,13 @@ void CViewHost::SetServerAttribute(const tagServerAttribute& attribute) {
 
 bool CViewHost::Frame(unsigned ms) {
   m_clock.Advance(ms);
+  m_drawn = !m_app.DrawsOnDemand();
   return m_app.RunFrame();
+}
+
+bool CViewHost::Picture() {
+  if (!m_drawn) m_drawn = m_app.DrawPicture();
+  return m_drawn;
 }
 
 void CViewHost::Frames(int count, unsigned ms) {
@@ -88,7 +95,7 @@ bool CViewHost::Snapshot(const std::string& path) {
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   std::error_code ec;
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);
-  return Engine()->System_Snapshot(path.c_str());
+  return Picture() && Engine()->System_Snapshot(path.c_str());
 }
 
 namespace {
@@ -109,25 +116,25 @@ std::vector<uint32_t> ReadTexture(HGE* hge, HTEXTURE texture, int w, int h) {
 }  // namespace
 
 std::vector<uint32_t> CViewHost::ReadCanvas() {
+  Picture();
   return ReadTexture(Engine(), Engine()->Target_GetTexture(View().m_hTarget), 1280, 720);
 }
 
 std::vector<uint32_t> CViewHost::ReadScreen() {
   // The screen is only reachable as a snapshot: write it and read it back.
   static int serial = 0;
-  const std::string path = (std::filesystem::temp_directory_path() /
-                            ("torvaly-view-host-" + std::to_string(getpid()) + "-" +
-                             std::to_string(++serial) + ".png"))
-                               .string();
+  const std::string path =
+      (std::filesystem::temp_directory_path() /
+       ("torvaly-view-host-" + std::to_string(getpid()) + "-" + std::to_string(++serial) + ".png"))
+          .string();
   std::vector<uint32_t> pixels;
-  if (!Engine()->System_Snapshot(path.c_str())) return pixels;
+  if (!Picture() || !Engine()->System_Snapshot(path.c_str())) return pixels;
   if (SDL_Surface* loaded = IMG_Load(path.c_str())) {
     if (SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0)) {
       pixels.resize(static_cast<size_t>(argb->w) * argb->h);
       for (int y = 0; y < argb->h; ++y) {
-        const auto* row =
-            reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
-                                              static_cast<size_t>(y) * argb->pitch);
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(argb->pixels) + static_cast<size_t>(y) * argb->pitch);
         std::copy(row, row + argb->w, pixels.begin() + static_cast<ptrdiff_t>(y) * argb->w);
       }
       SDL_FreeSurface(argb);

@@ -2,7 +2,8 @@
 // small dialog that holds a CGameClientView, seats users through the frame's loopback link,
 // loads their portraits as the client does, and writes down the game's window messages it
 // gets. Time is a manual clock that moves only when a frame is run, so every picture and
-// every test is the same from run to run.
+// every test is the same from run to run. Frames are drawn only when their picture is asked
+// for (a snapshot, the canvas or the screen read back), unless DrawEveryFrame.
 //
 // Used by torvaly-view-demo, the view benchmark and the view's tests.
 #pragma once
@@ -74,15 +75,17 @@ class CViewHost {
   // The local player takes chair me (his view seat is 1).
   void SetSelf(WORD me);
   // A user in a chair; delivered with the next frame.
-  void SeatUser(WORD chair, const char* name, BYTE gender, WORD faceId, int64_t score,
-                BYTE status);
+  void SeatUser(WORD chair, const char* name, BYTE gender, WORD faceId, int64_t score, BYTE status);
   void LeaveUser(WORD chair);
   void SetServerAttribute(const tagServerAttribute& attribute);
 
   // One turn of the application loop after the clock moved ms milliseconds: link, window
-  // messages and timers, clocks, AdvanceFrame, widgets, the render callback.
+  // messages and timers, clocks, AdvanceFrame, widgets (the render callback when every frame
+  // is drawn, else when its picture is first asked for).
   bool Frame(unsigned ms = 16);
   void Frames(int count, unsigned ms = 16);
+  // Every frame drawn as it runs, as in a window (the benchmark measures drawing).
+  void DrawEveryFrame() { m_app.SetDrawOnDemand(false); }
   // The last frame as PNG.
   bool Snapshot(const std::string& path);
   // The table's target as pixels, 0xAARRGGBB in rows of 1280.
@@ -93,6 +96,10 @@ class CViewHost {
  private:
   CScopedManualClock m_clock{50000};
   std::string m_data;
+  // The picture of the last frame, drawn when first asked for.
+  bool Picture();
+
   CViewHostApp m_app;
   bool m_ok = false;
+  bool m_drawn = false;  // the picture shows the last frame
 };

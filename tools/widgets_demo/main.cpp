@@ -129,6 +129,7 @@ class Demo {
     m_setting->setVisible(options);
     for (int f = 0; f < frames; ++f) {
       m_panel->Update(1.0f / 60.0f);
+      m_panel->Count();
       if (m_hge->Gfx_BeginScene(m_target)) {
         m_hge->Gfx_Clear(0xFF000000);
         if (m_background) m_background->Render(0, 0);
