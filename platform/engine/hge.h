@@ -37,10 +37,12 @@
 // while one is set. A scene's target keeps what was drawn into it until it is drawn again, the
 // screen included, so a frame may draw again only the part that changed.
 //
-// Sound: Effect_Load returns 0 for a missing or undecodable file. Without an audio device the
-// engine says so once on stderr and runs silent: effects still load (when the file can be
-// read) and playing them does nothing. Effect_PlayEx: volume 0..100, pan -100..100; the pitch
-// is accepted and ignored. A channel is 0 when nothing plays.
+// Sound: Effect_Load returns 0 for a missing file or one that is no wave the engine accepts;
+// it reads only the file's header, and the sound is decoded when first played (a wave that then
+// does not decode plays nothing); a long wave streams from its file (EngineAudio.h). Without an
+// audio device the engine says so once on stderr and runs silent: effects still load and
+// playing them does nothing. Effect_PlayEx: volume 0..100, pan -100..100; the pitch is
+// accepted and ignored. A channel is 0 when nothing plays.
 //
 // Input: System_PollEvent takes the next SDL event (the application loop hands it on to the
 // widgets) and queues the matching engine input event; Input_GetEvent returns those in order.
