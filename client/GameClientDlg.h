@@ -59,6 +59,7 @@ inline constexpr UINT AUTO_PLAY_ACT_SECONDS = 14;  // auto-play acts at this man
 inline constexpr UINT CLOCK_WARNING_SECONDS = 6;   // the warning tick from here down
 
 inline constexpr BYTE PLAY_MEMORY_NONE = 255;  // a chair with no play remembered
+inline constexpr RECT CLOCK_AREA_NONE{};       // a frame clock's area: the view draws the clocks
 inline constexpr WORD LOCAL_SEAT = 1;          // the view seat of the local player
 inline constexpr int MUSIC_TRACKS = 2;
 

@@ -14,8 +14,6 @@
 
 namespace {
 
-const RECT kNoRect{};
-
 bool SameCards(const BYTE* a, const BYTE* b, BYTE count, const CGameLogic& logic) {
   BYTE x[MAX_CARDS];
   BYTE y[MAX_CARDS];
@@ -258,7 +256,7 @@ void CGameClientDlg::OnSubPlayBegin(const tagSrvPlayBegin& begin) {
   }
 
   PlaySound(view.m_sndGameStart);
-  SetGameTimer(begin.currentChair, TIMER_PLAY_CLOCK, FIRST_TURN_CLOCK_SECONDS, &kNoRect);
+  SetGameTimer(begin.currentChair, TIMER_PLAY_CLOCK, FIRST_TURN_CLOCK_SECONDS, &CLOCK_AREA_NONE);
 
   if (view.m_btChildStart) view.m_btChildStart->SetVisible(false);
   if (view.m_pbtChangeTable) view.m_pbtChangeTable->SetVisible(false);
@@ -364,7 +362,8 @@ void CGameClientDlg::OnSubPlay(const tagSrvPlay& play) {
 
   if (IsChair(current)) ClearSeat(current, false);
   GiveTurnButtons(current);
-  if (IsChair(current)) SetGameTimer(current, TIMER_PLAY_CLOCK, TURN_CLOCK_SECONDS, &kNoRect);
+  if (IsChair(current))
+    SetGameTimer(current, TIMER_PLAY_CLOCK, TURN_CLOCK_SECONDS, &CLOCK_AREA_NONE);
   view.UpdateGameView(nullptr);
 }
 
@@ -446,7 +445,7 @@ void CGameClientDlg::OnNewTurnTimer() {
   if (!IsWatching() && IsMe(chair)) GiveTurnButtons(chair);
   // The leader's clock runs from here, as the table's does: without it nobody sees whose lead
   // it is, and a player on auto-play would wait for the table to play for them.
-  SetGameTimer(chair, TIMER_PLAY_CLOCK, TURN_CLOCK_SECONDS, &kNoRect);
+  SetGameTimer(chair, TIMER_PLAY_CLOCK, TURN_CLOCK_SECONDS, &CLOCK_AREA_NONE);
   m_GameClientView.UpdateGameView(nullptr);
 }
 
@@ -562,7 +561,7 @@ void CGameClientDlg::OnSubPass(const tagSrvPass& pass) {
     }
   }
 
-  SetGameTimer(current, TIMER_PLAY_CLOCK, TURN_CLOCK_SECONDS, &kNoRect);
+  SetGameTimer(current, TIMER_PLAY_CLOCK, TURN_CLOCK_SECONDS, &CLOCK_AREA_NONE);
   view.UpdateGameView(nullptr);
 }
 
@@ -585,7 +584,7 @@ void CGameClientDlg::OnSubPassNotice(const tagSrvPassNotice& notice) {
     ShowLocalHand();
   }
   StorePass(passer);
-  SetGameTimer(current, TIMER_PLAY_CLOCK, TURN_CLOCK_SECONDS, &kNoRect);
+  SetGameTimer(current, TIMER_PLAY_CLOCK, TURN_CLOCK_SECONDS, &CLOCK_AREA_NONE);
   ClearSeat(current, false);
   ArchivePlay(current);
   ForgetPlay(current);
@@ -742,5 +741,5 @@ void CGameClientDlg::OnShowStartTimer() {
   if (CardControl* out = OutControl(LOCAL_SEAT)) out->setVisible(false);
   if (view.m_btChildStart) view.m_btChildStart->SetVisible(true);
   if (view.m_pbtChangeTable) view.m_pbtChangeTable->SetVisible(true);
-  SetGameTimer(GetMeChairID(), TIMER_READY_CLOCK, READY_CLOCK_AFTER_END_SECONDS, &kNoRect);
+  SetGameTimer(GetMeChairID(), TIMER_READY_CLOCK, READY_CLOCK_AFTER_END_SECONDS, &CLOCK_AREA_NONE);
 }

@@ -12,7 +12,6 @@
 
 namespace {
 
-const RECT kNoRect{};
 constexpr DWORD kMatchValue = 300;
 constexpr DWORD kMatchKind = 7;
 constexpr int kMatchPanelFirst = 4;
@@ -62,7 +61,7 @@ bool CGameClientDlg::RestoreFree(const tagSceneFree& scene) {
       start->SetVisible(false);
       if (change) change->SetVisible(false);
     } else {
-      SetGameTimer(me, TIMER_READY_CLOCK, READY_CLOCK_SECONDS, &kNoRect);
+      SetGameTimer(me, TIMER_READY_CLOCK, READY_CLOCK_SECONDS, &CLOCK_AREA_NONE);
       start->SetVisible(true);
       if (change) change->SetVisible(true);
       if (scene.tableKind == kTwoPlayerTable) {
@@ -238,7 +237,7 @@ bool CGameClientDlg::RestorePlaying(const tagScenePlaying& scene) {
     UINT seconds = kExpirySeconds;
     if (expiries < kShortClockExpiries && m_state.turnTime > expiries * kExpirySeconds)
       seconds = m_state.turnTime - expiries * kExpirySeconds;
-    SetGameTimer(current, TIMER_PLAY_CLOCK, seconds, &kNoRect);
+    SetGameTimer(current, TIMER_PLAY_CLOCK, seconds, &CLOCK_AREA_NONE);
   }
 
   if (CardControl* hand = HandControl(LOCAL_SEAT)) {

@@ -234,7 +234,6 @@ int CBrisvaneApp::HandleArrivals(bool& stop) {
 
 bool CBrisvaneApp::DrawPicture() {
   if (!m_running || !m_pDialog) return false;
-  ++m_pictureCount;
   hgeCallback render = m_pHge->System_GetStateFunc(HGE_RENDERFUNC);
   return render == nullptr || !render();
 }

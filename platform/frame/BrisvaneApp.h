@@ -91,8 +91,7 @@ class CBrisvaneApp {
   CBrisvaneDlg* GetMainWnd() const { return m_pDialog.get(); }
   HGE* GetEngine() const { return m_pHge; }
   bool IsHeadless() const { return m_headless; }
-  unsigned FrameCount() const { return m_frameCount; }      // frames run (drawn, in a window)
-  unsigned PictureCount() const { return m_pictureCount; }  // pictures drawn
+  unsigned FrameCount() const { return m_frameCount; }  // frames run (drawn, in a window)
 
   // The application profile (MFC names).
   UINT GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue);
@@ -121,7 +120,6 @@ class CBrisvaneApp {
   bool m_running = false;
   unsigned m_maxFrames = 0;
   unsigned m_frameCount = 0;
-  unsigned m_pictureCount = 0;
   bool m_drawOnDemand = false;
   std::string m_snapshotPath;
   uint64_t m_lastFrameMs = 0;
