@@ -201,6 +201,8 @@ void CGameClientView::DestroyEffectAnimations() {
   m_pAniBigSpring.reset();
   m_pAniHaoSpring.reset();
   if (m_pHge == nullptr) return;
-  FreeEffectTextures();
+  // A window lets the pictures go (they are decoded again when a game shows them); headless the
+  // games follow each other by the thousand and the pictures are kept.
+  if (!m_pHge->System_GetStateBool(HGE_HEADLESS)) FreeEffectTextures();
   FreePanelUnder();
 }

@@ -198,9 +198,10 @@ class CGameClientView : public CBrisvaneView2D,
   // Removes the options window from the widget container and deletes it (the dialog does this
   // at every game start; the view at its destruction).
   void DestroyGameSetting();
-  // Deletes the effect animations and their textures, and the screen kept under the end panel (the
-  // dialog does this at every game start; what a game shows again is made again on first use), so
-  // what one game showed does not stay for the rest of the program.
+  // Deletes the effect animations, their textures (in a window; headless they are kept) and the
+  // screen kept under the end panel (the dialog does this at every game start; what a game shows
+  // again is made again on first use), so what one game showed does not stay for the rest of
+  // the program.
   void DestroyEffectAnimations();
 
   // ---- listeners -----------------------------------------------------------------------------
