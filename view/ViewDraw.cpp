@@ -200,7 +200,12 @@ void CGameClientView::DrawPanelLayer() {
   const tagLetterbox fit = FitTable(m_pHge->System_GetStateInt(HGE_SCREENWIDTH),
                                     m_pHge->System_GetStateInt(HGE_SCREENHEIGHT));
   m_pHge->Gfx_SetClipping();
-  SavePanelUnder();
+  // Only a panel whose numbers stand redraws its backdrop alone: no copy while they count.
+  if (m_pScoreView->IsCounting()) {
+    m_bPanelUnderSaved = false;
+  } else {
+    SavePanelUnder();
+  }
   DrawPanel(fit.scale, fit.offsetX, fit.offsetY);
 }
 

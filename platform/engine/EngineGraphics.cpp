@@ -93,15 +93,15 @@ const hgeVertex* CEngineGraphics::Place(const hgeVertex* v, int count, hgeVertex
 
 void CEngineGraphics::Line(float x1, float y1, float x2, float y2, DWORD color) {
   if (!m_inScene) return;
-  if (m_transform) {
-    x1 = (x1 - m_centreX) * m_scaleX + m_centreX + m_moveX;
-    x2 = (x2 - m_centreX) * m_scaleX + m_centreX + m_moveX;
-    y1 = (y1 - m_centreY) * m_scaleY + m_centreY + m_moveY;
-    y2 = (y2 - m_centreY) * m_scaleY + m_centreY + m_moveY;
-  }
+  hgeVertex ends[2] = {}, placed[2];
+  ends[0].x = x1;
+  ends[0].y = y1;
+  ends[1].x = x2;
+  ends[1].y = y2;
+  const hgeVertex* at = Place(ends, 2, placed);
   SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_BLEND);
   SDL_SetRenderDrawColor(m_renderer, GETR(color), GETG(color), GETB(color), GETA(color));
-  SDL_RenderDrawLineF(m_renderer, x1, y1, x2, y2);
+  SDL_RenderDrawLineF(m_renderer, at[0].x, at[0].y, at[1].x, at[1].y);
 }
 
 void CEngineGraphics::Triple(const hgeVertex v[3], SDL_Texture* tex, int blend) {
