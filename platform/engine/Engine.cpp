@@ -123,10 +123,11 @@ class CEngine final : public HGE {
     if (m_renderer == nullptr) return Fail("no renderer");
     SDL_RendererInfo info;
     m_rendererName = SDL_GetRendererInfo(m_renderer, &info) == 0 ? info.name : "unknown";
+    m_keepsShownFrame = m_rendererName == "software";
     SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_BLEND);
     IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
     m_textures.Attach(m_renderer);
-    m_graphics.Attach(m_renderer);
+    m_graphics.Attach(m_renderer, &m_textures);
     if (!CreateScreenTexture()) return Fail("no screen texture");
     if (m_useSound) m_audio.Open(m_headless);
     m_initiated = true;
@@ -165,6 +166,7 @@ class CEngine final : public HGE {
     SDL_Event e;
     if (SDL_PollEvent(&e) == 0) return false;
     if (m_input.Translate(e)) m_quitRequested = true;
+    if (e.type == SDL_WINDOWEVENT) m_showWhole = true;  // shown, exposed, resized: all again
     if (event) *event = e;
     return true;
   }
@@ -326,13 +328,28 @@ class CEngine final : public HGE {
 
   void Gfx_EndScene() override {
     const HTARGET target = m_graphics.SceneTarget();
+    // The software renderer's window keeps the last frame shown: a scene that drew within its
+    // clipping alone brings only that part up to date.
+    SDL_Rect drawn{};
+    const bool part = m_keepsShownFrame && !m_showWhole && m_graphics.DrawnWithin(drawn);
     if (!m_graphics.End()) return;
     if (target == 0 && m_window != nullptr) {
       // The screen scene is over: show it in the window.
       SDL_SetRenderTarget(m_renderer, nullptr);
       SDL_RenderSetClipRect(m_renderer, nullptr);
-      SDL_RenderCopy(m_renderer, m_screen, nullptr, nullptr);
+      const SDL_Rect screen{0, 0, m_width, m_height};
+      if (!part) {
+        SDL_RenderCopy(m_renderer, m_screen, nullptr, nullptr);
+      } else if (SDL_IntersectRect(&drawn, &screen, &drawn)) {
+        SDL_RenderCopy(m_renderer, m_screen, &drawn, &drawn);
+      }
+      {
+        static int n = 0;
+        if (++n % 30 == 0)
+          fprintf(stderr, "DBG part=%d %d,%d %dx%d\n", part, drawn.x, drawn.y, drawn.w, drawn.h);
+      }
       SDL_RenderPresent(m_renderer);
+      m_showWhole = false;
     }
   }
 
@@ -443,6 +460,7 @@ class CEngine final : public HGE {
     SDL_SetRenderTarget(m_renderer, previous);
     if (m_screen) SDL_DestroyTexture(m_screen);
     m_screen = screen;
+    m_showWhole = true;
     return true;
   }
 
@@ -541,6 +559,8 @@ class CEngine final : public HGE {
   // the parts
   CEngineTextures m_textures;
   CEngineGraphics m_graphics;
+  bool m_keepsShownFrame = false;  // the window holds what was last shown (software renderer)
+  bool m_showWhole = true;         // the next frame shown is shown whole
   CEngineAudio m_audio;
   CEngineInput m_input;
 };

@@ -17,6 +17,21 @@ SDL_BlendMode BlendMode(int blend) {
 
 }  // namespace
 
+void CEngineGraphics::Attach(SDL_Renderer* renderer, ITexturePixels* pixels) {
+  if (m_scratch != nullptr && renderer != m_renderer) {
+    SDL_DestroyTexture(m_scratch);
+    m_scratch = nullptr;
+    m_scratchW = m_scratchH = 0;
+  }
+  m_renderer = renderer;
+  // Only SDL's software renderer walks triangles pixel by pixel; the others turn them on the
+  // graphics card faster than we could.
+  SDL_RendererInfo info;
+  const bool software = renderer != nullptr && SDL_GetRendererInfo(renderer, &info) == 0 &&
+                        SDL_strcmp(info.name, "software") == 0;
+  m_pixels = software ? pixels : nullptr;
+}
+
 bool CEngineGraphics::Begin(SDL_Texture* dest, HTARGET target) {
   if (m_renderer == nullptr || m_inScene || dest == nullptr) return false;
   if (SDL_SetRenderTarget(m_renderer, dest) != 0) return false;
@@ -24,6 +39,10 @@ bool CEngineGraphics::Begin(SDL_Texture* dest, HTARGET target) {
   m_sceneTarget = target;
   m_clipMode = ClipMode::Off;
   SDL_RenderSetClipRect(m_renderer, nullptr);
+  m_drawnAnywhere = false;
+  m_drawn = SDL_Rect{};
+  m_sceneRect = SDL_Rect{};
+  SDL_QueryTexture(dest, nullptr, nullptr, &m_sceneRect.w, &m_sceneRect.h);
   m_inScene = true;
   return true;
 }
@@ -36,8 +55,25 @@ bool CEngineGraphics::End() {
   return true;
 }
 
+void CEngineGraphics::NoteDrawing() {
+  if (m_clipMode == ClipMode::Off) {
+    m_drawnAnywhere = true;
+  } else if (m_clipMode == ClipMode::Rect) {
+    // Only what lies on the target: a rectangle off it (nothing to draw) adds nothing.
+    SDL_Rect on{};
+    if (SDL_IntersectRect(&m_clip, &m_sceneRect, &on)) SDL_UnionRect(&m_drawn, &on, &m_drawn);
+  }
+}
+
+bool CEngineGraphics::DrawnWithin(SDL_Rect& out) const {
+  if (!m_inScene || m_drawnAnywhere) return false;
+  out = m_drawn;
+  return true;
+}
+
 void CEngineGraphics::Clear(DWORD color) {
   if (!m_inScene) return;
+  NoteDrawing();
   SDL_SetRenderDrawColor(m_renderer, GETR(color), GETG(color), GETB(color), GETA(color));
   if (m_clipMode == ClipMode::Off) {
     SDL_RenderClear(m_renderer);
@@ -93,6 +129,7 @@ const hgeVertex* CEngineGraphics::Place(const hgeVertex* v, int count, hgeVertex
 
 void CEngineGraphics::Line(float x1, float y1, float x2, float y2, DWORD color) {
   if (!m_inScene) return;
+  NoteDrawing();
   hgeVertex ends[2] = {}, placed[2];
   ends[0].x = x1;
   ends[0].y = y1;
@@ -106,14 +143,16 @@ void CEngineGraphics::Line(float x1, float y1, float x2, float y2, DWORD color) 
 
 void CEngineGraphics::Triple(const hgeVertex v[3], SDL_Texture* tex, int blend) {
   static const int kIndices[3] = {0, 1, 2};
+  if (m_inScene) NoteDrawing();
   hgeVertex placed[3];
   Geometry(Place(v, 3, placed), 3, kIndices, 3, tex, blend);
 }
 
 void CEngineGraphics::Quad(const hgeVertex quad[4], SDL_Texture* tex, int blend) {
+  if (m_inScene) NoteDrawing();
   hgeVertex placed[4];
   const hgeVertex* v = Place(quad, 4, placed);
-  if (CopyRect(v, tex, blend)) return;
+  if (CopyRect(v, tex, blend) || TurnRect(v, tex, blend)) return;
   static const int kIndices[6] = {0, 1, 2, 0, 2, 3};
   Geometry(v, 4, kIndices, 6, tex, blend);
 }
@@ -166,6 +205,118 @@ bool CEngineGraphics::CopyRect(const hgeVertex v[4], SDL_Texture* tex, int blend
     SDL_RenderCopyExF(m_renderer, tex, &src, &dst, 0.0, nullptr,
                       static_cast<SDL_RendererFlip>(flip));
   }
+  return true;
+}
+
+// A quad of one colour that shows a rectangle of its texture, turned or stretched as a
+// parallelogram (a sprite drawn with an angle), on the software renderer: each pixel of the
+// parallelogram's bounding box takes the texture pixel under its centre, and the box is copied
+// as a rectangle with the quad's blend and colour. False for anything else.
+bool CEngineGraphics::TurnRect(const hgeVertex v[4], SDL_Texture* tex, int blend) {
+  if (m_pixels == nullptr || tex == nullptr || !m_inScene || tex == m_sceneTexture) return false;
+  if (v[0].col != v[1].col || v[0].col != v[2].col || v[0].col != v[3].col) return false;
+  if (v[0].tx != v[3].tx || v[1].tx != v[2].tx || v[0].ty != v[1].ty || v[2].ty != v[3].ty)
+    return false;
+  const float ex = v[1].x - v[0].x, ey = v[1].y - v[0].y;  // along the texture's rows
+  const float fx = v[3].x - v[0].x, fy = v[3].y - v[0].y;  // down its columns
+  if (std::fabs(v[0].x + v[2].x - v[1].x - v[3].x) > 0.01f ||
+      std::fabs(v[0].y + v[2].y - v[1].y - v[3].y) > 0.01f)
+    return false;
+  const float det = ex * fy - ey * fx;
+  if (!std::isfinite(det)) return false;
+  if (std::fabs(det) < 1e-6f) return true;  // no area: nothing to draw
+  int targetW = 0, targetH = 0;
+  if (SDL_QueryTexture(m_sceneTexture, nullptr, nullptr, &targetW, &targetH) != 0) return false;
+  if (m_clipMode == ClipMode::Empty) return true;
+
+  // The box on the target, within the clipping.
+  const float minX = std::min({v[0].x, v[1].x, v[2].x, v[3].x});
+  const float maxX = std::max({v[0].x, v[1].x, v[2].x, v[3].x});
+  const float minY = std::min({v[0].y, v[1].y, v[2].y, v[3].y});
+  const float maxY = std::max({v[0].y, v[1].y, v[2].y, v[3].y});
+  SDL_Rect box{0, 0, targetW, targetH};
+  if (m_clipMode == ClipMode::Rect && !SDL_IntersectRect(&box, &m_clip, &box)) return true;
+  const float left = std::max(std::floor(minX), static_cast<float>(box.x));
+  const float top = std::max(std::floor(minY), static_cast<float>(box.y));
+  const float right = std::min(std::ceil(maxX), static_cast<float>(box.x + box.w));
+  const float bottom = std::min(std::ceil(maxY), static_cast<float>(box.y + box.h));
+  if (!(right > left) || !(bottom > top)) return true;
+  const int x0 = static_cast<int>(left), y0 = static_cast<int>(top);
+  const int w = static_cast<int>(right) - x0, h = static_cast<int>(bottom) - y0;
+
+  tagTexturePixels src;
+  const bool got = m_pixels->Pixels(tex, src);
+  ApplyClip();  // the first read of a texture's pixels may have switched targets
+  if (!got || src.argb == nullptr || src.width <= 0 || src.height <= 0) return false;
+  // The rectangle of the texture, in its pixels, and where a point of the quad falls in it:
+  // the quad's point v0 + a * e + b * f shows the texture at (u0 + a * du, t0 + b * dt).
+  const float u0 = v[0].tx * static_cast<float>(src.width);
+  const float du = (v[1].tx - v[0].tx) * static_cast<float>(src.width);
+  const float t0 = v[0].ty * static_cast<float>(src.height);
+  const float dt = (v[3].ty - v[0].ty) * static_cast<float>(src.height);
+  const int uLow =
+      std::clamp(static_cast<int>(std::floor(std::min(u0, u0 + du))), 0, src.width - 1);
+  const int uHigh =
+      std::clamp(static_cast<int>(std::ceil(std::max(u0, u0 + du))) - 1, uLow, src.width - 1);
+  const int tLow =
+      std::clamp(static_cast<int>(std::floor(std::min(t0, t0 + dt))), 0, src.height - 1);
+  const int tHigh =
+      std::clamp(static_cast<int>(std::ceil(std::max(t0, t0 + dt))) - 1, tLow, src.height - 1);
+
+  if (w > m_scratchW || h > m_scratchH) {
+    if (m_scratch != nullptr) SDL_DestroyTexture(m_scratch);
+    m_scratchW = std::max(w, m_scratchW);
+    m_scratchH = std::max(h, m_scratchH);
+    m_scratch = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                  m_scratchW, m_scratchH);
+    if (m_scratch == nullptr) {
+      m_scratchW = m_scratchH = 0;
+      return false;
+    }
+  }
+  const SDL_Rect part{0, 0, w, h};
+  void* locked = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(m_scratch, &part, &locked, &pitch) != 0) return false;
+
+  // a and b at each pixel's centre in 16.16 fixed point, stepping one pixel right; the pixel
+  // is the quad's while both are in [0, 1), and shows the texture pixel under (u, t).
+  constexpr float kOne = 65536.0f;
+  const float da = fy / det, db = -ey / det;
+  const auto fixed = [](float f) { return static_cast<int64_t>(std::clamp(f, -1e9f, 1e9f)); };
+  const int64_t stepA = fixed(da * kOne), stepB = fixed(db * kOne);
+  const int64_t stepU = fixed(da * du * kOne), stepT = fixed(db * dt * kOne);
+  for (int row = 0; row < h; ++row) {
+    uint32_t* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked) +
+                                                static_cast<size_t>(row) * pitch);
+    const float py = static_cast<float>(y0 + row) + 0.5f - v[0].y;
+    const float px = static_cast<float>(x0) + 0.5f - v[0].x;
+    const float a = (px * fy - py * fx) / det;
+    const float b = (ex * py - ey * px) / det;
+    int64_t fa = fixed(a * kOne), fb = fixed(b * kOne);
+    int64_t fu = fixed((u0 + a * du) * kOne), ft = fixed((t0 + b * dt) * kOne);
+    for (int col = 0; col < w; ++col) {
+      uint32_t pixel = 0;
+      if (static_cast<uint64_t>(fa) < 65536u && static_cast<uint64_t>(fb) < 65536u) {
+        const int u = std::clamp(static_cast<int>(fu >> 16), uLow, uHigh);
+        const int t = std::clamp(static_cast<int>(ft >> 16), tLow, tHigh);
+        pixel = src.argb[static_cast<size_t>(t) * static_cast<size_t>(src.width) + u];
+      }
+      out[col] = pixel;
+      fa += stepA;
+      fb += stepB;
+      fu += stepU;
+      ft += stepT;
+    }
+  }
+  SDL_UnlockTexture(m_scratch);
+
+  const DWORD col = v[0].col;
+  SDL_SetTextureBlendMode(m_scratch, BlendMode(blend));
+  SDL_SetTextureColorMod(m_scratch, GETR(col), GETG(col), GETB(col));
+  SDL_SetTextureAlphaMod(m_scratch, GETA(col));
+  const SDL_Rect dst{x0, y0, w, h};
+  SDL_RenderCopy(m_renderer, m_scratch, &part, &dst);
   return true;
 }
 

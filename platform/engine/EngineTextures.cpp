@@ -75,7 +75,12 @@ HTEXTURE CEngineTextures::Load(const char* filename, DWORD size) {
     if (tex.sdl != nullptr) {
       SDL_UpdateTexture(tex.sdl, nullptr, argb->pixels, argb->pitch);
       h = m_textures.Add(tex);
-      if (h == 0) SDL_DestroyTexture(tex.sdl);
+      if (h == 0) {
+        SDL_DestroyTexture(tex.sdl);
+      } else {
+        // The way back from the SDL texture to its handle (Pixels).
+        SDL_SetTextureUserData(tex.sdl, reinterpret_cast<void*>(static_cast<uintptr_t>(h)));
+      }
     }
   }
   SDL_FreeSurface(argb);
@@ -198,4 +203,43 @@ bool CEngineTextures::ReadPixels(SDL_Texture* texture, int w, int h, uint32_t* o
   const bool ok = SDL_RenderReadPixels(m_renderer, &all, SDL_PIXELFORMAT_ARGB8888, out, w * 4) == 0;
   SDL_SetRenderTarget(m_renderer, previous);
   return ok;
+}
+
+bool CEngineTextures::Pixels(SDL_Texture* texture, tagTexturePixels& out) {
+  if (m_renderer == nullptr || texture == nullptr) return false;
+  const auto handle =
+      static_cast<uint32_t>(reinterpret_cast<uintptr_t>(SDL_GetTextureUserData(texture)));
+  Texture* tex = m_textures.Get(handle);
+  if (tex == nullptr || tex->sdl != texture || tex->kind != Kind::Loaded) return false;
+  if (tex->pixels.empty()) {
+    // Copied as it is onto a target of its size, then read from there.
+    SDL_Texture* copy = MakeSdl(tex->realW, tex->realH, SDL_TEXTUREACCESS_TARGET);
+    if (copy == nullptr) return false;
+    SDL_BlendMode mode = SDL_BLENDMODE_BLEND;
+    Uint8 r = 255, g = 255, b = 255, a = 255;
+    SDL_GetTextureBlendMode(texture, &mode);
+    SDL_GetTextureColorMod(texture, &r, &g, &b);
+    SDL_GetTextureAlphaMod(texture, &a);
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+    SDL_SetTextureColorMod(texture, 255, 255, 255);
+    SDL_SetTextureAlphaMod(texture, 255);
+    SDL_Texture* previous = SDL_GetRenderTarget(m_renderer);
+    bool ok = SDL_SetRenderTarget(m_renderer, copy) == 0 &&
+              SDL_RenderCopy(m_renderer, texture, nullptr, nullptr) == 0;
+    SDL_SetRenderTarget(m_renderer, previous);
+    SDL_SetTextureBlendMode(texture, mode);
+    SDL_SetTextureColorMod(texture, r, g, b);
+    SDL_SetTextureAlphaMod(texture, a);
+    if (ok) {
+      tex->pixels.assign(static_cast<size_t>(tex->realW) * tex->realH, 0u);
+      ok = ReadPixels(copy, tex->realW, tex->realH, tex->pixels.data());
+      if (!ok) std::vector<uint32_t>().swap(tex->pixels);
+    }
+    SDL_DestroyTexture(copy);
+    if (!ok) return false;
+  }
+  out.argb = tex->pixels.data();
+  out.width = tex->realW;
+  out.height = tex->realH;
+  return true;
 }

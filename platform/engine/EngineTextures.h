@@ -23,10 +23,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/engine/EngineGraphics.h"
 #include "platform/engine/HandleTable.h"
 #include "platform/engine/hge.h"
 
-class CEngineTextures {
+class CEngineTextures final : public ITexturePixels {
  public:
   static constexpr int kMaxSide = 8192;
 
@@ -62,6 +63,11 @@ class CEngineTextures {
   // Reads w x h pixels (ARGB) of a target texture into `out`; puts the previous target back.
   bool ReadPixels(SDL_Texture* texture, int w, int h, uint32_t* out);
 
+  // The pixels of a loaded texture, read back from the renderer when first asked and kept
+  // until it is freed (for drawing it turned); false for blank and target textures, whose
+  // pixels change. Switches the renderer's target for a moment, as a lock does.
+  bool Pixels(SDL_Texture* texture, tagTexturePixels& out) override;
+
  private:
   enum class Kind { Loaded, Blank, Target };
   struct Texture {
@@ -69,7 +75,8 @@ class CEngineTextures {
     Kind kind = Kind::Loaded;
     int imageW = 0, imageH = 0;
     int realW = 0, realH = 0;
-    std::vector<uint32_t> pixels;  // target: the snapshot of a lock; blank: see ownPixels
+    // target: the snapshot of a lock; blank: see ownPixels; loaded: kept once drawn turned
+    std::vector<uint32_t> pixels;
     bool ownPixels = false;  // blank on a renderer whose rows are not the width: pixels kept here
     bool locked = false;
     bool lockReadOnly = true;

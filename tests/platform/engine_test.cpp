@@ -126,6 +126,69 @@ TEST(EngineSprite, LandsWhereAndAsItShould) {
   EXPECT_EQ(white.GetColor(2), WHITE);
 }
 
+// A loaded picture drawn turned is turned by the engine itself on the software renderer; it
+// lands as SDL's own triangles put a blank texture with the same pixels, give or take a pixel
+// where texel edges fall.
+TEST(EngineSprite, ALoadedPictureTurnsAsTrianglesWould) {
+  TempDir dir;
+  // 20 x 20 quadrants again, with a half-transparent white one.
+  const auto quadrants = [](int x, int y) {
+    return y < 10 ? (x < 10 ? RED : GREEN) : (x < 10 ? BLUE : 0x80FFFFFFu);
+  };
+  ASSERT_TRUE(platform_test::WritePng(dir.Path() + "/q.png", 20, 20, quadrants));
+  HeadlessEngine hge;
+  ASSERT_TRUE(hge.Ok()) << hge->System_GetErrorMessage();
+  const HTEXTURE loaded = hge->Texture_Load((dir.Path() + "/q.png").c_str());
+  const HTEXTURE blank = MakeTexture(hge.Get(), 20, 20, quadrants);
+  ASSERT_NE(loaded, 0u);
+  ASSERT_NE(blank, 0u);
+  const HTARGET target = hge->Target_Create(kTargetSize, kTargetSize, false);
+  using S = hgeSprite&;
+  const struct {
+    const char* name;
+    void (*draw)(hgeSprite&);
+  } cases[] = {
+      {"a quarter turn", [](S s) { s.SetHotSpot(10, 10), s.RenderEx(32, 32, 1.5707963f); }},
+      {"a twelfth of a turn", [](S s) { s.SetHotSpot(10, 10), s.RenderEx(32, 32, 0.5235988f); }},
+      {"turned back and enlarged",
+       [](S s) { s.SetHotSpot(10, 10), s.RenderEx(32, 32, -2.0f, 1.5f); }},
+      {"a part of the picture, tinted",
+       [](S s) {
+         s.SetTextureRect(5, 5, 12, 12), s.SetColor(0xC0FF80FF), s.RenderEx(30, 30, 1.0f);
+       }},
+      {"added", [](S s) { s.SetBlendMode(BLEND_COLORADD), s.RenderEx(20, 10, 0.7f); }},
+      {"off the edge", [](S s) { s.RenderEx(60, 50, 0.4f, 2.0f); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    hgeSprite own(loaded, 0, 0, 20, 20), triangles(blank, 0, 0, 20, 20);
+    const std::vector<uint32_t> got = DrawInto(hge.Get(), target, [&] { c.draw(own); });
+    const std::vector<uint32_t> want = DrawInto(hge.Get(), target, [&] { c.draw(triangles); });
+    ASSERT_EQ(got.size(), want.size());
+    // Each pixel is SDL's at the same place or a neighbour's (but for a few where an enlarged
+    // texel's corner falls): texel edges may fall a pixel apart, nothing more (no mirror, no
+    // shift, no other tint or blend).
+    int drawn = 0, astray = 0;
+    for (int y = 0; y < kTargetSize; ++y) {
+      for (int x = 0; x < kTargetSize; ++x) {
+        const uint32_t mine = got[y * kTargetSize + x];
+        if (want[y * kTargetSize + x] != BLACK) ++drawn;
+        bool near = false;
+        for (int dy = -1; dy <= 1 && !near; ++dy) {
+          for (int dx = -1; dx <= 1 && !near; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            near = nx >= 0 && ny >= 0 && nx < kTargetSize && ny < kTargetSize &&
+                   NearColor(mine, want[ny * kTargetSize + nx], 2);
+          }
+        }
+        if (!near) ++astray;
+      }
+    }
+    EXPECT_GT(drawn, 60);
+    EXPECT_LE(astray, drawn / 100) << "of " << drawn << " pixels";
+  }
+}
+
 TEST(EngineTexture, LockableTextureKeepsItsPixels) {
   HeadlessEngine hge;
   ASSERT_TRUE(hge.Ok());
