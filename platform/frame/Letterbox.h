@@ -1,7 +1,7 @@
 // The table is drawn at 1280 x 720 and fitted into a window of any size with one scale for both
 // axes (the smaller ratio, so the whole table shows), centred, black bars at the sides or above
-// and below. The table view's layout, its render callback and the frame's own buttons all place
-// things by this one fit.
+// and below; a window barely larger than the table shows it unscaled. The table view's layout,
+// its render callback and the frame's own buttons all place things by this one fit.
 #pragma once
 
 #include <algorithm>
@@ -18,14 +18,24 @@ struct tagLetterbox {
   float offsetX, offsetY;           // where it starts: half the bars
 };
 
+// A window up to this much larger than the table shows it at its own size, pixel for pixel,
+// rather than blurred by a stretch too small to see (the window's first size, 1284 x 748, is
+// one such).
+inline constexpr float TABLE_SNAP_SCALE = 1.05f;
+
 inline tagLetterbox FitTable(int width, int height) {
   tagLetterbox fit{};
   fit.scale = std::clamp(std::min(static_cast<float>(width) / TABLE_DESIGN_WIDTH,
                                   static_cast<float>(height) / TABLE_DESIGN_HEIGHT),
                          0.0f, TABLE_MAX_SCALE);
+  const bool snapped = fit.scale >= 1.0f && fit.scale < TABLE_SNAP_SCALE;
+  if (snapped) fit.scale = 1.0f;
   fit.contentWidth = static_cast<int>(fit.scale * TABLE_DESIGN_WIDTH);
   fit.contentHeight = static_cast<int>(fit.scale * TABLE_DESIGN_HEIGHT);
-  fit.offsetX = static_cast<float>(std::abs(width - fit.contentWidth)) / 2.0f;
-  fit.offsetY = static_cast<float>(std::abs(height - fit.contentHeight)) / 2.0f;
+  // At the table's own size the bars are whole pixels, so each table pixel lands on one.
+  const int barsX = std::abs(width - fit.contentWidth),
+            barsY = std::abs(height - fit.contentHeight);
+  fit.offsetX = snapped ? static_cast<float>(barsX / 2) : static_cast<float>(barsX) / 2.0f;
+  fit.offsetY = snapped ? static_cast<float>(barsY / 2) : static_cast<float>(barsY) / 2.0f;
   return fit;
 }

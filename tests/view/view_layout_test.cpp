@@ -20,6 +20,9 @@ TEST_F(ViewLayoutTest, OneScaleAndTheLetterboxPlaceEveryWidget) {
       {1280, 720, 1.0f, 0.0f, 0.0f},
       {1600, 720, 1.0f, 160.0f, 0.0f},
       {1920, 1200, 1.5f, 0.0f, 60.0f},
+      // The window's first size: the table unscaled, on whole pixels, not stretched by 0.3 %.
+      {1284, 748, 1.0f, 2.0f, 14.0f},
+      {1285, 749, 1.0f, 2.0f, 14.0f},
   };
   CGameClientView& v = View();
   for (const auto& c : cases) {
@@ -35,8 +38,8 @@ TEST_F(ViewLayoutTest, OneScaleAndTheLetterboxPlaceEveryWidget) {
     EXPECT_EQ(v.m_btChildStart->getWidth(), static_cast<int>(kStartW * c.scale / 4));
     EXPECT_EQ(v.m_btChildStart->getHeight(), static_cast<int>(kStartH * c.scale));
     EXPECT_EQ(v.m_btAutoPlayOff->getY(), screen("BtAuto").y);
-    // The local hand hangs from its top centre at the full scale, stepped by the card spacing; the side hands at 0.55, the
-    // plays at 0.6 of it.
+    // The local hand hangs from its top centre at the full scale, stepped by the card spacing; the
+    // side hands at 0.55, the plays at 0.6 of it.
     CardControl& hand = *v.m_pHandCard[1];
     const BYTE cards[3] = {0x01, 0x02, 0x03};
     hand.SetCards(cards, 3);
