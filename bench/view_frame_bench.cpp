@@ -4,7 +4,7 @@
 // the canvas scaled onto the screen, the widgets and counts on top), at each screen size: the
 // window's first size (1284 x 748), a 1920 x 1080 screen and the canvas's own size. A bare frame
 // (clear the canvas, clear the screen, scale the canvas onto it) is the yardstick; the end
-// panel's turn alone (what a still panel asks for 30 times a second) is timed too. Prints the
+// panel's turn alone (what a still panel asks for 25 times a second) is timed too. Prints the
 // median and 90th percentile of each.
 //
 //   view_bench [--frames N] [--scene NAME]...     (default scenes: dealt, end)

@@ -373,13 +373,16 @@ class CGameClientView : public CBrisvaneView2D,
   // The widget that draws the end panel over the card controls, under the buttons and windows.
   std::unique_ptr<gcn::Widget> m_pPanelLayer;
   // The screen as it lay under the end panel at the last whole frame (while the panel is up),
-  // its sprite and whether it holds that frame; and whether nothing on the table changed by
-  // itself after the last frame. With both, a frame due only for the panel's turning backdrop
-  // draws again the backdrop's square alone.
+  // its sprite and whether it holds that frame; when the table was to change by itself next,
+  // as seen at that frame (DueMs), and the time gone since. While the table has not reached
+  // that change, a frame due only for the panel's turning backdrop draws again the backdrop's
+  // square alone.
   HTARGET m_hPanelUnder = 0;
   std::unique_ptr<hgeSprite> m_pPanelUnderSprite;
   bool m_bPanelUnderSaved = false;
-  bool m_bTableStill = false;
+  int64_t m_nTableDueMs = FRAME_AT_RATE;
+  float m_fSinceWholeFrame = 0.0f;
+  bool TableStill() const;
 
  protected:
   int OnCreate() override;  // frame base first, then the resource step

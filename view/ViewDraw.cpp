@@ -49,6 +49,7 @@ constexpr size_t kNameCut = 10;
 // fading out over the last kNoticeFade of them.
 constexpr float kNoticeLife = 4.0f;
 constexpr float kNoticeFade = 1.0f;
+constexpr float kNoticeFadeStep = 1.0f / 20.0f;
 constexpr float kNoticeFirstBaseline = 88.0f;
 constexpr float kNoticeLineHeight = 26.0f;
 constexpr float kNoticePadX = 12.0f;
@@ -120,7 +121,8 @@ bool CGameClientView::RenderFrame() {
     hge->Gfx_EndScene();
   }
   if (!view->m_pScoreView || !view->m_pScoreView->IsShow()) view->FreePanelUnder();
-  view->m_bTableStill = view->DueMs(false) == NO_FRAME_DUE;
+  view->m_nTableDueMs = view->DueMs(false);
+  view->m_fSinceWholeFrame = 0.0f;
   return false;
 }
 
@@ -244,12 +246,18 @@ void CGameClientView::FreePanelUnder() {
   m_hPanelUnder = 0;
 }
 
+bool CGameClientView::TableStill() const {
+  if (m_nTableDueMs == NO_FRAME_DUE) return true;
+  // The due time is rounded up to the ms: a ms short of it, the change may have come.
+  return m_nTableDueMs > 1 && m_fSinceWholeFrame < static_cast<float>(m_nTableDueMs - 1) / 1000.0f;
+}
+
 // A frame due only because the panel's backdrop turned on, with nothing else changed since the
 // last frame: the backdrop's square is drawn again, from the screen under the panel kept at
 // the last whole frame, the panel, and the buttons and windows above it. False when the frame
 // must be drawn whole.
 bool CGameClientView::DrawPanelTurn(float scale, float offsetX, float offsetY) {
-  if (!IsOnlyDueFrame() || !m_bTableStill || !m_bPanelUnderSaved || !m_pPanelUnderSprite) {
+  if (!IsOnlyDueFrame() || !TableStill() || !m_bPanelUnderSaved || !m_pPanelUnderSprite) {
     return false;
   }
   if (!m_pScoreView || !m_pScoreView->IsShow() || m_pScoreView->IsCounting()) return false;
@@ -491,6 +499,7 @@ void CGameClientView::RefreshSeats() {
 
 void CGameClientView::AdvanceFrame(float elapsed) {
   RefreshSeats();
+  m_fSinceWholeFrame += elapsed;
   for (Animation_Varnel* animation :
        {m_pAniShunZi.get(), m_pAniLianDui.get(), m_pAniRocket.get(), m_pAniRocket2.get(),
         m_pAniFlash.get(), m_pAniSpring.get(), m_pAniBigSpring.get(), m_pAniHaoSpring.get()}) {
@@ -558,11 +567,11 @@ int64_t CGameClientView::DueMs(bool withPanel) const {
     if (runs(m_AniAlart[seat].get())) dueIn(m_AniAlart[seat]->SecondsToNextFrame());
   }
   if (withPanel && m_pScoreView && m_pScoreView->IsShow()) dueIn(CScoreView::kTurnStepSeconds);
-  // A notice stands still until it starts to fade, and fades frame by frame.
+  // A notice stands still until it starts to fade, and fades in steps too fine to tell apart
+  // from frame by frame.
   for (int i = 0; i < m_nNotices; ++i) {
     const float still = kNoticeLife - kNoticeFade - m_Notices[i].fAge;
-    if (!(still > 0.0f)) return FRAME_AT_RATE;
-    dueIn(still);
+    dueIn(still > 0.0f ? still : kNoticeFadeStep);
   }
   if (soonest < 0.0f) return NO_FRAME_DUE;
   return static_cast<int64_t>(std::ceil(soonest * 1000.0f));

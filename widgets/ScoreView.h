@@ -77,7 +77,7 @@ class CScoreView {
   bool IsCounting() const;
   // Once the numbers stand, the panel changes only as its backdrop turns (a radian a second),
   // which looks smooth drawn this often.
-  static constexpr float kTurnStepSeconds = 1.0f / 30.0f;
+  static constexpr float kTurnStepSeconds = 1.0f / 25.0f;
   // The square, in the panel's coordinates, that the shown backdrop covers at any angle (a
   // pixel more for filtering); false while the panel is hidden or has no backdrop.
   bool TurningRect(int* x, int* y, int* w, int* h) const;

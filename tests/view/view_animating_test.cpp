@@ -59,7 +59,7 @@ TEST(ViewFrameDue, EachChangeNamesItsTimeUntilItEnds) {
        nullptr},
       {"the shake, stopped", [](CGameClientView& v) { v.StartShake(); }, kAtRate, kAtRate,
        [](CGameClientView& v) { v.StopShake(); }},
-      // Its numbers count a step a frame; standing, its backdrop turns 30 steps a second.
+      // Its numbers count a step a frame; standing, its backdrop turns 25 steps a second.
       {"the end panel, counting",
        [](CGameClientView& v) {
          v.m_pScoreView->SetScoreInfo(1, 1, "Cy", 0, 0, 0, 0, 0, 1, 80000, 1, 0);
@@ -67,11 +67,18 @@ TEST(ViewFrameDue, EachChangeNamesItsTimeUntilItEnds) {
        },
        kAtRate, kAtRate, [](CGameClientView& v) { v.m_pScoreView->Show(false); }},
       {"the end panel, its numbers standing",
-       [](CGameClientView& v) { v.m_pScoreView->Show(true); }, 1, 34,
+       [](CGameClientView& v) { v.m_pScoreView->Show(true); }, 1, 40,
        [](CGameClientView& v) { v.m_pScoreView->Show(false); }},
       // Shown for three seconds before it fades.
       {"a notice", [](CGameClientView& v) { v.ShowNotice("[ Bo ] 玩家选择了托管"); }, 2900, 3000,
        nullptr},
+      // Fading, it steps 20 times a second, not frame by frame.
+      {"a notice fading",
+       [](CGameClientView& v) {
+         v.ShowNotice("[ Bo ] 玩家选择了托管");
+         for (int i = 0; i < 160; ++i) v.AdvanceFrame(0.02f);
+       },
+       1, 50, nullptr},
       // Five pictures a second: the next within a fifth of a second, never at once again.
       {"an auto-play mark", AutoPlayMark, 1, 200,
        [](CGameClientView& v) { v.SetAutoPlayFlag(2, false); }},
