@@ -72,7 +72,16 @@ CWnd* AfxGetMainWnd() { return g_app ? g_app->GetMainWnd() : nullptr; }
 CBrisvaneApp::CBrisvaneApp() { g_app = this; }
 
 CBrisvaneApp::~CBrisvaneApp() {
-  ExitInstance();
+  // exit() from inside a turn (the X library ends the process when the display goes away)
+  // runs this with the turn's frames still on the stack: the process is ending, and pulling
+  // the dialog and the engine from under them would crash it instead: they are left to go
+  // with the process.
+  if (m_inTurn) {
+    (void)m_pDialog.release();
+    (void)m_pLink.release();
+  } else {
+    ExitInstance();
+  }
   if (g_app == this) g_app = nullptr;
 }
 
@@ -336,6 +345,13 @@ int64_t CBrisvaneApp::MsUntilDue() const {
 }
 
 bool CBrisvaneApp::RunTurn() {
+  m_inTurn = true;
+  const bool more = RunTurnNow();
+  m_inTurn = false;
+  return more;
+}
+
+bool CBrisvaneApp::RunTurnNow() {
   const int64_t wait = MsUntilDue();
   if (wait > 0) {
     // Headless there is no event source to wait on.

@@ -109,6 +109,7 @@ class CBrisvaneApp {
   // AdvanceFrame by `elapsed`, widget logic, then the picture unless drawing is on demand
   // (the last frame before a --snapshot is drawn all the same); false once to stop.
   bool DrawFrame(float elapsed);
+  bool RunTurnNow();
   // Made on first use, so the path follows the environment of the running program.
   CProfile& Profile();
 
@@ -118,6 +119,7 @@ class CBrisvaneApp {
   std::unique_ptr<CBrisvaneDlg> m_pDialog;
   bool m_headless = false;
   bool m_running = false;
+  bool m_inTurn = false;  // inside RunTurn
   unsigned m_maxFrames = 0;
   unsigned m_frameCount = 0;
   bool m_drawOnDemand = false;
