@@ -24,6 +24,7 @@ inline constexpr size_t PACKET_MAX_SIZE = PACKET_HEADER_SIZE + PACKET_MAX_RECORD
 inline constexpr uint16_t MAIN_FRAME = 1;
 inline constexpr uint16_t MAIN_GAME =
     2;  // sub: the message id (SRV_* to the client, CLI_* to the table)
+inline constexpr uint16_t MAIN_LOBBY = 3;  // sub: a lobby message (link/LobbyMessages.h)
 
 // Frame commands, table to client.
 inline constexpr uint16_t SUB_SELF = 1;              // tagLinkSelf
