@@ -208,13 +208,14 @@ bool CTableEnd::Receive(const uint8_t* data, size_t size, uint64_t now) {
   if (m_lookon) {
     // A watcher never acts. Its client may send the silent auto-play reset of every deal and
     // game end for the watched chair; anything for another chair is hostile.
-    ++m_refused;
     if (packet.main == MAIN_GAME && packet.sub == CLI_AUTO_PLAY) {
       tagCliAutoPlay autoPlay;
       if (!DecodeCliAutoPlay(packet.record, packet.recordSize, autoPlay) ||
           autoPlay.chair != m_chair)
         return false;
+      if (autoPlay.autoPlay == 0 && autoPlay.quiet == 1) return true;  // ignored, no fault
     }
+    ++m_refused;
     return true;
   }
   if (packet.main == MAIN_GAME) {
