@@ -250,8 +250,14 @@ bool CLobby::Receive(uint64_t id, const uint8_t* data, size_t size, uint64_t now
         std::to_string(table));
     return false;
   }
-  if (c.end->Lookon() && c.end->Refused() != refusedBefore) {
-    if (!Refuse(c, kMoveRequest, LobbyResult::Refused)) return false;
+  if (c.end->Refused() != refusedBefore) {
+    // A watcher does not act; a player's refused move changes nothing and is no fault.
+    if (c.end->Lookon()) {
+      if (!Refuse(c, kMoveRequest, LobbyResult::Refused)) return false;
+    } else {
+      Log("table " + std::to_string(table) + ": user " + std::to_string(u->id) +
+          ": input refused by the table");
+    }
   }
   switch (c.end->TakeMove()) {
     case TableMove::ChangeTable:
