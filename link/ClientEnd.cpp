@@ -78,6 +78,7 @@ void CLinkClient::Deliver(const tagPacket& p, ILinkSink& sink) {
     sink.OnLinkGameMessage(p.sub, p.record, p.recordSize);
     return;
   }
+  if (p.main == MAIN_LOBBY) return;  // the lobby's messages are the network client's own
   const tagLinkUser& user = p.user;
   switch (p.sub) {
     case SUB_SELF:

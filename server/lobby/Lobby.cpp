@@ -264,10 +264,13 @@ bool CLobby::Receive(uint64_t id, const uint8_t* data, size_t size, uint64_t now
       ChangeTable(c, *u, now);
       break;
     case TableMove::Rejoin:
+      // Leaving and sitting down again at the same chair, between games.
       if (m_tables[table]->host.Table().Phase() == TablePhase::Free) {
+        const uint16_t chair = u->chair;
         c.end->Disconnect(now);
-        m_tables[table]->userAt[u->chair] = u->id;
+        m_tables[table]->userAt[chair] = u->id;
         u->table = table;
+        u->chair = chair;
         c.end->Connect(now);
       }
       break;

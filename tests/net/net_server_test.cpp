@@ -71,6 +71,11 @@ TEST(NetServer, LoginSitListAndLeave) {
   ASSERT_TRUE(ana.Until([](const tagPacket& q) { return q.sub == SUB_SCENE; }, storage, p));
   EXPECT_EQ(p.sceneStatus, STATUS_FREE);
 
+  // Rejoin between games: up and down again at the same chair (found by lobby_fuzz).
+  ana.Send(FramePacket(SUB_REJOIN));
+  ASSERT_TRUE(ana.Until(
+      [](const tagPacket& q) { return q.sub == SUB_SELF && q.main == MAIN_FRAME; }, storage, p));
+  EXPECT_EQ(p.self, (tagLinkSelf{1, 0, 0}));
   bob.SendSeat(LOBBY_SIT, 0, 1);
   EXPECT_EQ(bob.Answer(LOBBY_SIT), uint8_t(LobbyResult::ChairTaken));
   bob.SendSeat(LOBBY_SIT, 5, 0);
