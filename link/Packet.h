@@ -2,7 +2,8 @@
 //
 // A packet is a 6-byte header and a record, little-endian:
 //   u16 size  the whole packet, header included: 6 .. PACKET_MAX_SIZE
-//   u16 main  MAIN_FRAME (users, seats, scenes, ready) or MAIN_GAME (game messages)
+//   u16 main  MAIN_FRAME (users, seats, scenes, ready), MAIN_GAME (game messages) or
+//             MAIN_LOBBY (a network lobby's messages, link/LobbyMessages.h)
 //   u16 sub   the frame command, or the game message id
 // then size - 6 bytes of record. Each direction has its own commands; a packet sent the wrong
 // way, with an unknown command, a size outside the bounds or a record its command does not

@@ -365,6 +365,7 @@ bool CLobby::Login(uint64_t id, tagConnection& c, const tagLobbyLogin& login, ui
     fresh.id = m_nextUser++;
     if (m_nextUser == 0) m_nextUser = 1;
     fresh.name = name;
+    fresh.gold = m_config.startGold;
     if (!LobbyRandomBytes(fresh.token, sizeof(fresh.token))) return refuse(LobbyResult::Full);
     user = &m_users.emplace(fresh.id, fresh).first->second;
     m_names.emplace(name, fresh.id);

@@ -43,6 +43,7 @@ struct tagLobbyConfig {
   uint32_t botDelayMaxMs = 1400;
   uint32_t turnSeconds = TURN_CLOCK_SECONDS;  // a turn's clock at every table
   uint32_t maxUsers = 4096;                   // logged in and away together
+  int64_t startGold = 10000;  // a new user's purse (the table shows gold above 0 only)
   uint32_t maxRefusals = 64;  // refused requests a connection may make before it is dropped
   uint64_t seed = 0;          // the tables' shuffles; 0: a random one
 };

@@ -96,6 +96,15 @@ TEST(NetServer, LoginSitListAndLeave) {
   EXPECT_STREQ(tables.tables[0].chairs[1].name, "ana");
   EXPECT_EQ(tables.tables[1].chairs[0].kind, uint8_t(LobbyChair::Empty));
 
+  // The game's change-table message between games: to the next table with a free chair.
+  uint8_t change[2];
+  bob.Send(GamePacket(CLI_CHANGE_TABLE, change,
+                      EncodeCliChangeTable({place.chair}, change, sizeof(change))));
+  EXPECT_EQ(bob.Answer(0), 0);
+  ASSERT_TRUE(bob.UntilLobby(LOBBY_PLACE, storage, p));
+  ASSERT_TRUE(DecodeLobbyPlace(p.record, p.recordSize, place));
+  EXPECT_EQ(place.table, 1);
+
   ana.SendLobby(LOBBY_LEAVE, nullptr, 0);
   EXPECT_EQ(ana.Answer(LOBBY_LEAVE), 0);
   ana.SendLobby(LOBBY_LEAVE, nullptr, 0);
