@@ -232,12 +232,13 @@ CNetServer::CNetServer(asio::io_context& io, const tagNetConfig& config,
 CNetServer::~CNetServer() { Stop(); }
 
 uint64_t CNetServer::RealMs() const {
-  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   std::chrono::steady_clock::now() - m_start)
-                                   .count());
+  // From 1: a connection's times use 0 for "not now".
+  return 1 + static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now() - m_start)
+                                       .count());
 }
 
-uint64_t CNetServer::Now() const { return RealMs() * m_config.clockSpeed + 1; }
+uint64_t CNetServer::Now() const { return RealMs() * m_config.clockSpeed; }
 
 void CNetServer::Log(const std::string& line) const {
   if (m_log) m_log(line);
@@ -344,8 +345,8 @@ void CNetServer::ScheduleLobby() {
     return;
   }
   const uint64_t speed = m_config.clockSpeed;
-  const uint64_t realMs = next <= 1 ? 0 : (next - 1 + speed - 1) / speed;
-  m_lobbyTimer.expires_at(m_start + std::chrono::milliseconds(realMs));
+  const uint64_t realMs = (next + speed - 1) / speed;  // RealMs() reaches it then
+  m_lobbyTimer.expires_at(m_start + std::chrono::milliseconds(realMs > 0 ? realMs - 1 : 0));
   m_lobbyTimer.async_wait([this](const std::error_code& ec) {
     if (ec || m_stopped) return;
     m_lobbyTimerAt = NO_DEADLINE;

@@ -2,6 +2,7 @@
 // between remote players, watchers, a drop and a return, hostile and stalled peers, TLS.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -310,20 +311,43 @@ TEST(NetServer, HostilePeersAreDroppedAlone) {
 }
 
 // A peer that stops in the middle of a packet, or never logs in, is dropped after the stall
-// time (shortened here).
+// time (shortened here); one that asks for more than its send queue holds, at once.
 TEST(NetServer, StalledPeersAreDropped) {
   tagNetConfig net = FastNet();
   net.stallMs = 150;
-  CServerThread server(net, Lobby(1));
+  net.maxSendBytes = 16 * 1024;
+  CServerThread server(net, Lobby(16));  // a page of the list is 1.8 KiB
   ASSERT_TRUE(server.Started());
   const Bytes half = {54 + 6, 0, MAIN_LOBBY};
-  const Bytes none;
-  for (const Bytes* sent : {&half, &none}) {
+  {
     CRawClient c(server.Port());
-    c.SendRaw(*sent);
+    ASSERT_EQ(c.Login("slow").result, 0);
+    c.SendRaw(half);
     EXPECT_TRUE(c.ClosedByServer());
   }
-  EXPECT_TRUE(server.WaitFor([&] { return server.Lobby().ConnectionCount() == 0; }));
+  {
+    CRawClient c(server.Port());  // says nothing at all
+    EXPECT_TRUE(c.ClosedByServer());
+  }
+  CRawClient greedy(server.Port());
+  ASSERT_EQ(greedy.Login("greedy").result, 0);
+  Bytes lists;
+  const Bytes list = {8, 0, MAIN_LOBBY, 0, LOBBY_LIST, 0, 0, 0};
+  for (int i = 0; i < 100; ++i) lists.insert(lists.end(), list.begin(), list.end());
+  greedy.SendRaw(lists);  // a hundred pages asked for in one go, never read
+  EXPECT_TRUE(greedy.ClosedByServer());
+  // Why each went, once the server has closed all three.
+  std::string reasons;
+  server.WaitFor([&] {
+    reasons.clear();
+    for (const std::string& line : server.LogLines()) {
+      const size_t at = line.find(" closed: ");
+      if (at != std::string::npos) reasons += line.substr(at + 9) + ";";
+    }
+    return std::count(reasons.begin(), reasons.end(), ';') == 3;
+  });
+  EXPECT_EQ(reasons, "stalled in the middle of a packet;no login;send queue full;");
+  EXPECT_EQ(server.Run([&] { return server.Lobby().ConnectionCount(); }), 0u);
 }
 
 // TLS: players log in and play over TLS, with a throwaway self-signed certificate.
