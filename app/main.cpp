@@ -6,6 +6,7 @@
 
 #include "app/EmbeddedLink.h"
 #include "app/HeadlessModes.h"
+#include "app/NetworkLink.h"
 #include "app/Options.h"
 #include "app/TableReport.h"
 #include "client/GameClientApp.h"
@@ -43,6 +44,30 @@ int main(int argc, char** argv) {
   auto& app = static_cast<CGameClientApp&>(*AfxGetApp());
   if (options.selfplay != 0) return RunSelfPlay(options, app, std::cout);
   if (!options.script.empty()) return RunScript(options, app);
+  if (!options.connect.empty()) {
+    if (options.headless) return RunNetPlay(options, app, std::cout);
+    std::string error;
+    std::unique_ptr<CNetLink> link = MakeNetLink(options, error);
+    if (!link) {
+      std::cerr << "torvaly: " << error << "\n";
+      return 2;
+    }
+    CNetLink& net = *link;
+    bool reached = false;  // the application drops the link before its loop returns
+    net.SetLog([&net, &reached](const std::string& line) {
+      std::cerr << "torvaly: " << line << "\n";
+      reached = reached || net.UserId() != 0;
+    });
+    // The link's notices go on the table among the game's own.
+    net.SetNotice([&app](const std::string& text) {
+      if (auto* dialog = static_cast<CGameClientDlg*>(app.GetMainWnd())) dialog->Notice(text);
+    });
+    app.SetTableLink(std::move(link));
+    app.SetStartWindow(options.width, options.height, options.fullscreen);
+    const int status = RunTable(app, options, argc, argv);
+    // A link that never reached the server (or was refused) ends the program with a fault.
+    return status != 0 ? status : (reached ? 0 : 1);
+  }
 
   std::unique_ptr<CInProcessLink> link = MakeEmbeddedLink(options);
   if (!link) {
