@@ -100,7 +100,7 @@ void CClientCheck::Check(const tagChairTruth& t, bool inFlight) {
     count = static_cast<uint8_t>(count + s.pendingCount);
   }
   dlg.GetGameLogic().SortCards(hand, count, SORT_BY_RANK);
-  Expect(count == t.counts[m_me] && std::memcmp(hand, t.hand, count) == 0, [&] {
+  Expect(count == t.counts[m_me] && (m_handHidden || std::memcmp(hand, t.hand, count) == 0), [&] {
     return "hand " + CardList(hand, count) + " vs table " + CardList(t.hand, t.counts[m_me]) + at();
   });
   for (WORD c = 0; c < SEAT_COUNT; ++c) {
@@ -157,7 +157,10 @@ void CClientCheck::Check(const tagChairTruth& t, bool inFlight) {
     gcn::MyCButtonEx* hint = m_client.Button("hint");
     const bool shown = hint != nullptr && hint->isVisible();
     Expect(shown == myTurn, [&] {
-      return std::string("the hint button is ") + (shown ? "shown" : "hidden") + at();
+      return std::string("the hint button is ") + (shown ? "shown" : "hidden") + " (chair " +
+             std::to_string(t.current) + "'s turn, " + (paused ? "paused, " : "") +
+             (inFlight ? "a move in flight, " : "") +
+             (s.autoPlay ? "auto-play on" : "auto-play off") + ")" + at();
     });
   }
   if (t.id == SRV_RESULT) {

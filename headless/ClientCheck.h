@@ -58,6 +58,8 @@ class CClientCheck {
   void SetChair(uint16_t me) { m_me = me; }
   // A watcher never gets the turn's buttons.
   void SetWatching(bool watching) { m_watching = watching; }
+  // A watched hand hidden from watchers holds stand-ins: only its count is held.
+  void SetHandHidden(bool hidden) { m_handHidden = hidden; }
 
   // Follows a message for the pass marks it calls for.
   void Observe(uint16_t id, const uint8_t* data, size_t size);
@@ -81,6 +83,7 @@ class CClientCheck {
   tagSelfPlayTally& m_tally;
   uint16_t m_me = 0;
   bool m_watching = false;
+  bool m_handHidden = false;
   bool m_marks[SEAT_COUNT] = {};
   bool m_trickOpen = false;
   uint64_t m_pauseEnds = 0;

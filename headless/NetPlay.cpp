@@ -162,6 +162,7 @@ void CNetPlay::OnSelf(uint16_t chair, bool lookon, bool allow) {
   m_allow = allow;
   m_checker.SetChair(chair);
   m_checker.SetWatching(lookon);
+  m_checker.SetHandHidden(lookon && !allow);
 }
 
 void CNetPlay::OnScene(uint8_t status, const uint8_t* data, size_t size) {
@@ -180,15 +181,18 @@ void CNetPlay::OnScene(uint8_t status, const uint8_t* data, size_t size) {
 }
 
 void CNetPlay::OnMessage(uint16_t id, const uint8_t* data, size_t size) {
-  const bool paused = m_view.NewTurnPause();
   if (!m_view.ApplyMessage(id, data, size))
     return m_checker.Fail("message " + std::to_string(id) + " its chair refuses");
   ++m_tally.messages;
   ++m_sinceScene;
   m_sceneToCheck = false;
   m_checker.Observe(id, data, size);
-  if (!paused && m_view.NewTurnPause()) m_pauseUntil = m_client.Now() + NEW_TURN_TIMER_MS;
-  if (!m_view.NewTurnPause()) m_pauseUntil = 0;
+  // Each play nobody can answer starts the pause afresh (the leader's next lead may be one).
+  if (!m_view.NewTurnPause()) {
+    m_pauseUntil = 0;
+  } else if (id == SRV_PLAY) {
+    m_pauseUntil = m_client.Now() + NEW_TURN_TIMER_MS;
+  }
   tagServerMessage m;
   DecodeServerMessage(id, data, size, m_me, m);
   // Whether the chair's own move (or the table's for it) is in.
@@ -247,8 +251,9 @@ tagChairTruth CNetPlay::TruthNow(uint16_t id, const tagSrvResult* result) const 
 }
 
 // A watcher sees the watched hand's faces only when its player allows it.
+// The result shows every hand's last cards to everybody.
 void CNetPlay::CheckWatcherFaces() {
-  if (!m_watching) return;
+  if (!m_watching || m_view.Phase() == ViewPhase::Over) return;
   const CardControl* own = m_client.View().m_pHandCard[LOCAL_SEAT].get();
   if (own == nullptr || own->GetCardCount() == 0) return;
   m_checker.Expect(own->IsFaceUp() == m_allow, [&] {

@@ -83,18 +83,30 @@ CNetTransport::CNetTransport(const std::string& host, uint16_t port, asio::ssl::
   asio::ip::tcp::socket socket(m_io);
   m_stream = tls ? std::make_unique<CNetStream>(std::move(socket), *tls)
                  : std::make_unique<CNetStream>(std::move(socket));
-  m_resolver.async_resolve(
-      host, std::to_string(port),
-      [this](const std::error_code& ec, const asio::ip::tcp::resolver::results_type& where) {
-        if (m_down) return;
-        if (ec) return Fail(m_host + ": " + ec.message());
-        asio::async_connect(m_stream->Socket(), where,
-                            [this](const std::error_code& error, const asio::ip::tcp::endpoint&) {
-                              if (m_down) return;
-                              if (error) return Fail("connect: " + error.message());
-                              OnConnected();
-                            });
-      });
+  const auto connect = [this](const asio::ip::tcp::resolver::results_type& where) {
+    asio::async_connect(m_stream->Socket(), where,
+                        [this](const std::error_code& error, const asio::ip::tcp::endpoint&) {
+                          if (m_down) return;
+                          if (error) return Fail("connect: " + error.message());
+                          OnConnected();
+                        });
+  };
+  // An address needs no lookup; a name is looked up on asio's own resolver thread (the one
+  // thread besides the frame's, so that a slow name server never holds the table).
+  std::error_code ec;
+  const asio::ip::address address = asio::ip::make_address(host, ec);
+  if (!ec) {
+    connect(asio::ip::tcp::resolver::results_type::create(asio::ip::tcp::endpoint(address, port),
+                                                          host, std::to_string(port)));
+    return;
+  }
+  m_resolver.async_resolve(host, std::to_string(port),
+                           [this, connect](const std::error_code& error,
+                                           const asio::ip::tcp::resolver::results_type& where) {
+                             if (m_down) return;
+                             if (error) return Fail(m_host + ": " + error.message());
+                             connect(where);
+                           });
 }
 
 // The aborted operations end (each sees the transport down) before the stream goes.
