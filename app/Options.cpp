@@ -267,10 +267,12 @@ bool CheckNetwork(const tagAppOptions& o, bool botsGiven, std::string& error) {
     error = "--ca goes with a tls:// address";
   } else if (o.watch && o.table != 0xFFFF) {
     error = "--table and --watch: sit or watch, not both";
-  } else if (o.headless && o.games == 0) {
-    error = "--headless --connect needs --games N (there is no window to close)";
+  } else if (o.headless && o.games == 0 && !o.framesGiven) {
+    error = "--headless --connect needs --games N or --frames N (there is no window to close)";
   } else if (o.games != 0 && !o.headless) {
     error = "--games runs without a window: add --headless";
+  } else if (o.games != 0 && o.framesGiven) {
+    error = "--games and --frames: play games or draw frames, not both";
   } else {
     return true;
   }

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   if (options.selfplay != 0) return RunSelfPlay(options, app, std::cout);
   if (!options.script.empty()) return RunScript(options, app);
   if (!options.connect.empty()) {
-    if (options.headless) return RunNetPlay(options, app, std::cout);
+    if (options.games != 0) return RunNetPlay(options, app, std::cout);
     std::string error;
     std::unique_ptr<CNetLink> link = MakeNetLink(options, error);
     if (!link) {

@@ -114,8 +114,10 @@ void CNetLink::Poll(ILinkSink& sink) {
       m_client.reset();
       m_transport.reset();
     } else if (m_clientClosed) {
-      Dropped(now,
-              m_transport && !m_transport->Error().empty() ? m_transport->Error() : m_dropReason);
+      // A copy: the transport that holds the reason goes in Dropped.
+      const std::string why =
+          m_transport && !m_transport->Error().empty() ? m_transport->Error() : m_dropReason;
+      Dropped(now, why);
     }
   }
   if (!m_repeatNotice.empty() && now >= m_noticeAt) {
@@ -244,6 +246,12 @@ bool CNetLink::SendChangeTable(WORD table) {
 
 void CNetLink::OnLinkSelf(WORD chair, bool lookon, bool allow) {
   m_sink->OnLinkSelf(chair, lookon, allow);
+  // A watcher is told what it sees (again when the player changes the option).
+  if (lookon && (!m_watchNoticed || allow != m_watchAllowed)) {
+    Notice(allow ? NET_NOTICE_WATCHING : NET_NOTICE_WATCHING_HIDDEN);
+    m_watchNoticed = true;
+    m_watchAllowed = allow;
+  }
 }
 void CNetLink::OnLinkServerAttribute(const tagServerAttribute& attribute) {
   m_sink->OnLinkServerAttribute(attribute);

@@ -133,6 +133,8 @@ class CNetLink final : public ITableLink, private ILinkSink, private ILobbyListe
   uint16_t m_askTable = LOBBY_ANY;   // the table the pending sit asks for
   bool m_fresh = false;              // the next entry is a new start: the old users go
   bool m_returning = false;
+  bool m_watchNoticed = false;
+  bool m_watchAllowed = false;
   // Closing and coming back.
   bool m_clientClosed = false;
   std::string m_dropReason;
@@ -156,3 +158,5 @@ inline constexpr const char* NET_NOTICE_GAVE_UP = "无法重新连接到服务�
 inline constexpr const char* NET_NOTICE_NO_SERVER = "无法连接到服务器";
 inline constexpr const char* NET_NOTICE_NO_CHAIR = "暂时没有空座位，稍后再试…";
 inline constexpr const char* NET_NOTICE_NO_OTHER_TABLE = "没有可换的桌子";
+inline constexpr const char* NET_NOTICE_WATCHING = "你正在旁观";
+inline constexpr const char* NET_NOTICE_WATCHING_HIDDEN = "你正在旁观，该玩家不让旁观者看牌";

@@ -353,6 +353,8 @@ TEST(NetClient, WatchesAChair) {
     EXPECT_EQ(Failures(run.tally), "");
     EXPECT_EQ(run.tally.games, 1u);
     EXPECT_EQ(run.tally.clientMoves, 0u);
+    EXPECT_EQ(run.notices,
+              std::vector<std::string>{allow ? NET_NOTICE_WATCHING : NET_NOTICE_WATCHING_HIDDEN});
     EXPECT_EQ(server->LoadStats(load).faults.size(), 0u);
   }
 }
