@@ -15,6 +15,24 @@
 
 namespace {
 
+// The application's link during network play: the program keeps the link itself.
+class CLinkRef final : public ITableLink {
+ public:
+  explicit CLinkRef(ITableLink& link) : m_link(link) {}
+  bool SendGameData(WORD id, const void* data, WORD size) override {
+    return m_link.SendGameData(id, data, size);
+  }
+  bool SendUserReady(const void* data, WORD size) override {
+    return m_link.SendUserReady(data, size);
+  }
+  bool SendChangeTable(WORD table) override { return m_link.SendChangeTable(table); }
+  void Poll(ILinkSink& sink) override { m_link.Poll(sink); }
+  uint64_t NextEventMs() override { return m_link.NextEventMs(); }
+
+ private:
+  ITableLink& m_link;
+};
+
 // The frame's loop (CBrisvaneApp::Run), with the report written after every turn.
 int RunTable(CGameClientApp& app, const tagAppOptions& options, int argc, const char* const* argv) {
   CTableReport report;
@@ -47,26 +65,23 @@ int main(int argc, char** argv) {
   if (!options.connect.empty()) {
     if (options.games != 0) return RunNetPlay(options, app, std::cout);
     std::string error;
-    std::unique_ptr<CNetLink> link = MakeNetLink(options, error);
-    if (!link) {
+    std::unique_ptr<CNetLink> net = MakeNetLink(options, error);
+    if (!net) {
       std::cerr << "torvaly: " << error << "\n";
       return 2;
     }
-    CNetLink& net = *link;
-    bool reached = false;  // the application drops the link before its loop returns
-    net.SetLog([&net, &reached](const std::string& line) {
-      std::cerr << "torvaly: " << line << "\n";
-      reached = reached || net.UserId() != 0;
-    });
     // The link's notices go on the table among the game's own.
-    net.SetNotice([&app](const std::string& text) {
+    net->SetNotice([&app](const std::string& text) {
       if (auto* dialog = static_cast<CGameClientDlg*>(app.GetMainWnd())) dialog->Notice(text);
     });
-    app.SetTableLink(std::move(link));
+    // The application drops its link before its loop returns: it gets a stand-in, and the
+    // link itself lives on to say how it ended.
+    app.SetTableLink(std::make_unique<CLinkRef>(*net));
     app.SetStartWindow(options.width, options.height, options.fullscreen);
     const int status = RunTable(app, options, argc, argv);
-    // A link that never reached the server (or was refused) ends the program with a fault.
-    return status != 0 ? status : (reached ? 0 : 1);
+    // A link that never reached a table (refused, or no server) ends the program with a fault.
+    return status != 0 ? status
+                       : (net->State() == NetLinkState::Ended && !net->WasSeated() ? 1 : 0);
   }
 
   std::unique_ptr<CInProcessLink> link = MakeEmbeddedLink(options);

@@ -39,6 +39,7 @@ CNetLink::CNetLink(const tagNetLinkConfig& config)
 CNetLink::~CNetLink() {
   m_client.reset();  // it holds the transport
   m_transport.reset();
+  m_net = nullptr;
 }
 
 bool CNetLink::Start(std::string& error) {
@@ -52,9 +53,16 @@ bool CNetLink::Start(std::string& error) {
 
 void CNetLink::Connect(uint64_t now) {
   m_client.reset();
-  m_transport = std::make_unique<CNetTransport>(m_config.address.host, m_config.address.port,
-                                                m_tls.get(), now);
-  m_transport->SetPollInterval(m_pollMs);
+  if (m_maker) {
+    m_transport = m_maker(now);
+    m_net = nullptr;
+  } else {
+    auto net = std::make_unique<CNetTransport>(m_config.address.host, m_config.address.port,
+                                               m_tls.get(), now);
+    net->SetPollInterval(m_pollMs);
+    m_net = net.get();
+    m_transport = std::move(net);
+  }
   m_client = std::make_unique<CLinkClient>(*m_transport);
   m_client->SetLobbyListener(this);
   m_client->AllowRejoin(true);  // only for the entry again after a change of tables refused
@@ -113,10 +121,11 @@ void CNetLink::Poll(ILinkSink& sink) {
     if (m_state == NetLinkState::Ended) {
       m_client.reset();
       m_transport.reset();
+      m_net = nullptr;
     } else if (m_clientClosed) {
       // A copy: the transport that holds the reason goes in Dropped.
       const std::string why =
-          m_transport && !m_transport->Error().empty() ? m_transport->Error() : m_dropReason;
+          m_net != nullptr && !m_net->Error().empty() ? m_net->Error() : m_dropReason;
       Dropped(now, why);
     }
   }
@@ -143,6 +152,7 @@ uint64_t CNetLink::NextEventMs() {
 void CNetLink::Dropped(uint64_t now, const std::string& why) {
   m_client.reset();
   m_transport.reset();
+  m_net = nullptr;
   if (!m_loggedIn) {
     End(NET_NOTICE_NO_SERVER, "no connection to " + m_config.address.host + ":" +
                                   std::to_string(m_config.address.port) + ": " + why);
@@ -178,8 +188,8 @@ void CNetLink::End(const std::string& notice, const std::string& why) {
   Log(why);
   // The connection goes after this Poll (this may run inside the client end's Poll).
   if (m_client) m_client->SetLobbyListener(nullptr);
-  if (!m_loggedIn) {
-    // Nothing was ever shown: the frame ends as it would without a lobby.
+  if (!m_seated) {
+    // No table was ever shown: the frame ends as it would without a lobby.
     m_closeFrame = true;
     Notice(notice);
     m_repeatNotice.clear();
@@ -216,8 +226,8 @@ void CNetLink::Cut() {
 }
 
 void CNetLink::Wait(uint64_t ms) {
-  if (m_transport && m_transport->Connected()) {
-    m_transport->Wait(ms);
+  if (m_net != nullptr && m_net->Connected()) {
+    m_net->Wait(ms);
   } else {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   }
@@ -225,7 +235,7 @@ void CNetLink::Wait(uint64_t ms) {
 
 void CNetLink::SetPollInterval(uint64_t ms) {
   m_pollMs = ms;
-  if (m_transport) m_transport->SetPollInterval(ms);
+  if (m_net != nullptr) m_net->SetPollInterval(ms);
 }
 
 // ---- what the frame sends --------------------------------------------------------------------
@@ -380,4 +390,5 @@ void CNetLink::OnPlace(const tagLobbyPlace& place) {
   m_place = place;
   m_lastTable = place.table;
   m_state = NetLinkState::AtTable;
+  m_seated = true;
 }

@@ -10,7 +10,8 @@
 // the game it left runs, the server puts it back in its chair and the playing scene restores
 // the table; once that game is over it sits down again (the same table first). After two
 // minutes without a connection it gives up and says so. A login refused at the start (a name
-// in use) or a server not there at the start ends the link at once: the frame is told.
+// in use), a server not there at the start or a seat refused before the first ends the link
+// at once: the frame is told.
 //
 // Everything runs inside Poll, on the frame's clock (platform/win/WinTime.h); no thread.
 #pragma once
@@ -53,6 +54,8 @@ enum class NetLinkState : uint8_t {
 class CNetLink final : public ITableLink, private ILinkSink, private ILobbyListener {
  public:
   using TextHandler = std::function<void(const std::string&)>;
+  // Makes each connection's transport (the fuzz target's in-memory one); by default TCP/TLS.
+  using TransportMaker = std::function<std::unique_ptr<IClientTransport>(uint64_t now)>;
 
   explicit CNetLink(const tagNetLinkConfig& config);
   ~CNetLink() override;
@@ -65,6 +68,7 @@ class CNetLink final : public ITableLink, private ILinkSink, private ILobbyListe
   // A line for the player on the table (UTF-8) and a line for the log.
   void SetNotice(TextHandler notice) { m_notice = std::move(notice); }
   void SetLog(TextHandler log) { m_log = std::move(log); }
+  void SetTransportMaker(TransportMaker maker) { m_maker = std::move(maker); }
 
   bool SendGameData(WORD id, const void* data, WORD size) override;
   bool SendUserReady(const void* data, WORD size) override;
@@ -80,6 +84,8 @@ class CNetLink final : public ITableLink, private ILinkSink, private ILobbyListe
   uint32_t Returns() const { return m_returns; }  // put back into a running game
   uint32_t Connections() const { return m_connections; }
   uint32_t UserId() const { return m_userId; }
+  // It has been at a table (sat or watched) at least once.
+  bool WasSeated() const { return m_seated; }
 
   // Cuts the connection as a network fault would (tests, and the fuzz target).
   void Cut();
@@ -117,7 +123,9 @@ class CNetLink final : public ITableLink, private ILinkSink, private ILobbyListe
   TextHandler m_notice;
   TextHandler m_log;
   std::unique_ptr<asio::ssl::context> m_tls;
-  std::unique_ptr<CNetTransport> m_transport;
+  TransportMaker m_maker;
+  std::unique_ptr<IClientTransport> m_transport;
+  CNetTransport* m_net = nullptr;  // the transport when it is TCP/TLS
   std::unique_ptr<CLinkClient> m_client;
   ILinkSink* m_sink = nullptr;
   NetLinkState m_state = NetLinkState::Connecting;
@@ -133,6 +141,7 @@ class CNetLink final : public ITableLink, private ILinkSink, private ILobbyListe
   uint16_t m_askTable = LOBBY_ANY;   // the table the pending sit asks for
   bool m_fresh = false;              // the next entry is a new start: the old users go
   bool m_returning = false;
+  bool m_seated = false;
   bool m_watchNoticed = false;
   bool m_watchAllowed = false;
   // Closing and coming back.
