@@ -1,5 +1,5 @@
-// A player at the far end of a table link, for tests, benchmarks and load tools: it keeps what the
-// link delivered, builds its chair's view from the game messages and scenes, and acts as a client
+// A player at the far end of a table link, for tests, benchmarks and load tools: it keeps what the link
+// delivered, builds its chair's view from the game messages and scenes, and acts as a client
 // would: ready when the table is free, deal done after the deal, a bot's move on its turn.
 #pragma once
 
