@@ -28,6 +28,8 @@ struct tagWire {
   bool alive = true;
   std::vector<uint8_t> first;  // the first packet the link sent
   uint64_t madeAt = 0;
+  bool haveToken = false;  // the token its login must carry: the last one accepted before it
+  uint8_t token[LOBBY_TOKEN_SIZE] = {};
 };
 
 class CMemoryTransport final : public IClientTransport {
@@ -113,6 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   config.seed = in.Byte();
   CNetLink link(config);
   std::vector<tagConnection> connections;
+  bool haveToken = false;  // the link holds the token of a login it accepted
+  uint8_t token[LOBBY_TOKEN_SIZE] = {};
   link.SetTransportMaker([&](uint64_t now) {
     FUZZ_CHECK(link.State() != NetLinkState::Ended, "a connection after the link ended");
     if (!connections.empty()) {
@@ -122,6 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     auto wire = std::make_shared<tagWire>();
     wire->madeAt = now;
+    wire->haveToken = haveToken;
+    std::memcpy(wire->token, token, LOBBY_TOKEN_SIZE);
     auto transport = std::make_unique<CMemoryTransport>(wire);
     connections.push_back({wire, transport.get()});
     return transport;
@@ -129,8 +135,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;
   FUZZ_CHECK(link.Start(error), "a plain link did not start: %s", error.c_str());
   CFrame frame;
-  bool haveToken = false;
-  uint8_t token[LOBBY_TOKEN_SIZE] = {};
 
   // Each connection's first packet is the login, with the token of the last login accepted.
   const auto checkLogins = [&] {
@@ -144,8 +148,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  "a connection that does not start with a login");
       tagLobbyLogin login;
       FUZZ_CHECK(DecodeLobbyLogin(p.record, p.recordSize, login), "a login that does not decode");
-      FUZZ_CHECK(login.hasToken == (haveToken ? 1 : 0) &&
-                     (!haveToken || std::memcmp(login.token, token, LOBBY_TOKEN_SIZE) == 0),
+      FUZZ_CHECK(login.hasToken == (c.wire->haveToken ? 1 : 0) &&
+                     (!c.wire->haveToken ||
+                      std::memcmp(login.token, c.wire->token, LOBBY_TOKEN_SIZE) == 0),
                  "a login without the token of the last one");
     }
   };

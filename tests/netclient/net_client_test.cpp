@@ -180,12 +180,13 @@ TEST(NetTransport, NoServerIsAnErrorNotAHang) {
 struct tagRun {
   headless::tagSelfPlayTally tally;
   uint32_t drops = 0, returns = 0;
+  uint16_t table = LOBBY_ANY;
   NetLinkState state = NetLinkState::Connecting;
   std::vector<std::string> notices;  // the link's, in order
   bool watching = false;
 };
 
-enum class Event { None, CutMidGame, ServerGoneMidGame };
+enum class Event { None, CutMidGame, ServerGoneMidGame, ChangeTable };
 
 // One headless client at the server: it logs in as `name` and sits (or watches), then plays
 // `games` games with the check on.
@@ -216,6 +217,14 @@ tagRun PlayClient(std::unique_ptr<CServerThread>& server, tagNetLinkConfig confi
     bool done = false;
     play.SetStepHook([&] {
       if (done || event == Event::None) return;
+      if (event == Event::ChangeTable) {
+        // Between the first game and the second: the change-table button.
+        if (play.Tally().games == 1 && client.Button("changetable") != nullptr &&
+            client.Button("changetable")->isVisible()) {
+          done = client.Click("changetable");
+        }
+        return;
+      }
       if (play.View().Phase() != ViewPhase::Playing || play.MessagesSinceScene() < 12) return;
       done = true;
       if (event == Event::CutMidGame) {
@@ -228,6 +237,7 @@ tagRun PlayClient(std::unique_ptr<CServerThread>& server, tagNetLinkConfig confi
     run.tally = play.Tally();
     run.watching = play.Watching();
   }
+  run.table = link.Place().table;
   run.drops = link.Drops();
   run.returns = link.Returns();
   run.state = link.State();
@@ -272,6 +282,7 @@ TEST(NetClient, PlaysWholeGamesChecked) {
       {"plain", false, Event::None, 2},
       {"TLS", true, Event::None, 1},
       {"cut mid-game, back with the token", false, Event::CutMidGame, 1},
+      {"to another table after a game", false, Event::ChangeTable, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -287,7 +298,10 @@ TEST(NetClient, PlaysWholeGamesChecked) {
       net.tlsKey = key;
       config.address.tls = true;
     }
-    auto server = std::make_unique<CServerThread>(net, Tables(1));
+    const bool change = c.event == Event::ChangeTable;
+    tagLobbyConfig tables = Tables(change ? 2 : 1);
+    if (change) tables.botsAfterMs = 1;  // bots keep the player company at the next table
+    auto server = std::make_unique<CServerThread>(net, tables);
     ASSERT_TRUE(server->Started());
     tagLoadConfig players = LightPlayers(c.tls ? "tls" : "plain", 2);
     players.tls = c.tls;
@@ -301,6 +315,7 @@ TEST(NetClient, PlaysWholeGamesChecked) {
     EXPECT_EQ(t.divergences, 0u);
     EXPECT_GT(t.clientMoves, 0u);
     EXPECT_EQ(run.state, NetLinkState::AtTable);
+    EXPECT_EQ(run.table, change ? 1 : 0);
     const bool cut = c.event == Event::CutMidGame;
     EXPECT_EQ(run.drops, cut ? 1u : 0u);
     EXPECT_EQ(run.returns, cut ? 1u : 0u);
