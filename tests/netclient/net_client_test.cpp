@@ -12,6 +12,7 @@
 #include "headless/NetPlay.h"
 #include "platform/win/WinTime.h"
 #include "tests/net/net_support.h"
+#include "widgets/MyCButtonEx.h"
 
 namespace {
 
