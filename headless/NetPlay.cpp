@@ -107,6 +107,9 @@ void CNetPlay::Play(uint32_t games, uint64_t realLimitMs) {
       target = virtualStart + realMs() * m_speed;
     }
     m_client.StepTo(std::max(m_client.Now() + 1, std::min(next, target)));
+    // A link that ends before any table closes the window: the link says why.
+    if (m_link.State() == NetLinkState::Ended)
+      return m_checker.Fail("the connection ended: " + m_link.EndReason());
     if (m_client.Closed()) return m_checker.Fail("the client closed its window");
     LocalPlayer();
     m_client.Pump();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 #include "platform/win/WinTime.h"
@@ -29,6 +30,14 @@ const char* ResultText(uint8_t result) {
     default:
       return "服务器拒绝了请求";
   }
+}
+
+// The result's name for the log (docs/network.md, "Results").
+std::string ResultName(uint8_t result) {
+  static constexpr const char* kNames[] = {
+      "Ok",         "Version", "BadName",    "NameTaken",      "Full",        "NoSuchTable",
+      "ChairTaken", "NotNow",  "NotAtTable", "AlreadyAtTable", "NoFreeChair", "Refused"};
+  return result < std::size(kNames) ? kNames[result] : "result " + std::to_string(result);
 }
 
 }  // namespace
@@ -319,7 +328,7 @@ void CNetLink::OnLoginAnswer(const tagLobbyLoginAnswer& a) {
       m_clientClosed = true;
       return;
     }
-    End(ResultText(a.result), "login refused (result " + std::to_string(a.result) + ")");
+    End(ResultText(a.result), "login of '" + m_config.name + "' refused: " + ResultName(a.result));
     return;
   }
   const bool again = m_loggedIn;
@@ -350,12 +359,14 @@ void CNetLink::OnAnswer(const tagLobbyAnswer& a) {
   if (a.result == 0) return;
   const LobbyResult result = static_cast<LobbyResult>(a.result);
   if (a.request == LOBBY_WATCH) {
-    End(ResultText(a.result), "watching refused (result " + std::to_string(a.result) + ")");
+    End(ResultText(a.result), "watching table " + std::to_string(m_config.watchTable) + " chair " +
+                                  std::to_string(m_config.watchChair) +
+                                  " refused: " + ResultName(a.result));
     return;
   }
   if (a.request == LOBBY_SIT) {
     if (result == LobbyResult::NoSuchTable && m_askTable == m_config.table) {
-      End(ResultText(a.result), "no table " + std::to_string(m_askTable));
+      End(ResultText(a.result), "no table " + std::to_string(m_askTable) + " at the server");
       return;
     }
     // The table of before is full: any chair will do. Otherwise ask again in a while.
