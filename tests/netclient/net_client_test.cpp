@@ -187,7 +187,7 @@ struct tagRun {
   bool watching = false;
 };
 
-enum class Event { None, CutMidGame, ServerGoneMidGame, ChangeTable };
+enum class Event { None, CutMidGame, CutBetweenGames, ServerGoneMidGame, ChangeTable };
 
 // One headless client at the server: it logs in as `name` and sits (or watches), then plays
 // `games` games with the check on.
@@ -223,6 +223,14 @@ tagRun PlayClient(std::unique_ptr<CServerThread>& server, tagNetLinkConfig confi
         if (play.Tally().games == 1 && client.Button("changetable") != nullptr &&
             client.Button("changetable")->isVisible()) {
           done = client.Click("changetable");
+        }
+        return;
+      }
+      if (event == Event::CutBetweenGames) {
+        // After the first result: the chair is freed at once, the client sits down afresh.
+        if (play.Tally().games == 1) {
+          done = true;
+          link.Cut();
         }
         return;
       }
@@ -280,9 +288,10 @@ TEST(NetClient, PlaysWholeGamesChecked) {
     Event event;
     uint32_t games;
   } cases[] = {
-      {"plain", false, Event::None, 2},
+      {"plain", false, Event::None, 1},
       {"TLS", true, Event::None, 1},
       {"cut mid-game, back with the token", false, Event::CutMidGame, 1},
+      {"cut between games, seated afresh", false, Event::CutBetweenGames, 2},
       {"to another table after a game", false, Event::ChangeTable, 2},
   };
   for (const auto& c : cases) {
@@ -318,7 +327,7 @@ TEST(NetClient, PlaysWholeGamesChecked) {
     EXPECT_EQ(run.state, NetLinkState::AtTable);
     EXPECT_EQ(run.table, change ? 1 : 0);
     const bool cut = c.event == Event::CutMidGame;
-    EXPECT_EQ(run.drops, cut ? 1u : 0u);
+    EXPECT_EQ(run.drops, cut || c.event == Event::CutBetweenGames ? 1u : 0u);
     EXPECT_EQ(run.returns, cut ? 1u : 0u);
     if (cut) {
       EXPECT_EQ(t.returns, 1u) << "the playing scene restored the table";
