@@ -6,6 +6,8 @@
 #include <ostream>
 
 #include "app/EmbeddedLink.h"
+#include "app/NetworkLink.h"
+#include "headless/NetPlay.h"
 #include "headless/ScenarioScript.h"
 #include "headless/SelfPlay.h"
 
@@ -67,6 +69,65 @@ int RunSelfPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream&
   for (const std::string& failure : t.firstFailures) out << "  " << failure << "\n";
   const bool ok =
       !t.failed && t.games == options.selfplay && t.refusedMoves == 0 && t.divergences == 0;
+  return ok ? 0 : 1;
+}
+
+int RunNetPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream& out) {
+  headless::CTemporaryProfile profile;
+  if (!profile.Ok()) {
+    out << "torvaly: no temporary folder for the profile\n";
+    return 1;
+  }
+  std::string error;
+  std::unique_ptr<CNetLink> link = MakeNetLink(options, error);
+  headless::CHeadlessClient client(&app);
+  if (!link) {
+    out << "torvaly: " << error << "\n";
+    return 1;
+  }
+  if (!client.Start(options.dataDir)) {
+    out << "torvaly: the client did not start\n";
+    return 1;
+  }
+  link->SetNotice([&client](const std::string& text) { client.Dialog().Notice(text); });
+  headless::tagSelfPlayTally t;
+  bool watching = false;
+  const auto started = std::chrono::steady_clock::now();
+  {
+    headless::CNetPlay game(client, *link, options.seedGiven ? options.seed : 1);
+    game.SetCheck(options.check);
+    game.SetStopAtDivergence(options.check);
+    // A game may take its time: three players at 15 seconds a turn, and a return after a drop.
+    game.Play(options.games, kVirtualMsPerGame * options.games);
+    t = game.Tally();
+    watching = game.Watching();
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  client.Stop();
+
+  char line[256];
+  std::snprintf(line, sizeof(line), "network play: %u of %u games at %s as '%s'%s%s\n", t.games,
+                options.games, options.connect.c_str(), options.name.c_str(),
+                watching ? ", watching" : "",
+                options.check ? ", checked against what the chair was told" : "");
+  out << line;
+  for (WORD chair = 0; chair < SEAT_COUNT; ++chair) {
+    const bool mine = !watching && chair == link->Place().chair;
+    std::snprintf(line, sizeof(line), "  chair %u %-5s won %4u, gold %+" PRId64 "\n", chair,
+                  mine ? "(you)" : "", t.wins[chair], t.score[chair]);
+    out << line;
+  }
+  std::snprintf(line, sizeof(line),
+                "  %u messages; the client made %u moves, the server %u for it; %u divergences; "
+                "%u drops, %u returns to a running game\n",
+                t.messages, t.clientMoves, t.serverMoves, t.divergences, link->Drops(),
+                link->Returns());
+  out << line;
+  std::snprintf(line, sizeof(line), "  %.2f s\n", seconds);
+  out << line;
+  for (const std::string& failure : t.firstFailures) out << "  " << failure << "\n";
+  const bool ok = !t.failed && t.games == options.games && t.divergences == 0;
   return ok ? 0 : 1;
 }
 

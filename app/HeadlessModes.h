@@ -19,5 +19,10 @@ class CGameClientApp;
 // 0 when every game was played without a refused move (and, with --check, without a
 // divergence: the first one stops the run); 1 otherwise.
 int RunSelfPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream& out);
+// Network play without a window: N games (or watched games) at a server with the client's own
+// moves; with --check the client against what its chair was told after every message. 0 when
+// every game was played without a divergence and the connection held (or came back); 1
+// otherwise.
+int RunNetPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream& out);
 // 0 when the script passed.
 int RunScript(const tagAppOptions& options, CGameClientApp& app);

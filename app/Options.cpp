@@ -183,8 +183,111 @@ bool ApplyScript(std::string_view v, tagAppOptions& o, std::string& error) {
   return true;
 }
 
+bool ApplyConnect(std::string_view v, tagAppOptions& o, std::string& error) {
+  std::string why;
+  if (!ParseNetAddress(v, o.address, why)) {
+    error = "--connect: " + why + ", not '" + std::string(v) + "'";
+    return false;
+  }
+  o.connect = std::string(v);
+  return true;
+}
+
+bool ApplyCa(std::string_view v, tagAppOptions& o, std::string& error) {
+  std::error_code ec;
+  if (v.empty() || !std::filesystem::is_regular_file(std::string(v), ec)) {
+    error = "--ca: '" + std::string(v) + "' is no file";
+    return false;
+  }
+  o.caFile = std::string(v);
+  return true;
+}
+
+bool ApplyTable(std::string_view v, tagAppOptions& o, std::string& error) {
+  uint64_t n = 0;
+  if (!ReadNumber(v, 0, MAX_NETWORK_TABLE, n)) {
+    error = "--table: a table from 0 to " + std::to_string(MAX_NETWORK_TABLE) + ", not '" +
+            std::string(v) + "'";
+    return false;
+  }
+  o.table = static_cast<uint16_t>(n);
+  return true;
+}
+
+bool ApplyWatch(std::string_view v, tagAppOptions& o, std::string& error) {
+  const size_t colon = v.find(':');
+  uint64_t table = 0, chair = 0;
+  if (colon == std::string_view::npos ||
+      !ReadNumber(v.substr(0, colon), 0, MAX_NETWORK_TABLE, table) ||
+      !ReadNumber(v.substr(colon + 1), 0, SEAT_COUNT - 1, chair)) {
+    error = "--watch: TABLE:CHAIR, a table from 0 to " + std::to_string(MAX_NETWORK_TABLE) +
+            " and a chair from 0 to " + std::to_string(SEAT_COUNT - 1) + ", not '" +
+            std::string(v) + "'";
+    return false;
+  }
+  o.watch = true;
+  o.watchTable = static_cast<uint16_t>(table);
+  o.watchChair = static_cast<uint16_t>(chair);
+  return true;
+}
+
+bool ApplyAllowWatchers(std::string_view, tagAppOptions& o, std::string&) {
+  o.allowWatchers = true;
+  return true;
+}
+
+bool ApplyGames(std::string_view v, tagAppOptions& o, std::string& error) {
+  uint64_t n = 0;
+  if (!ReadNumber(v, 1, MAX_NETWORK_GAMES, n)) {
+    error = "--games: a number of games from 1 to " + std::to_string(MAX_NETWORK_GAMES) +
+            ", not '" + std::string(v) + "'";
+    return false;
+  }
+  o.games = static_cast<uint32_t>(n);
+  return true;
+}
+
+// The network options together; false with `error` set when they do not fit.
+bool CheckNetwork(const tagAppOptions& o, bool botsGiven, std::string& error) {
+  const bool net = !o.connect.empty();
+  if (!net) {
+    const char* stray = !o.caFile.empty()   ? "--ca"
+                        : o.table != 0xFFFF ? "--table"
+                        : o.watch           ? "--watch"
+                        : o.allowWatchers   ? "--allow-watchers"
+                        : o.games != 0      ? "--games"
+                                            : nullptr;
+    if (stray == nullptr) return true;
+    error = std::string(stray) + " goes with --connect";
+  } else if (o.selfplay != 0 || !o.script.empty()) {
+    error = "--connect plays at a server: not with --selfplay or --script";
+  } else if (botsGiven) {
+    error = "--bots: the server seats its own bots";
+  } else if (!o.caFile.empty() && !o.address.tls) {
+    error = "--ca goes with a tls:// address";
+  } else if (o.watch && o.table != 0xFFFF) {
+    error = "--table and --watch: sit or watch, not both";
+  } else if (o.headless && o.games == 0 && !o.framesGiven) {
+    error = "--headless --connect needs --games N or --frames N (there is no window to close)";
+  } else if (o.games != 0 && !o.headless) {
+    error = "--games runs without a window: add --headless";
+  } else if (o.games != 0 && o.framesGiven) {
+    error = "--games and --frames: play games or draw frames, not both";
+  } else {
+    return true;
+  }
+  return false;
+}
+
 // What the options say together; false with `error` set when they do not fit.
 bool CheckModes(const tagAppOptions& o, std::string& error) {
+  if (!o.connect.empty()) {
+    if (o.check && !o.headless) {
+      error = "--check goes with --selfplay or --headless --connect";
+      return false;
+    }
+    return true;
+  }
   if (o.selfplay != 0 && !o.script.empty()) {
     error = "--selfplay and --script are two modes: choose one";
   } else if (o.check && o.selfplay == 0) {
@@ -209,14 +312,27 @@ bool ApplySnapshot(std::string_view v, tagAppOptions&, std::string& error) {
 }
 
 constexpr tagOption kOptions[] = {
-    {"--name", true, ApplyName},         {"--gender", true, ApplyGender},
-    {"--face", true, ApplyFace},         {"--bots", true, ApplyBots},
-    {"--seed", true, ApplySeed},         {"--data", true, ApplyData},
-    {"--size", true, ApplySize},         {"--fullscreen", false, ApplyFullscreen},
-    {"--frames", true, ApplyFrames},     {"--snapshot", true, ApplySnapshot},
-    {"--report", true, ApplyReport},     {"--headless", false, ApplyHeadless},
-    {"--selfplay", true, ApplySelfplay}, {"--check", false, ApplyCheck},
+    {"--name", true, ApplyName},
+    {"--gender", true, ApplyGender},
+    {"--face", true, ApplyFace},
+    {"--bots", true, ApplyBots},
+    {"--seed", true, ApplySeed},
+    {"--data", true, ApplyData},
+    {"--size", true, ApplySize},
+    {"--fullscreen", false, ApplyFullscreen},
+    {"--frames", true, ApplyFrames},
+    {"--snapshot", true, ApplySnapshot},
+    {"--report", true, ApplyReport},
+    {"--headless", false, ApplyHeadless},
+    {"--selfplay", true, ApplySelfplay},
+    {"--check", false, ApplyCheck},
     {"--script", true, ApplyScript},
+    {"--connect", true, ApplyConnect},
+    {"--ca", true, ApplyCa},
+    {"--table", true, ApplyTable},
+    {"--watch", true, ApplyWatch},
+    {"--allow-watchers", false, ApplyAllowWatchers},
+    {"--games", true, ApplyGames},
 };
 
 int Fail(std::ostream& err, const std::string& error) {
@@ -243,6 +359,17 @@ const char* UsageText() {
          "                   time; --check holds the client against the table throughout\n"
          "  --headless --script FILE\n"
          "                   run a scenario script against the client (docs/scenario.md)\n"
+         "  --connect [tls://]HOST:PORT\n"
+         "                   play at a network table server (torvaly-server --port)\n"
+         "                   instead of the table in this program; tls:// checks the\n"
+         "                   server's certificate and name (--ca FILE: its authority,\n"
+         "                   else the system's)\n"
+         "  --table T        with --connect: sit at table T (default: any free chair)\n"
+         "  --watch T:C      with --connect: watch chair C (0 to 2) of table T\n"
+         "  --allow-watchers with --connect: watchers of your chair see your hand\n"
+         "  --headless --connect ADDRESS --games N [--check]\n"
+         "                   play (or watch) N games at the server without a window;\n"
+         "                   --check holds the client against what its chair was told\n"
          "  --help           this text\n"
          "  --version        the program's version\n";
 }
@@ -253,6 +380,7 @@ int ReadCommandLine(int argc, const char* const* argv, tagAppOptions& options, s
                     std::ostream& err) {
   tagAppOptions o;
   bool nameGiven = false;
+  bool botsGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i] ? argv[i] : "";
     if (arg == "--help" || arg == "-h") {
@@ -287,9 +415,10 @@ int ReadCommandLine(int argc, const char* const* argv, tagAppOptions& options, s
     std::string error;
     if (!option->apply(value, o, error)) return Fail(err, error);
     if (option->apply == ApplyName) nameGiven = true;
+    if (option->apply == ApplyBots) botsGiven = true;
   }
   std::string error;
-  if (!CheckModes(o, error)) return Fail(err, error);
+  if (!CheckNetwork(o, botsGiven, error) || !CheckModes(o, error)) return Fail(err, error);
   if (!nameGiven) o.name = LoginName();
   options = o;
   return -1;

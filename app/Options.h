@@ -15,6 +15,12 @@
 //   --selfplay N     N games of the client's own play against the bots, in virtual time
 //   --check          with --selfplay: the client against the table after every message
 //   --script FILE    run a scenario script against the client
+//   --connect [tls://]HOST:PORT   play at a network table server instead of the embedded table
+//   --ca FILE        with tls://: the authority the server's certificate must come from
+//   --table T        with --connect: sit at table T (any chair of it); default any free chair
+//   --watch T:C      with --connect: watch chair C of table T instead of sitting
+//   --allow-watchers with --connect: watchers of my chair may see my hand
+//   --games N        with --headless --connect: play (or watch) N games, then stop
 //   --help, --version
 // Every option also takes the form --option=value. An unknown option or a bad value is a
 // one-line error followed by the usage, exit status 2.
@@ -23,6 +29,8 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+
+#include "link/NetTransport.h"
 
 inline constexpr uint16_t PORTRAIT_COUNT = 6;  // faces 0..5 for either gender
 inline constexpr int MIN_WINDOW_WIDTH = 640;
@@ -47,9 +55,21 @@ struct tagAppOptions {
   uint32_t selfplay = 0;  // games; 0: not the self-play mode
   bool check = false;
   std::string script;  // empty: not the script mode
+  // Network play.
+  std::string connect;  // empty: the embedded table
+  tagNetAddress address;
+  std::string caFile;
+  uint16_t table = 0xFFFF;  // any
+  bool watch = false;
+  uint16_t watchTable = 0;
+  uint16_t watchChair = 0;
+  bool allowWatchers = false;
+  uint32_t games = 0;  // headless network play
 };
 
 inline constexpr uint32_t MAX_SELFPLAY_GAMES = 10000000;
+inline constexpr uint32_t MAX_NETWORK_GAMES = 1000000;
+inline constexpr uint16_t MAX_NETWORK_TABLE = 4095;
 
 // Reads the command line into `options`. Returns -1 when the program is to run; otherwise
 // it has printed what it had to and returns the exit status: 0 after --help (usage on `out`)

@@ -6,6 +6,7 @@
 
 #include "app/EmbeddedLink.h"
 #include "app/HeadlessModes.h"
+#include "app/NetworkLink.h"
 #include "app/Options.h"
 #include "app/TableReport.h"
 #include "client/GameClientApp.h"
@@ -13,6 +14,24 @@
 #include "platform/win/WinTime.h"
 
 namespace {
+
+// The application's link during network play: the program keeps the link itself.
+class CLinkRef final : public ITableLink {
+ public:
+  explicit CLinkRef(ITableLink& link) : m_link(link) {}
+  bool SendGameData(WORD id, const void* data, WORD size) override {
+    return m_link.SendGameData(id, data, size);
+  }
+  bool SendUserReady(const void* data, WORD size) override {
+    return m_link.SendUserReady(data, size);
+  }
+  bool SendChangeTable(WORD table) override { return m_link.SendChangeTable(table); }
+  void Poll(ILinkSink& sink) override { m_link.Poll(sink); }
+  uint64_t NextEventMs() override { return m_link.NextEventMs(); }
+
+ private:
+  ITableLink& m_link;
+};
 
 // The frame's loop (CBrisvaneApp::Run), with the report written after every turn.
 int RunTable(CGameClientApp& app, const tagAppOptions& options, int argc, const char* const* argv) {
@@ -43,6 +62,27 @@ int main(int argc, char** argv) {
   auto& app = static_cast<CGameClientApp&>(*AfxGetApp());
   if (options.selfplay != 0) return RunSelfPlay(options, app, std::cout);
   if (!options.script.empty()) return RunScript(options, app);
+  if (!options.connect.empty()) {
+    if (options.games != 0) return RunNetPlay(options, app, std::cout);
+    std::string error;
+    std::unique_ptr<CNetLink> net = MakeNetLink(options, error);
+    if (!net) {
+      std::cerr << "torvaly: " << error << "\n";
+      return 2;
+    }
+    // The link's notices go on the table among the game's own.
+    net->SetNotice([&app](const std::string& text) {
+      if (auto* dialog = static_cast<CGameClientDlg*>(app.GetMainWnd())) dialog->Notice(text);
+    });
+    // The application drops its link before its loop returns: it gets a stand-in, and the
+    // link itself lives on to say how it ended.
+    app.SetTableLink(std::make_unique<CLinkRef>(*net));
+    app.SetStartWindow(options.width, options.height, options.fullscreen);
+    const int status = RunTable(app, options, argc, argv);
+    // A link that never reached a table (refused, or no server) ends the program with a fault.
+    return status != 0 ? status
+                       : (net->State() == NetLinkState::Ended && !net->WasSeated() ? 1 : 0);
+  }
 
   std::unique_ptr<CInProcessLink> link = MakeEmbeddedLink(options);
   if (!link) {

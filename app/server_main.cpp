@@ -1,5 +1,8 @@
 // torvaly-server: the table server.
 //   torvaly-server --selfplay N --seed S [--bots normal,normal,easy] [--check]
+//   torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S] [--bots easy|normal]
+//                  [--turn-seconds T] [--tls-cert F --tls-key F]
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -7,19 +10,25 @@
 #include <string_view>
 
 #include "server/SelfPlay.h"
+#include "server/net/NetServer.h"
 
 namespace {
 
 int Usage() {
   std::cerr << "usage: torvaly-server --selfplay N [--seed S] [--bots L0,L1,L2] [--check]\n"
-               "  bot levels: easy, normal\n";
+               "       torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S]\n"
+               "                      [--bots easy|normal] [--turn-seconds T]\n"
+               "                      [--tls-cert FILE --tls-key FILE]\n"
+               "  bot levels: easy, normal; --port 0 takes any free port (logged)\n"
+               "  --bots-after S: a waiting player's empty chairs get bots after S seconds"
+               " (0 never, default 10)\n";
   return 2;
 }
 
 bool ParseNumber(const char* text, uint64_t& out) {
   char* end = nullptr;
   const unsigned long long v = std::strtoull(text, &end, 10);
-  if (end == text || *end != '\0') return false;
+  if (end == text || *end != '\0' || text[0] == '-') return false;
   out = v;
   return true;
 }
@@ -34,11 +43,33 @@ bool ParseBots(std::string_view text, std::string (&bots)[3]) {
   return true;
 }
 
+int RunNetwork(const tagNetConfig& net, const tagLobbyConfig& lobby) {
+  asio::io_context io;
+  CNetServer server(io, net, lobby, [](std::string_view line) { std::cerr << line << '\n'; });
+  std::string error;
+  if (!server.Start(error)) {
+    std::cerr << "torvaly-server: " << error << '\n';
+    return 1;
+  }
+  asio::signal_set signals(io, SIGINT, SIGTERM);
+  signals.async_wait([&](const std::error_code& ec, int) {
+    if (ec) return;
+    std::cerr << "stopping\n";
+    server.Stop();
+  });
+  io.run();
+  std::cerr << "games played: " << server.Lobby().GamesPlayed() << '\n';
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   tagSelfPlayOptions options;
   bool selfPlay = false;
+  bool network = false;
+  tagNetConfig net;
+  tagLobbyConfig lobby;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -48,12 +79,37 @@ int main(int argc, char** argv) {
       options.games = static_cast<uint32_t>(n);
     } else if (arg == "--seed" && hasValue && ParseNumber(argv[++i], n)) {
       options.seed = n;
+      lobby.seed = n;
+    } else if (arg == "--bots" && hasValue && std::strchr(argv[i + 1], ',') == nullptr) {
+      lobby.botLevel = argv[++i];  // the network server's bots
+      if (lobby.botLevel != "easy" && lobby.botLevel != "normal") return Usage();
     } else if (arg == "--bots" && hasValue && ParseBots(argv[++i], options.bots)) {
     } else if (arg == "--check") {
       options.check = true;
+    } else if (arg == "--port" && hasValue && ParseNumber(argv[++i], n) && n <= 65535) {
+      network = true;
+      net.port = static_cast<uint16_t>(n);
+    } else if (arg == "--bind" && hasValue) {
+      net.bind = argv[++i];
+    } else if (arg == "--tables" && hasValue && ParseNumber(argv[++i], n) && n >= 1 &&
+               n <= LOBBY_MAX_TABLES) {
+      lobby.tables = static_cast<uint16_t>(n);
+    } else if (arg == "--bots-after" && hasValue && ParseNumber(argv[++i], n) && n <= 86400) {
+      lobby.botsAfterMs = n * 1000;
+    } else if (arg == "--turn-seconds" && hasValue && ParseNumber(argv[++i], n) && n >= 1 &&
+               n <= 600) {
+      lobby.turnSeconds = static_cast<uint32_t>(n);
+    } else if (arg == "--tls-cert" && hasValue) {
+      net.tlsCert = argv[++i];
+    } else if (arg == "--tls-key" && hasValue) {
+      net.tlsKey = argv[++i];
     } else {
       return Usage();
     }
+  }
+  if (network && !selfPlay) {
+    if (net.tlsCert.empty() != net.tlsKey.empty()) return Usage();
+    return RunNetwork(net, lobby);
   }
   if (!selfPlay) return Usage();
 

@@ -157,6 +157,9 @@ class CGameClientDlg : public CBrisvaneDlg {
   }
   // May the raised cards of the local hand be played (the play button's enabled state).
   bool CanPlayRaised();
+  // A line on the table (UTF-8) among the notices: the game's own, and the network link's
+  // (a dropped connection, a return).
+  void Notice(const std::string& text);
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -186,7 +189,6 @@ class CGameClientDlg : public CBrisvaneDlg {
   void ShowBacks(WORD seat, BYTE count);
   void ShowLocalHand();
   void ClearSeat(WORD chair, bool pass);
-  void Notice(const std::string& text);
   static void ShowButton(gcn::MyCButtonEx* button, bool visible, bool enabled);
   static void ShowAnimation(Animation_Varnel* animation, bool show);
   Animation_Varnel* SeatAnimation(std::unique_ptr<Animation_Varnel> (&list)[VIEW_SEAT_COUNT],

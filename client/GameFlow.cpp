@@ -329,8 +329,12 @@ void CGameClientDlg::OnSubPlay(const tagSrvPlay& play) {
   if (IsWatching() && out == me) {
     if (m_GameLogic.RemoveCard(play.cards, n, m_state.hand, m_state.handCount)) {
       m_state.handCount = static_cast<BYTE>(m_state.handCount - n);
-      std::memset(m_state.hand + m_state.handCount, 0, MAX_CARDS - m_state.handCount);
+    } else if (play.cardCount[me] < m_state.handCount) {
+      // A hand hidden from watchers holds stand-ins, not the cards played: it follows the
+      // count, so that the backs shown are the cards the player holds.
+      m_state.handCount = play.cardCount[me];
     }
+    std::memset(m_state.hand + m_state.handCount, 0, MAX_CARDS - m_state.handCount);
     ShowLocalHand();
   }
 

@@ -165,7 +165,9 @@ bool CGameClientDlg::RestorePlaying(const tagScenePlaying& scene) {
   view.SetScore64(static_cast<int64_t>(scene.score));
 
   ShowLocalHand();
-  if (CardControl* hand = HandControl(LOCAL_SEAT)) hand->SetFaceUp(true);
+  // A watcher sees the hand's faces only when its player allows it, as after a deal.
+  if (CardControl* hand = HandControl(LOCAL_SEAT))
+    hand->SetFaceUp(!IsWatching() || IsAllowLookon());
   view.SetBankerSeat(Seat(scene.bankerChair), scene.bankerMark);
   if (view.m_btChildStart) view.m_btChildStart->SetVisible(false);
   if (view.m_pbtChangeTable) view.m_pbtChangeTable->SetVisible(false);

@@ -15,8 +15,6 @@ namespace {
 // The step of virtual time when nothing at all is due.
 constexpr uint64_t kIdleStepMs = 1000;
 
-std::string Cards(const uint8_t* cards, size_t n) { return "[" + HexList(cards, n) + "]"; }
-
 bool IsMove(WORD id) { return id == CLI_PLAY || id == CLI_PASS; }
 
 }  // namespace
@@ -85,7 +83,9 @@ CSelfPlay::CSelfPlay(CHeadlessClient& client, std::unique_ptr<CInProcessLink> li
       m_link(std::move(link)),
       m_tap(std::make_unique<CTap>(*this)),
       m_random(seed * 7919 + 13),
-      m_me(m_link->TableEnd().Chair()) {}
+      m_me(m_link->TableEnd().Chair()) {
+  m_checker.SetChair(m_me);
+}
 
 CSelfPlay::~CSelfPlay() {
   m_client.SetLink(nullptr);
@@ -210,7 +210,7 @@ void CSelfPlay::OnSent(WORD id, const uint8_t* data, WORD size) {
 CSelfPlay::tagTruth CSelfPlay::TruthNow() const {
   const CTable& t = m_link->Host().Table();
   tagTruth truth{};
-  truth.phase = t.Phase();
+  truth.playing = t.Phase() == TablePhase::Playing;
   truth.current = t.Current();
   truth.pauseUntil = t.PauseUntil();
   std::memcpy(truth.hand, t.Hand(m_me), t.HandCount(m_me));
@@ -221,7 +221,8 @@ CSelfPlay::tagTruth CSelfPlay::TruthNow() const {
   truth.pile = t.PileCount();
   truth.multiple = t.Multiple();
   truth.turn = t.Turn();
-  truth.stats = t.Stats();
+  truth.resultMultiple = t.Stats().multiple;
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) truth.resultScore[c] = t.Stats().score[c];
   truth.received = m_link->TableEnd().Received();
   return truth;
 }
@@ -258,9 +259,7 @@ void CSelfPlay::OnMessage(uint16_t id, const uint8_t* data, size_t size) {
 
 void CSelfPlay::OnScene(uint8_t status) {
   // The scene carries no passes: the client starts from none.
-  std::fill(std::begin(m_marks), std::end(m_marks), false);
-  m_pauseEnds = 0;
-  m_trickOpen = Table().Turn().count > 0;
+  m_checker.OnScene(Table().Turn().count > 0);
   if (status != STATUS_PLAYING) return;
   ++m_tally.returns;
   m_returned = true;
@@ -273,46 +272,23 @@ void CSelfPlay::AfterPoll() {
   m_sceneToCheck = false;
 }
 
-// ---- the pass marks the table's messages call for ------------------------------------------
-// A chair shows a pass mark from its pass until its next turn or the next lead; after a play
-// nobody can answer, every other chair shows one until the pause is over.
+// ---- the server's moves for the player ------------------------------------------------------
 void CSelfPlay::ObserveForMarks(uint16_t id, const uint8_t* data, size_t size) {
+  m_checker.Observe(id, data, size);
   tagServerMessage m;
   if (!DecodeServerMessage(id, data, size, m_me, m)) return;
   switch (id) {
-    case SRV_PLAY_BEGIN:
-      std::fill(std::begin(m_marks), std::end(m_marks), false);
-      m_trickOpen = false;
-      m_pauseEnds = 0;
+    case SRV_PLAY:
+      if (m.play.outChair == m_me && !m_localMoveMade) ++m_tally.serverMoves;
+      if (m.play.outChair == m_me) m_localMoveMade = false;
       break;
-    case SRV_PLAY: {
-      const WORD out = m.play.outChair;
-      if (!m_trickOpen) std::fill(std::begin(m_marks), std::end(m_marks), false);
-      m_trickOpen = true;
-      m_pauseEnds = 0;
-      if (m.play.currentChair == out) {
-        for (WORD c = 0; c < SEAT_COUNT; ++c) m_marks[c] = c != out;
-        m_trickOpen = false;
-        m_pauseEnds = m_client.Now() + NEW_TURN_TIMER_MS;
-      } else if (IsChair(m.play.currentChair)) {
-        m_marks[m.play.currentChair] = false;
-      }
-      if (out == m_me && !m_localMoveMade) ++m_tally.serverMoves;
-      if (out == m_me) m_localMoveMade = false;
-      break;
-    }
     case SRV_PASS:
-      m_marks[m.pass.passChair] = true;
-      m_marks[m.pass.currentChair] = false;
-      if (m.pass.newTurn == 1) m_trickOpen = false;
       if (m.pass.passChair == m_me) {
         if (!m_localMoveMade) ++m_tally.serverMoves;
         m_localMoveMade = false;
       }
       break;
     case SRV_PASS_NOTICE:
-      m_marks[m.passNotice.passChair] = true;
-      m_marks[m.passNotice.currentChair] = false;
       if (m.passNotice.passChair == m_me) ++m_tally.serverMoves;
       break;
     default:
@@ -320,121 +296,10 @@ void CSelfPlay::ObserveForMarks(uint16_t id, const uint8_t* data, size_t size) {
   }
 }
 
-// ---- the client against the table ------------------------------------------------------------
-void CSelfPlay::Note(const std::string& what) {
-  if (m_tally.firstFailures.size() < 12) {
-    m_tally.firstFailures.push_back("game " + std::to_string(m_tally.games + 1) + ", message " +
-                                    std::to_string(m_tally.messages) + ": " + what);
-  }
-}
+void CSelfPlay::Note(const std::string& what) { m_checker.Note(what); }
+void CSelfPlay::Fail(const std::string& what) { m_checker.Fail(what); }
+void CSelfPlay::Expect(bool ok, const std::string& what) { m_checker.Expect(ok, what); }
 
-void CSelfPlay::Fail(const std::string& what) {
-  m_tally.failed = true;
-  Note(what);
-}
-
-void CSelfPlay::Expect(bool ok, const std::string& what) {
-  if (ok) return;
-  ++m_tally.divergences;
-  Note(what);
-}
-
-void CSelfPlay::Check(const tagTruth& t) {
-  CGameClientDlg& dlg = m_client.Dialog();
-  CGameClientView& view = m_client.View();
-  const tagClientState& s = dlg.GetState();
-  // Texts are made only for a check that fails.
-  const auto at = [&t] { return " after message " + std::to_string(t.id); };
-  const auto chairAt = [&](const char* what, WORD c) {
-    return [&at, what, c] { return what + std::string(" of chair ") + std::to_string(c) + at(); };
-  };
-  // A play or pass the client sent that the table had not taken yet when it sent the message.
-  const bool inFlight = m_lastMove > t.received;
-
-  // The hand, in rank order on both sides; a play on its way counts as still held.
-  uint8_t hand[MAX_CARDS] = {};
-  uint8_t count = s.handCount;
-  std::memcpy(hand, s.hand, s.handCount);
-  if (inFlight && count + s.pendingCount <= MAX_CARDS) {
-    std::memcpy(hand + count, s.pendingCards, s.pendingCount);
-    count = static_cast<uint8_t>(count + s.pendingCount);
-  }
-  dlg.GetGameLogic().SortCards(hand, count, SORT_BY_RANK);
-  Expect(count == t.counts[m_me] && std::memcmp(hand, t.hand, count) == 0, [&] {
-    return "hand " + Cards(hand, count) + " vs table " + Cards(t.hand, t.counts[m_me]) + at();
-  });
-  for (WORD c = 0; c < SEAT_COUNT; ++c) {
-    if (c == m_me && inFlight) continue;
-    Expect(s.cardCount[c] == t.counts[c], [&] {
-      return "card count of chair " + std::to_string(c) + ": " + std::to_string(s.cardCount[c]) +
-             " vs " + std::to_string(t.counts[c]) + at();
-    });
-  }
-
-  if (t.phase == TablePhase::Playing) {
-    Expect(view.m_cbGameRunning == 1, [&] { return "the game is not shown running" + at(); });
-    Expect(view.m_cbLeftCardCount == t.pile, [&] {
-      return "deck " + std::to_string(view.m_cbLeftCardCount) + " vs " + std::to_string(t.pile) +
-             at();
-    });
-    Expect(s.multiple == t.multiple && view.m_wBeiShu == t.multiple, [&] {
-      return "multiple " + std::to_string(s.multiple) + " vs " + std::to_string(t.multiple) + at();
-    });
-    const tagTurn& turn = t.turn;
-    Expect(s.turnCount == turn.count && std::memcmp(s.turnCards, turn.cards, turn.count) == 0 &&
-               std::memcmp(s.turnResolved, turn.resolved, turn.count) == 0,
-           [&] {
-             return "turn " + Cards(s.turnCards, s.turnCount) + " vs " +
-                    Cards(turn.cards, turn.count) + at();
-           });
-    const bool paused = m_client.Now() < t.pauseUntil;
-    for (WORD c = 0; c < SEAT_COUNT; ++c) {
-      const WORD seat = dlg.SwitchViewChairID(c);
-      if (c == m_me && inFlight) continue;
-      Expect(view.m_cbCardCount[seat] == t.counts[c], chairAt("drawn count", c));
-      Expect(view.m_cbAutoPlayFlag[seat] == (t.trustee[c] ? 1 : 0), chairAt("auto-play mark", c));
-      const bool mark = m_marks[c] && !(m_pauseEnds != 0 && m_client.Now() >= m_pauseEnds);
-      Expect(view.m_cbPassFlag[seat] == (mark ? 1 : 0), [&] {
-        return "pass mark of chair " + std::to_string(c) + ": " +
-               std::to_string(view.m_cbPassFlag[seat]) + at();
-      });
-      if (c != m_me) {
-        const CardControl* control = view.m_pHandCard[seat].get();
-        Expect(control != nullptr && control->GetCardCount() == t.counts[c],
-               chairAt("cards shown", c));
-      }
-      // The turn clock runs on the current chair only (it may have run out already).
-      if (c != t.current || paused) {
-        Expect(dlg.GetGameTimerSeconds(c) == 0,
-               [&] { return "a clock runs on chair " + std::to_string(c) + at(); });
-      }
-    }
-    const CardControl* own = view.m_pHandCard[LOCAL_SEAT].get();
-    Expect(own != nullptr && own->GetCardCount() == s.handCount, [&] {
-      return "the local hand control holds " + std::to_string(own ? own->GetCardCount() : 0) + at();
-    });
-    const bool myTurn = t.current == m_me && !paused && !inFlight;
-    gcn::MyCButtonEx* hint = m_client.Button("hint");
-    const bool shown = hint != nullptr && hint->isVisible();
-    Expect(shown == myTurn, [&] {
-      return std::string("the hint button is ") + (shown ? "shown" : "hidden") + at();
-    });
-  }
-  if (t.id == SRV_RESULT) {
-    Expect(s.multiple == t.stats.multiple, [&] { return "result multiple" + at(); });
-    const CScoreView* panel = view.m_pScoreView.get();
-    Expect(panel != nullptr && panel->IsShow(),
-           [&] { return "the end panel is not shown" + at(); });
-    for (WORD c = 0; c < SEAT_COUNT && panel != nullptr; ++c) {
-      const tagScoreEntry* e = panel->GetEntry(dlg.SwitchViewChairID(c));
-      Expect(e->lScore == t.stats.score[c] && e->cbCardsLeft == t.counts[c],
-             chairAt("end panel entry", c));
-      const CardControl* control = view.m_pHandCard[dlg.SwitchViewChairID(c)].get();
-      Expect(control != nullptr && control->GetCardCount() == t.counts[c] &&
-                 (t.counts[c] == 0 || control->IsFaceUp()),
-             chairAt("left cards", c));
-    }
-  }
-}
+void CSelfPlay::Check(const tagTruth& t) { m_checker.Check(t, m_lastMove > t.received); }
 
 }  // namespace headless

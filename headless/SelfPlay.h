@@ -15,26 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "headless/ClientCheck.h"
 #include "headless/HeadlessClient.h"
 #include "link/InProcessLink.h"
 
 namespace headless {
-
-struct tagSelfPlayTally {
-  uint32_t games = 0;
-  uint32_t messages = 0;
-  uint32_t divergences = 0;    // checks of the client against the table that failed
-  uint32_t refusedMoves = 0;   // inputs of the client the table refused
-  uint32_t serverMoves = 0;    // plays and passes the server made for the local player
-  uint32_t clientMoves = 0;    // plays and passes the client sent
-  uint32_t autoPlayOn = 0;     // times the client switched auto-play on
-  uint32_t returns = 0;        // times the client came back through a playing scene
-  uint32_t returnedGames = 0;  // games finished by a client that had come back
-  uint32_t wins[SEAT_COUNT] = {};
-  int64_t score[SEAT_COUNT] = {};  // gold won and lost, summed over the games
-  bool failed = false;             // the run itself could not go on (see firstFailures)
-  std::vector<std::string> firstFailures;
-};
 
 class CSelfPlay : private ITableObserver {
  public:
@@ -70,7 +55,7 @@ class CSelfPlay : private ITableObserver {
   // The same, with the text made only when the check fails (a check runs after every message).
   template <std::invocable Text>
   void Expect(bool ok, Text&& what) {
-    if (!ok) Expect(false, what());
+    m_checker.Expect(ok, std::forward<Text>(what));
   }
   // Plays the hint's answer, or passes when there is none (the default move).
   void PlayHint();
@@ -79,19 +64,9 @@ class CSelfPlay : private ITableObserver {
   class CTap;
   // What the table was when it sent a message to the client: what the client must show once
   // it has that message.
-  struct tagTruth {
-    uint16_t id;
-    TablePhase phase;
-    uint16_t current;
-    uint64_t pauseUntil;
-    uint8_t hand[MAX_CARDS];
-    uint8_t counts[SEAT_COUNT];
-    uint8_t pile;
-    uint16_t multiple;
-    tagTurn turn;
-    bool trustee[SEAT_COUNT];
-    tagGameStats stats;
-    uint64_t received;  // packets the table had taken from the client
+  // The table's truth, with how many packets the table end had taken from the client.
+  struct tagTruth : tagChairTruth {
+    uint64_t received;
   };
 
   void OnDelivered(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) override;
@@ -117,6 +92,7 @@ class CSelfPlay : private ITableObserver {
   bool m_check = true;
   bool m_stopAtDivergence = false;
   tagSelfPlayTally m_tally;
+  CClientCheck m_checker{m_client, m_tally};
   std::deque<tagTruth> m_truths;  // sent to the client, not yet received
   bool m_sceneToCheck = false;
   // Packets the client sent (in the table end's count), and the number of its last move.
@@ -131,10 +107,6 @@ class CSelfPlay : private ITableObserver {
   bool m_away = false;
   uint64_t m_returnAt = 0;
   bool m_returned = false;
-  // The pass marks the messages call for.
-  bool m_marks[SEAT_COUNT] = {};
-  bool m_trickOpen = false;
-  uint64_t m_pauseEnds = 0;
 };
 
 }  // namespace headless

@@ -1,5 +1,6 @@
 #include "link/ClientEnd.h"
 
+#include "link/LobbyMessages.h"
 #include "platform/win/WinTime.h"
 
 static_assert(PACKET_MAX_RECORD >= MAX_GAME_DATA_SIZE, "every record the frame sends fits");
@@ -27,6 +28,14 @@ bool CLinkClient::Send(const tagPacket& packet) {
   uint8_t buffer[PACKET_MAX_SIZE];
   const size_t size = EncodePacket(packet, PacketDirection::ToTable, buffer, sizeof(buffer));
   return size > 0 && m_transport.Send(buffer, size);
+}
+
+bool CLinkClient::SendLobby(uint16_t sub, const uint8_t* record, size_t size) {
+  if (!IsOpen()) return false;
+  uint8_t buffer[PACKET_MAX_SIZE];
+  const size_t n =
+      EncodeLobbyPacket(sub, record, size, PacketDirection::ToTable, buffer, sizeof(buffer));
+  return n > 0 && m_transport.Send(buffer, n);
 }
 
 bool CLinkClient::SendGameData(WORD id, const void* data, WORD size) {
@@ -76,6 +85,10 @@ void CLinkClient::Poll(ILinkSink& sink) {
 void CLinkClient::Deliver(const tagPacket& p, ILinkSink& sink) {
   if (p.main == MAIN_GAME) {
     sink.OnLinkGameMessage(p.sub, p.record, p.recordSize);
+    return;
+  }
+  if (p.main == MAIN_LOBBY) {
+    if (m_lobby != nullptr) m_lobby->OnLobbyPacket(p);
     return;
   }
   const tagLinkUser& user = p.user;

@@ -10,6 +10,16 @@
 #include "link/Transport.h"
 #include "platform/frame/TableLink.h"
 
+// Who hears the lobby's packets (main command MAIN_LOBBY) a network client receives; the frame
+// never sees them.
+class ILobbyListener {
+ public:
+  virtual void OnLobbyPacket(const tagPacket& packet) = 0;
+
+ protected:
+  ~ILobbyListener() = default;
+};
+
 class CLinkClient final : public ITableLink {
  public:
   explicit CLinkClient(IClientTransport& transport) : m_transport(transport) {}
@@ -23,6 +33,10 @@ class CLinkClient final : public ITableLink {
   uint64_t NextEventMs() override;
 
   void AllowRejoin(bool allow) { m_allowRejoin = allow; }
+  // Lobby packets go to the listener (none: they are dropped), in order with the rest.
+  void SetLobbyListener(ILobbyListener* listener) { m_lobby = listener; }
+  // A lobby request (LobbyMessages.h) towards the server; false when the link is down.
+  bool SendLobby(uint16_t sub, const uint8_t* record, size_t size);
   bool IsOpen() const { return !m_closed && m_transport.Connected(); }
   // Packets refused since the start (each one closed the link).
   uint32_t Refused() const { return m_refused; }
@@ -34,6 +48,7 @@ class CLinkClient final : public ITableLink {
 
   IClientTransport& m_transport;
   std::vector<uint8_t> m_packet;
+  ILobbyListener* m_lobby = nullptr;
   bool m_allowRejoin = false;
   bool m_closed = false;
   uint32_t m_refused = 0;

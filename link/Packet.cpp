@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "link/LobbyMessages.h"
 #include "protocol/Protocol.h"
 
 namespace {
@@ -290,6 +291,8 @@ bool DecodePacket(const uint8_t* data, size_t size, PacketDirection direction, t
     p.record = nullptr;
     p.recordSize = 0;
     ok = DecodeFrameRecord(p.sub, record, recordSize, direction, p);
+  } else if (p.main == MAIN_LOBBY) {
+    ok = LobbyRecordValid(p.sub, record, recordSize, direction);
   }
   if (ok) out = p;
   return ok;

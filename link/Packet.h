@@ -2,7 +2,8 @@
 //
 // A packet is a 6-byte header and a record, little-endian:
 //   u16 size  the whole packet, header included: 6 .. PACKET_MAX_SIZE
-//   u16 main  MAIN_FRAME (users, seats, scenes, ready) or MAIN_GAME (game messages)
+//   u16 main  MAIN_FRAME (users, seats, scenes, ready), MAIN_GAME (game messages) or
+//             MAIN_LOBBY (a network lobby's messages, link/LobbyMessages.h)
 //   u16 sub   the frame command, or the game message id
 // then size - 6 bytes of record. Each direction has its own commands; a packet sent the wrong
 // way, with an unknown command, a size outside the bounds or a record its command does not
@@ -24,6 +25,7 @@ inline constexpr size_t PACKET_MAX_SIZE = PACKET_HEADER_SIZE + PACKET_MAX_RECORD
 inline constexpr uint16_t MAIN_FRAME = 1;
 inline constexpr uint16_t MAIN_GAME =
     2;  // sub: the message id (SRV_* to the client, CLI_* to the table)
+inline constexpr uint16_t MAIN_LOBBY = 3;  // sub: a lobby message (link/LobbyMessages.h)
 
 // Frame commands, table to client.
 inline constexpr uint16_t SUB_SELF = 1;              // tagLinkSelf

@@ -10,6 +10,7 @@ TORVALY_PACKAGES=(
   nlohmann-json3-dev
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfreetype-dev libguichan-dev libsimpleini-dev
   zlib1g-dev
+  libasio-dev libssl-dev openssl
   xvfb xauth xdotool
   fonts-wqy-microhei fonts-dejavu-core
 )

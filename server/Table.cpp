@@ -116,8 +116,8 @@ void CTable::StartGame(uint64_t now) {
     m_stackedBanker = NO_CHAIR;
     std::memcpy(deck, m_stackedDeck, DECK_SIZE);
   } else {
-    m_banker =
-        m_lastWinner < SEAT_COUNT ? m_lastWinner : static_cast<uint16_t>(m_random.Below(SEAT_COUNT));
+    m_banker = m_lastWinner < SEAT_COUNT ? m_lastWinner
+                                         : static_cast<uint16_t>(m_random.Below(SEAT_COUNT));
     std::memcpy(deck, CARD_DECK, DECK_SIZE);
     for (int i = DECK_SIZE - 1; i > 0; --i) {
       const uint32_t j = m_random.Below(static_cast<uint32_t>(i + 1));
@@ -172,7 +172,7 @@ void CTable::BeginPlay(uint64_t now) {
   m_phase = TablePhase::Playing;
   m_dealDeadline = NO_DEADLINE;
   m_current = m_banker;
-  StartClock(now, FIRST_TURN_CLOCK_MS);
+  StartClock(now, TurnMs() + (FIRST_TURN_CLOCK_MS - TURN_CLOCK_MS));
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
     tagSrvPlayBegin begin{};
     begin.bankerChair = m_banker;
@@ -253,13 +253,13 @@ TableCode CTable::Play(uint16_t chair, const tagCliPlay& play, uint64_t now) {
     m_turn = tagTurn{};
     m_turnChair = NO_CHAIR;
     m_pauseUntil = now + NEW_TURN_PAUSE_MS;
-    StartClock(now, TURN_CLOCK_MS);
+    StartClock(now, TurnMs());
     out.currentChair = chair;
     SendPlay(out);
     return TableCode::Ok;
   }
   m_current = NextChair(chair);
-  StartClock(now, TURN_CLOCK_MS);
+  StartClock(now, TurnMs());
   out.currentChair = m_current;
   SendPlay(out);
   return TableCode::Ok;
@@ -286,7 +286,7 @@ TableCode CTable::Pass(uint16_t chair, uint64_t now, bool byServer) {
     return TableCode::Ok;
   }
   m_current = next;
-  StartClock(now, TURN_CLOCK_MS);
+  StartClock(now, TurnMs());
   if (byServer) {
     SendPassNotice(chair);
     return TableCode::Ok;
@@ -336,7 +336,7 @@ void CTable::EndTrick(uint16_t passChair, uint64_t now) {
   m_turn = tagTurn{};
   m_turnChair = NO_CHAIR;
   m_current = leader;
-  StartClock(now, TURN_CLOCK_MS);
+  StartClock(now, TurnMs());
 
   tagSrvPass pass{};
   pass.newTurn = 1;
@@ -376,8 +376,8 @@ void CTable::EndGame(uint16_t winner) {
     const bool silent = m_playsMade[c] == 0;
     everyLoserSilent = everyLoserSilent && silent;
     result.personalMultiple[c] = silent ? 2 : 1;
-    const int64_t pay = m_config.baseScore * m_multiple * m_handCount[c] *
-                        result.personalMultiple[c];
+    const int64_t pay =
+        m_config.baseScore * m_multiple * m_handCount[c] * result.personalMultiple[c];
     result.score[c] = -pay;
     won += pay;
   }
@@ -439,11 +439,12 @@ void CTable::ActFor(uint16_t chair, uint64_t now) {
   }
   // A leader always holds a play (a natural single, or a joker once lone jokers count). Were it
   // ever otherwise, waiting a turn's length keeps Tick from spinning on this chair.
-  m_pauseUntil = now + TURN_CLOCK_MS;
-  StartClock(now, TURN_CLOCK_MS);
+  m_pauseUntil = now + TurnMs();
+  StartClock(now, TurnMs());
 }
 
-// --- Inputs ----------------------------------------------------------------------------------------
+// --- Inputs
+// ----------------------------------------------------------------------------------------
 
 TableCode CTable::OnClientMessage(uint16_t chair, uint16_t id, const uint8_t* data, size_t size,
                                   uint64_t now) {
@@ -533,7 +534,7 @@ bool CTable::BuildScene(uint16_t chair, uint8_t& status, uint8_t* buffer, size_t
   if (m_phase == TablePhase::Free) {
     tagSceneFree scene{};
     scene.score = ClampToInt32(m_gold[chair]);
-    scene.turnTime = TURN_CLOCK_SECONDS;
+    scene.turnTime = static_cast<uint16_t>(m_config.turnSeconds);
     scene.tableKind = SEAT_COUNT;
     status = STATUS_FREE;
     size = EncodeSceneFree(scene, buffer, capacity);
@@ -543,7 +544,7 @@ bool CTable::BuildScene(uint16_t chair, uint8_t& status, uint8_t* buffer, size_t
   scene.bankerChair = m_banker;
   scene.multiple = m_multiple;
   scene.score = ClampToInt32(m_gold[chair]);
-  scene.turnTime = TURN_CLOCK_SECONDS;
+  scene.turnTime = static_cast<uint16_t>(m_config.turnSeconds);
   scene.bankerMark = 1;
   scene.lastPlayChair = m_turn.count > 0 ? m_turnChair : NO_CHAIR;
   scene.currentChair = m_phase == TablePhase::Playing ? m_current : NO_CHAIR;

@@ -22,10 +22,10 @@ class ITableSink {
 };
 
 // Times, in milliseconds.
-inline constexpr uint64_t DEAL_WAIT_MS = 4000;        // play begins without every deal-done
-inline constexpr uint64_t TURN_CLOCK_MS = 15000;      // ordinary turn
+inline constexpr uint64_t DEAL_WAIT_MS = 4000;          // play begins without every deal-done
+inline constexpr uint64_t TURN_CLOCK_MS = 15000;        // ordinary turn
 inline constexpr uint64_t FIRST_TURN_CLOCK_MS = 20000;  // the first turn after play begins
-inline constexpr uint64_t CLOCK_GRACE_MS = 3000;      // the server acts this long after the clock
+inline constexpr uint64_t CLOCK_GRACE_MS = 3000;        // the server acts this long after the clock
 // After a play nobody can answer. A client gives the lead back 3 s after the play reaches it,
 // never earlier than 3 s after the table sent it, so a longer pause would refuse that lead.
 inline constexpr uint64_t NEW_TURN_PAUSE_MS = 3000;
@@ -34,16 +34,16 @@ inline constexpr uint64_t NO_DEADLINE = UINT64_MAX;
 // Result of an input: accepted, or why it was refused (nothing changed).
 enum class TableCode : uint8_t {
   Ok,
-  Malformed,     // the record failed to decode
-  NotSeated,     // no player at that chair
-  WrongPhase,    // no game running, or not now (deal not over, game over)
-  NotYourTurn,   // another chair's turn
-  Paused,        // the table still shows a play nobody could answer
-  NotInHand,     // the cards are not all in the chair's hand
-  Illegal,       // not a valid play, or it does not beat the play on the table
-  MustPlay,      // a pass while leading
-  Unknown,       // an id without a handler
-  ChangeTable,   // the chair asked to move to another table (the lobby handles it)
+  Malformed,    // the record failed to decode
+  NotSeated,    // no player at that chair
+  WrongPhase,   // no game running, or not now (deal not over, game over)
+  NotYourTurn,  // another chair's turn
+  Paused,       // the table still shows a play nobody could answer
+  NotInHand,    // the cards are not all in the chair's hand
+  Illegal,      // not a valid play, or it does not beat the play on the table
+  MustPlay,     // a pass while leading
+  Unknown,      // an id without a handler
+  ChangeTable,  // the chair asked to move to another table (the lobby handles it)
 };
 
 enum class TablePhase : uint8_t { Free, Dealing, Playing };
@@ -51,13 +51,16 @@ enum class TablePhase : uint8_t { Free, Dealing, Playing };
 struct tagTableConfig {
   uint64_t seed = 1;
   int64_t baseScore = 1;
+  // An ordinary turn's clock; the first turn after play begins has 5 seconds more, as the
+  // client's clocks have it (15 and 20 by default).
+  uint32_t turnSeconds = TURN_CLOCK_SECONDS;
 };
 
 // Per-game tallies for summaries and tests.
 struct tagGameStats {
-  uint32_t tricks;       // tricks ended by passes or by an unanswerable play
-  uint32_t turns;        // plays and passes
-  uint16_t winner;       // NO_CHAIR while the game runs
+  uint32_t tricks;  // tricks ended by passes or by an unanswerable play
+  uint32_t turns;   // plays and passes
+  uint16_t winner;  // NO_CHAIR while the game runs
   uint16_t multiple;
   int64_t score[SEAT_COUNT];
 };
@@ -94,7 +97,8 @@ class CTable {
   bool BuildScene(uint16_t chair, uint8_t& status, uint8_t* buffer, size_t capacity,
                   size_t& size) const;
 
-  // --- Truth, for tests and checks ----------------------------------------------------------------
+  // --- Truth, for tests and checks
+  // ----------------------------------------------------------------
   TablePhase Phase() const { return m_phase; }
   uint16_t Current() const { return m_current; }
   uint16_t Banker() const { return m_banker; }
@@ -133,7 +137,10 @@ class CTable {
   void SetTrustee(uint16_t chair, bool on, bool quiet);
   bool CanAnyoneAnswer(uint16_t outChair);
   void StartClock(uint64_t now, uint64_t clockMs);
-  uint16_t NextChair(uint16_t chair) const { return static_cast<uint16_t>((chair + 1) % SEAT_COUNT); }
+  uint64_t TurnMs() const { return uint64_t{m_config.turnSeconds} * 1000; }
+  uint16_t NextChair(uint16_t chair) const {
+    return static_cast<uint16_t>((chair + 1) % SEAT_COUNT);
+  }
 
   void Send(uint16_t chair, uint16_t id, const uint8_t* data, size_t size);
   void SendPlay(const tagSrvPlay& play);

@@ -4,9 +4,7 @@
 #include <cstring>
 
 CTableHost::CTableHost(const tagHostConfig& config)
-    : m_table(*this, config.table),
-      m_config(config),
-      m_random(config.table.seed ^ 0x5EEDB07ull) {
+    : m_table(*this, config.table), m_config(config), m_random(config.table.seed ^ 0x5EEDB07ull) {
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) m_seats[c].view = CChairView(c);
 }
 
@@ -35,8 +33,51 @@ bool CTableHost::SeatHuman(uint16_t chair, IChairLink* link) {
   return true;
 }
 
-TableCode CTableHost::ClientMessage(uint16_t chair, uint16_t id, const uint8_t* data,
-                                    size_t size, uint64_t now) {
+bool CTableHost::UnseatBot(uint16_t chair) {
+  if (!IsBot(chair) || m_table.Phase() != TablePhase::Free) return false;
+  m_table.Leave(chair, m_now);
+  Seat& seat = m_seats[chair];
+  seat.bot.reset();
+  seat.actAt = NO_DEADLINE;
+  seat.readyAt = NO_DEADLINE;
+  return true;
+}
+
+bool CTableHost::Relink(uint16_t chair, IChairLink* link) {
+  if (chair >= SEAT_COUNT || IsBot(chair) || !m_table.Seated(chair) || m_table.Connected(chair))
+    return false;
+  m_seats[chair].link = link;
+  return true;
+}
+
+bool CTableHost::AddWatcher(uint16_t chair, IChairLink* link) {
+  if (chair >= SEAT_COUNT || link == nullptr) return false;
+  for (IChairLink*& slot : m_watchers[chair]) {
+    if (slot == nullptr) {
+      slot = link;
+      return true;
+    }
+  }
+  return false;
+}
+
+void CTableHost::RemoveWatcher(IChairLink* link) {
+  for (auto& chair : m_watchers) {
+    for (IChairLink*& slot : chair) {
+      if (slot == link) slot = nullptr;
+    }
+  }
+}
+
+uint16_t CTableHost::WatcherCount(uint16_t chair) const {
+  uint16_t n = 0;
+  if (chair >= SEAT_COUNT) return 0;
+  for (const IChairLink* slot : m_watchers[chair]) n += slot != nullptr ? 1 : 0;
+  return n;
+}
+
+TableCode CTableHost::ClientMessage(uint16_t chair, uint16_t id, const uint8_t* data, size_t size,
+                                    uint64_t now) {
   m_now = now;
   return m_table.OnClientMessage(chair, id, data, size, now);
 }
@@ -49,7 +90,7 @@ TableCode CTableHost::Ready(uint16_t chair, uint64_t now) {
 void CTableHost::Leave(uint16_t chair, uint64_t now) {
   m_now = now;
   m_table.Leave(chair, now);
-  if (chair < SEAT_COUNT && !m_table.Seated(chair)) m_seats[chair].link = nullptr;
+  if (chair < SEAT_COUNT && !IsBot(chair)) m_seats[chair].link = nullptr;
 }
 
 bool CTableHost::Return(uint16_t chair, uint64_t now) {
@@ -79,6 +120,9 @@ void CTableHost::OnTableMessage(uint16_t chair, uint16_t id, const uint8_t* data
     }
   } else if (seat.link && m_table.Connected(chair)) {
     seat.link->DeliverMessage(id, data, size);
+  }
+  for (IChairLink* watcher : m_watchers[chair]) {
+    if (watcher) watcher->DeliverMessage(id, data, size);
   }
   if (m_observer) m_observer->OnDelivered(chair, id, data, size);
 }

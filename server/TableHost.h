@@ -29,6 +29,8 @@ class ITableObserver {
   virtual void OnDelivered(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) = 0;
 };
 
+inline constexpr uint16_t MAX_WATCHERS_PER_CHAIR = 8;
+
 struct tagHostConfig {
   tagTableConfig table;
   uint32_t botDelayMinMs = 0;  // bots act this long after their turn comes (min..max)
@@ -41,9 +43,21 @@ class CTableHost final : public ITableSink {
 
   bool SeatBot(uint16_t chair, std::string_view level);
   bool SeatHuman(uint16_t chair, IChairLink* link);
+  // A bot leaves its chair between games (a person takes it, or nobody is left to play with);
+  // false when the chair holds no bot or a game runs.
+  bool UnseatBot(uint16_t chair);
+  bool IsBot(uint16_t chair) const { return chair < SEAT_COUNT && m_seats[chair].bot != nullptr; }
+  // The link of a chair whose player comes back during a game, before Return.
+  bool Relink(uint16_t chair, IChairLink* link);
+  // Watchers of a chair get every message that chair gets, after it (at most
+  // MAX_WATCHERS_PER_CHAIR each); false when the chair has no room for another.
+  bool AddWatcher(uint16_t chair, IChairLink* link);
+  void RemoveWatcher(IChairLink* link);
+  uint16_t WatcherCount(uint16_t chair) const;
   void SetObserver(ITableObserver* observer) { m_observer = observer; }
 
-  // Human inputs, at time `now`.
+  // Human inputs, at time `now`. Leave also drops the chair's link: a player coming back
+  // during the game brings its own (Relink).
   TableCode ClientMessage(uint16_t chair, uint16_t id, const uint8_t* data, size_t size,
                           uint64_t now);
   TableCode Ready(uint16_t chair, uint64_t now);
@@ -78,6 +92,7 @@ class CTableHost final : public ITableSink {
   CRandom m_random;  // the bots' thinking times
   uint64_t m_now = 0;
   Seat m_seats[SEAT_COUNT];
+  IChairLink* m_watchers[SEAT_COUNT][MAX_WATCHERS_PER_CHAIR] = {};
   ITableObserver* m_observer = nullptr;
   uint32_t m_botRefusals = 0;
 };

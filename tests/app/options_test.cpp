@@ -7,8 +7,8 @@
 
 #include "app/EmbeddedLink.h"
 #include "app/Options.h"
-#include "platform/win/WinTime.h"
 #include "headless/ScriptedPlayer.h"
+#include "platform/win/WinTime.h"
 
 namespace {
 
@@ -57,6 +57,18 @@ TEST(Options, AcceptedValues) {
        [](const tagAppOptions& o) { return o.selfplay == 25 && o.check; }},
       {{"--script=a.tvs", "--headless"},
        [](const tagAppOptions& o) { return o.script == "a.tvs"; }},
+      {{"--connect", "tls://[::1]:7000", "--table", "4095", "--allow-watchers"},
+       [](const tagAppOptions& o) {
+         return o.address.tls && o.address.host == "::1" && o.address.port == 7000 &&
+                o.table == 4095 && o.allowWatchers;
+       }},
+      {{"--connect=example.org:1", "--watch", "3:2"},
+       [](const tagAppOptions& o) {
+         return o.address.host == "example.org" && o.address.port == 1 && !o.address.tls &&
+                o.watch && o.watchTable == 3 && o.watchChair == 2;
+       }},
+      {{"--headless", "--connect", "h:65535", "--games", "2", "--check"},
+       [](const tagAppOptions& o) { return o.headless && o.games == 2 && o.check; }},
   };
   for (const auto& c : cases) {
     const Parsed p = Parse(c.args);
@@ -99,6 +111,29 @@ TEST(Options, ErrorsAreOneLineThenTheUsageAndStatus2) {
       {{"--selfplay", "2"}, "--selfplay runs without a window: add --headless"},
       {{"--headless"}, "--headless needs --selfplay, --script or --frames"},
       {{"--report", ""}, "--report: a file name"},
+      {{"--connect", "host"}, "--connect: HOST:PORT, or tls://HOST:PORT, not 'host'"},
+      {{"--connect", "h:0"}, "--connect: a port from 1 to 65535, not '0'"},
+      {{"--connect", "h:65536"}, "not '65536'"},
+      {{"--connect", ":7000"}, "a host name or address before the ':'"},
+      {{"--connect", "::1:7000"}, "an IPv6 address is written [ADDRESS]:PORT"},
+      {{"--connect", "[::1]7000"}, "an IPv6 address is written [ADDRESS]:PORT"},
+      {{"--connect", "a b:7000"}, "'a b' is no host name or address"},
+      {{"--connect", "h:1", "--table", "4096"}, "--table: a table from 0 to 4095"},
+      {{"--connect", "h:1", "--watch", "1"}, "--watch: TABLE:CHAIR"},
+      {{"--connect", "h:1", "--watch", "1:3"}, "not '1:3'"},
+      {{"--connect", "h:1", "--watch", "1:2", "--table", "1"}, "sit or watch, not both"},
+      {{"--connect", "h:1", "--ca", "/nonexistent.pem"}, "--ca: '/nonexistent.pem' is no file"},
+      {{"--connect", "h:1", "--ca", TORVALY_ASSETS_DIR "/LICENSES.md"},
+       "--ca goes with a tls:// address"},
+      {{"--table", "1"}, "--table goes with --connect"},
+      {{"--games", "1", "--headless"}, "--games goes with --connect"},
+      {{"--connect", "h:1", "--bots", "easy"}, "--bots: the server seats its own bots"},
+      {{"--connect", "h:1", "--headless", "--selfplay", "1"}, "not with --selfplay or --script"},
+      {{"--connect", "h:1", "--headless"}, "--headless --connect needs --games N or --frames N"},
+      {{"--connect", "h:1", "--headless", "--games", "1", "--frames", "9"}, "not both"},
+      {{"--connect", "h:1", "--games", "1"}, "--games runs without a window: add --headless"},
+      {{"--connect", "h:1", "--check"}, "--check goes with --selfplay or --headless --connect"},
+      {{"--connect", "h:1", "--headless", "--games", "0"}, "--games: a number of games from 1"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));

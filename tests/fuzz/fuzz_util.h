@@ -17,14 +17,14 @@
 #include "protocol/Protocol.h"
 
 // A broken promise: say which and stop, so the fuzzer keeps the input.
-#define FUZZ_CHECK(cond, ...)                                                  \
-  do {                                                                         \
-    if (!(cond)) {                                                             \
+#define FUZZ_CHECK(cond, ...)                                                       \
+  do {                                                                              \
+    if (!(cond)) {                                                                  \
       std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      std::fprintf(stderr, "  " __VA_ARGS__);                                  \
-      std::fprintf(stderr, "\n");                                              \
-      std::abort();                                                            \
-    }                                                                          \
+      std::fprintf(stderr, "  " __VA_ARGS__);                                       \
+      std::fprintf(stderr, "\n");                                                   \
+      std::abort();                                                                 \
+    }                                                                               \
   } while (0)
 
 namespace fuzz {
@@ -95,17 +95,17 @@ inline constexpr uint16_t kClientRawBase = 0;
 // ---- table_fuzz: [seed u16][base score][human chairs bits], then operations: one byte
 // (low nibble the operation, high nibble % 4 the chair, 3 = no chair) and its operands.
 enum TableOp : uint8_t {
-  kOpPlay = 0,      // count byte, then per card: below kHandPick an index into the hand
+  kOpPlay = 0,  // count byte, then per card: below kHandPick an index into the hand
   kOpPass = 1,
   kOpAutoPlay = 2,  // flags byte: bit 0 on, bit 1 quiet, bit 2 another chair's number
   kOpDealDone = 3,
-  kOpRaw = 4,       // id byte, size byte, bytes
-  kOpWait = 5,      // u16 steps of 10 ms, then the table's time runs
-  kOpNextEvent = 6, // time jumps to the table's next deadline
+  kOpRaw = 4,        // id byte, size byte, bytes
+  kOpWait = 5,       // u16 steps of 10 ms, then the table's time runs
+  kOpNextEvent = 6,  // time jumps to the table's next deadline
   kOpLeave = 7,
-  kOpReturn = 8,    // the returning client restores from its scene
+  kOpReturn = 8,  // the returning client restores from its scene
   kOpReady = 9,
-  kOpSit = 10,      // human byte
+  kOpSit = 10,  // human byte
   kTableOps = 11,
 };
 inline constexpr uint8_t kHandPick = 0xE0;
@@ -139,7 +139,7 @@ enum ClientOp : uint8_t {
 };
 // The scene statuses a status pick below kPickKnown chooses from: kStatuses.
 // The buttons a click names (CClientHarness::Click), "right" the right mouse button.
-inline constexpr const char* kClientButtons[] = {"start", "changetable", "play", "pass",
+inline constexpr const char* kClientButtons[] = {"start", "changetable", "play",    "pass",
                                                  "hint",  "autoon",      "autooff", "sort",
                                                  "last",  "details",     "right"};
 
@@ -183,6 +183,27 @@ enum LinkTableOp : uint8_t {
   kLinkTime = 3,    // operand 0: to the table's next event; otherwise u16 milliseconds
   kLinkComeGo = 4,  // the player's client goes, or comes back
   kLinkTableOps = 5,
+};
+
+// ---- lobby_fuzz: [seed byte], then operations: one byte (low nibble the operation, high
+// nibble % kLobbyPeers the connection) and its operands.
+inline constexpr uint8_t kLobbyPeers = 4;
+enum LobbyOp : uint8_t {
+  kLobbyRaw = 0,    // u16 length, then that many bytes as one packet
+  kLobbyLogin = 1,  // name pick byte (% 6; 5: bytes of its own, a length byte and them),
+                    // flags byte (bit 0 watchers allowed, bit 1 the token of the name's last
+                    // login, bit 2 a wrong token)
+  kLobbySit = 2,    // table byte (0xFF any), chair byte (0xFF any)
+  kLobbyWatch = 3,  // table byte, chair byte
+  kLobbyLeave = 4,
+  kLobbyOptions = 5,  // allow byte
+  kLobbyList = 6,     // u16 first table
+  kLobbyGame = 7,     // id pick (as protocol_fuzz), size byte, the record, framed well
+  kLobbyFrame = 8,    // operand byte % 3: ready, change table, rejoin
+  kLobbyTime = 9,     // u16 milliseconds; 0: to the lobby's next event
+  kLobbyClose = 10,   // the connection goes and a new one comes
+  kLobbyRecord = 11,  // sub byte, size byte, the record's bytes in a lobby packet
+  kLobbyOps = 12,
 };
 
 }  // namespace fuzz
