@@ -281,62 +281,68 @@ const std::string& Certificate(std::string& key) {
 
 // The client beside two light players at table 0: whole games checked message by message,
 // plainly, over TLS, and cut mid-game (back in its chair with its token, the game goes on).
-TEST(NetClient, PlaysWholeGamesChecked) {
-  const struct {
-    const char* what;
-    bool tls;
-    Event event;
-    uint32_t games;
-  } cases[] = {
-      {"plain", false, Event::None, 1},
-      {"TLS", true, Event::None, 1},
-      {"cut mid-game, back with the token", false, Event::CutMidGame, 1},
-      {"cut between games, seated afresh", false, Event::CutBetweenGames, 2},
-      {"to another table after a game", false, Event::ChangeTable, 2},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    tagNetConfig net = FastServer();
-    tagNetLinkConfig config;
-    config.name = "阿明";
-    config.table = 0;
-    if (c.tls) {
-      std::string key;
-      config.caFile = Certificate(key);
-      ASSERT_NE(config.caFile, "") << "openssl";
-      net.tlsCert = config.caFile;
-      net.tlsKey = key;
-      config.address.tls = true;
-    }
-    const bool change = c.event == Event::ChangeTable;
-    tagLobbyConfig tables = Tables(change ? 2 : 1);
-    if (change) tables.botsAfterMs = 1;  // bots keep the player company at the next table
-    auto server = std::make_unique<CServerThread>(net, tables);
-    ASSERT_TRUE(server->Started());
-    tagLoadConfig players = LightPlayers(c.tls ? "tls" : "plain", 2);
-    players.tls = c.tls;
-    players.caFile = config.caFile;
-    players.host = c.tls ? "localhost" : "127.0.0.1";
-    const size_t load = server->StartLoad(players);
-    const tagRun run = PlayClient(server, config, c.games, c.event);
-    const headless::tagSelfPlayTally& t = run.tally;
-    EXPECT_EQ(Failures(t), "");
-    EXPECT_EQ(t.games, c.games);
-    EXPECT_EQ(t.divergences, 0u);
-    EXPECT_GT(t.clientMoves, 0u);
-    EXPECT_EQ(run.state, NetLinkState::AtTable);
-    EXPECT_EQ(run.table, change ? 1 : 0);
-    const bool cut = c.event == Event::CutMidGame;
-    EXPECT_EQ(run.drops, cut || c.event == Event::CutBetweenGames ? 1u : 0u);
-    EXPECT_EQ(run.returns, cut ? 1u : 0u);
-    if (cut) {
-      EXPECT_EQ(t.returns, 1u) << "the playing scene restored the table";
-      EXPECT_GE(t.returnedGames, 1u);
-      EXPECT_EQ(run.notices, (std::vector<std::string>{NET_NOTICE_DROPPED, NET_NOTICE_BACK}));
-    }
-    const tagLoadStats stats = server->LoadStats(load);
-    EXPECT_EQ(stats.faults.size(), 0u) << (stats.faults.empty() ? "" : stats.faults[0]);
+// Each case is a test of its own (a few seconds of real time each).
+struct tagGamesCase {
+  const char* what;
+  bool tls;
+  Event event;
+  uint32_t games;
+};
+
+class NetClientGames : public testing::TestWithParam<tagGamesCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    NetClient, NetClientGames,
+    testing::Values(tagGamesCase{"plain", false, Event::None, 1},
+                    tagGamesCase{"TLS", true, Event::None, 1},
+                    tagGamesCase{"cut mid-game, back with the token", false, Event::CutMidGame, 1},
+                    tagGamesCase{"cut between games, seated afresh", false, Event::CutBetweenGames,
+                                 2},
+                    tagGamesCase{"to another table after a game", false, Event::ChangeTable, 2}));
+
+TEST_P(NetClientGames, PlaysWholeGamesChecked) {
+  const tagGamesCase& c = GetParam();
+  SCOPED_TRACE(c.what);
+  tagNetConfig net = FastServer();
+  tagNetLinkConfig config;
+  config.name = "阿明";
+  config.table = 0;
+  if (c.tls) {
+    std::string key;
+    config.caFile = Certificate(key);
+    ASSERT_NE(config.caFile, "") << "openssl";
+    net.tlsCert = config.caFile;
+    net.tlsKey = key;
+    config.address.tls = true;
   }
+  const bool change = c.event == Event::ChangeTable;
+  tagLobbyConfig tables = Tables(change ? 2 : 1);
+  if (change) tables.botsAfterMs = 1;  // bots keep the player company at the next table
+  auto server = std::make_unique<CServerThread>(net, tables);
+  ASSERT_TRUE(server->Started());
+  tagLoadConfig players = LightPlayers(c.tls ? "tls" : "plain", 2);
+  players.tls = c.tls;
+  players.caFile = config.caFile;
+  players.host = c.tls ? "localhost" : "127.0.0.1";
+  const size_t load = server->StartLoad(players);
+  const tagRun run = PlayClient(server, config, c.games, c.event);
+  const headless::tagSelfPlayTally& t = run.tally;
+  EXPECT_EQ(Failures(t), "");
+  EXPECT_EQ(t.games, c.games);
+  EXPECT_EQ(t.divergences, 0u);
+  EXPECT_GT(t.clientMoves, 0u);
+  EXPECT_EQ(run.state, NetLinkState::AtTable);
+  EXPECT_EQ(run.table, change ? 1 : 0);
+  const bool cut = c.event == Event::CutMidGame;
+  EXPECT_EQ(run.drops, cut || c.event == Event::CutBetweenGames ? 1u : 0u);
+  EXPECT_EQ(run.returns, cut ? 1u : 0u);
+  if (cut) {
+    EXPECT_EQ(t.returns, 1u) << "the playing scene restored the table";
+    EXPECT_GE(t.returnedGames, 1u);
+    EXPECT_EQ(run.notices, (std::vector<std::string>{NET_NOTICE_DROPPED, NET_NOTICE_BACK}));
+  }
+  const tagLoadStats stats = server->LoadStats(load);
+  EXPECT_EQ(stats.faults.size(), 0u) << (stats.faults.empty() ? "" : stats.faults[0]);
 }
 
 // The server goes away mid-game: the table says the connection is lost, the client tries again
