@@ -96,6 +96,7 @@ int RunNetPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream& 
   {
     headless::CNetPlay game(client, *link, options.seedGiven ? options.seed : 1);
     game.SetCheck(options.check);
+    game.SetSpeed(options.clockSpeed);
     game.SetStopAtDivergence(options.check);
     // A game may take its time: three players at 15 seconds a turn, and a return after a drop.
     game.Play(options.games, kVirtualMsPerGame * options.games);

@@ -247,6 +247,17 @@ bool ApplyGames(std::string_view v, tagAppOptions& o, std::string& error) {
   return true;
 }
 
+bool ApplyClockSpeed(std::string_view v, tagAppOptions& o, std::string& error) {
+  uint64_t n = 0;
+  if (!ReadNumber(v, 1, MAX_CLOCK_SPEED, n)) {
+    error = "--clock-speed: from 1 to " + std::to_string(MAX_CLOCK_SPEED) + ", not '" +
+            std::string(v) + "'";
+    return false;
+  }
+  o.clockSpeed = static_cast<uint32_t>(n);
+  return true;
+}
+
 // The network options together; false with `error` set when they do not fit.
 bool CheckNetwork(const tagAppOptions& o, bool botsGiven, std::string& error) {
   const bool net = !o.connect.empty();
@@ -256,6 +267,7 @@ bool CheckNetwork(const tagAppOptions& o, bool botsGiven, std::string& error) {
                         : o.watch           ? "--watch"
                         : o.allowWatchers   ? "--allow-watchers"
                         : o.games != 0      ? "--games"
+                        : o.clockSpeed != 1 ? "--clock-speed"
                                             : nullptr;
     if (stray == nullptr) return true;
     error = std::string(stray) + " goes with --connect";
@@ -271,6 +283,8 @@ bool CheckNetwork(const tagAppOptions& o, bool botsGiven, std::string& error) {
     error = "--headless --connect needs --games N or --frames N (there is no window to close)";
   } else if (o.games != 0 && !o.headless) {
     error = "--games runs without a window: add --headless";
+  } else if (o.clockSpeed != 1 && o.games == 0) {
+    error = "--clock-speed goes with --headless --connect ADDRESS --games N";
   } else if (o.games != 0 && o.framesGiven) {
     error = "--games and --frames: play games or draw frames, not both";
   } else {
@@ -333,6 +347,7 @@ constexpr tagOption kOptions[] = {
     {"--watch", true, ApplyWatch},
     {"--allow-watchers", false, ApplyAllowWatchers},
     {"--games", true, ApplyGames},
+    {"--clock-speed", true, ApplyClockSpeed},
 };
 
 int Fail(std::ostream& err, const std::string& error) {
@@ -369,7 +384,9 @@ const char* UsageText() {
          "  --allow-watchers with --connect: watchers of your chair see your hand\n"
          "  --headless --connect ADDRESS --games N [--check]\n"
          "                   play (or watch) N games at the server without a window;\n"
-         "                   --check holds the client against what its chair was told\n"
+         "                   --check holds the client against what its chair was told;\n"
+         "                   --clock-speed N: its clock N times real time, to match a\n"
+         "                   server started with the same (tests)\n"
          "  --help           this text\n"
          "  --version        the program's version\n";
 }

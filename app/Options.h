@@ -64,12 +64,14 @@ struct tagAppOptions {
   uint16_t watchTable = 0;
   uint16_t watchChair = 0;
   bool allowWatchers = false;
-  uint32_t games = 0;  // headless network play
+  uint32_t games = 0;       // headless network play
+  uint32_t clockSpeed = 1;  // headless network play: virtual ms per real one (tests)
 };
 
 inline constexpr uint32_t MAX_SELFPLAY_GAMES = 10000000;
 inline constexpr uint32_t MAX_NETWORK_GAMES = 1000000;
 inline constexpr uint16_t MAX_NETWORK_TABLE = 4095;
+inline constexpr uint32_t MAX_CLOCK_SPEED = 100;
 
 // Reads the command line into `options`. Returns -1 when the program is to run; otherwise
 // it has printed what it had to and returns the exit status: 0 after --help (usage on `out`)

@@ -1,7 +1,7 @@
 // torvaly-server: the table server.
 //   torvaly-server --selfplay N --seed S [--bots normal,normal,easy] [--check]
 //   torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S] [--bots easy|normal]
-//                  [--turn-seconds T] [--tls-cert F --tls-key F]
+//                  [--turn-seconds T] [--tls-cert F --tls-key F] [--clock-speed N]
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -18,10 +18,11 @@ int Usage() {
   std::cerr << "usage: torvaly-server --selfplay N [--seed S] [--bots L0,L1,L2] [--check]\n"
                "       torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S]\n"
                "                      [--bots easy|normal] [--turn-seconds T]\n"
-               "                      [--tls-cert FILE --tls-key FILE]\n"
+               "                      [--tls-cert FILE --tls-key FILE] [--clock-speed N]\n"
                "  bot levels: easy, normal; --port 0 takes any free port (logged)\n"
                "  --bots-after S: a waiting player's empty chairs get bots after S seconds"
-               " (0 never, default 10)\n";
+               " (0 never, default 10)\n"
+               "  --clock-speed N: the tables' clocks run N times real time (1 to 100; tests)\n";
   return 2;
 }
 
@@ -99,6 +100,9 @@ int main(int argc, char** argv) {
     } else if (arg == "--turn-seconds" && hasValue && ParseNumber(argv[++i], n) && n >= 1 &&
                n <= 600) {
       lobby.turnSeconds = static_cast<uint32_t>(n);
+    } else if (arg == "--clock-speed" && hasValue && ParseNumber(argv[++i], n) && n >= 1 &&
+               n <= 100) {
+      net.clockSpeed = static_cast<uint32_t>(n);
     } else if (arg == "--tls-cert" && hasValue) {
       net.tlsCert = argv[++i];
     } else if (arg == "--tls-key" && hasValue) {
