@@ -28,6 +28,7 @@ class CLinkRef final : public ITableLink {
   bool SendChangeTable(WORD table) override { return m_link.SendChangeTable(table); }
   void Poll(ILinkSink& sink) override { m_link.Poll(sink); }
   uint64_t NextEventMs() override { return m_link.NextEventMs(); }
+  bool SendAllowWatchers(bool allow) override { return m_link.SendAllowWatchers(allow); }
 
  private:
   ITableLink& m_link;

@@ -41,6 +41,8 @@ bool CGameClientDlg::SetupGame() {
   SetIcon(icon, FALSE);
 
   ReadOptions();
+  // A player who lets watchers see the hand says so to a table server at once.
+  if (m_options.allowLookon != 0) SendAllowLookon(true);
   CGameClientView& view = m_GameClientView;
   view.m_pSoundSwitch = &m_cbEnableSound;
   view.m_cbGameSound = m_options.gameSound;
@@ -166,6 +168,7 @@ LRESULT CGameClientDlg::OnOptionMessage(UINT message, LPARAM value) {
       WriteOption("CardSpace", m_options.cardSpace);
       WriteOption("DeasilOrder", m_options.deasilOrder);
       WriteOption("AllowLookon", m_options.allowLookon);
+      SendAllowLookon(m_options.allowLookon != 0);
       WriteOption("GameSound", m_options.gameSound);
       WriteOption("GameAnimation", m_options.gameAnimation);
       WriteOption("GameMusic", m_options.gameMusic);

@@ -76,6 +76,7 @@ class CHeadlessClient::CLinkSocket final : public ITableLink {
   bool RejoinTable() override { return m_client.m_link->RejoinTable(); }
   void Poll(ILinkSink& sink) override { m_client.m_link->Poll(sink); }
   uint64_t NextEventMs() override { return m_client.m_link->NextEventMs(); }
+  bool SendAllowWatchers(bool allow) override { return m_client.m_link->SendAllowWatchers(allow); }
 
  private:
   const CHeadlessClient& m_client;

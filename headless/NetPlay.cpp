@@ -39,6 +39,7 @@ class CNetPlay::CTap final : public ITableLink, private ILinkSink {
     m_play.AfterPoll();
   }
   uint64_t NextEventMs() override { return m_play.m_link.NextEventMs(); }
+  bool SendAllowWatchers(bool allow) override { return m_play.m_link.SendAllowWatchers(allow); }
 
  private:
   void OnLinkSelf(WORD chair, bool lookon, bool allow) override {

@@ -257,6 +257,15 @@ bool CNetLink::SendUserReady(const void* data, WORD size) {
   return m_state == NetLinkState::AtTable && m_client && m_client->SendUserReady(data, size);
 }
 
+bool CNetLink::SendAllowWatchers(bool allow) {
+  m_config.allowWatchers = allow;
+  if (!m_client || m_clientClosed || m_state == NetLinkState::Ended) return false;
+  // On this connection it follows the login, which the server handles first.
+  uint8_t record[LOBBY_OPTIONS_SIZE];
+  const size_t n = EncodeLobbyOptions(allow ? 1 : 0, record, sizeof(record));
+  return n > 0 && m_client->SendLobby(LOBBY_OPTIONS, record, n);
+}
+
 bool CNetLink::SendChangeTable(WORD table) {
   return m_state == NetLinkState::AtTable && m_client && m_client->SendChangeTable(table);
 }

@@ -75,6 +75,8 @@ class CNetLink final : public ITableLink, private ILinkSink, private ILobbyListe
   bool SendChangeTable(WORD table) override;
   void Poll(ILinkSink& sink) override;
   uint64_t NextEventMs() override;
+  // Sent at once when connected; every later login carries it too.
+  bool SendAllowWatchers(bool allow) override;
 
   NetLinkState State() const { return m_state; }
   // Why the link ended ("" while it lives).

@@ -97,6 +97,10 @@ bool CBrisvaneDlg::SendUserReady(const void* data, WORD size) {
   return m_pLink->SendUserReady(data, size);
 }
 
+bool CBrisvaneDlg::SendAllowLookon(bool allow) {
+  return m_pLink != nullptr && m_pLink->SendAllowWatchers(allow);
+}
+
 bool CBrisvaneDlg::ChangeTable(WORD table) {
   if (m_pLink == nullptr || !m_pLink->SendChangeTable(table)) return false;
   // At another table the game starts as a new game window would: without the last game's

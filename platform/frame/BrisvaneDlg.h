@@ -42,6 +42,8 @@ class CBrisvaneDlg : public CWnd, private ILinkSink {
   // The user moves to another table; the game and the table view are reset at once when the
   // link takes the request, as for a new game window.
   bool ChangeTable(WORD table);
+  // The player's "allow watchers" option goes to the table server (false: no server to tell).
+  bool SendAllowLookon(bool allow);
   void ActiveGameFrame();
   WORD GetGameServerType() const { return m_serverAttribute.wServerType; }
   IClientKernel* GetClientKernel(const tagInterfaceID& iid, DWORD version);

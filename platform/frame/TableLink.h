@@ -118,4 +118,7 @@ class ITableLink {
   // the frame then receives the entry again (users, a fresh scene). False when this link does
   // not offer it; the frame then ends the program as a lobby would.
   virtual bool RejoinTable() { return false; }
+  // The player's "allow watchers" option: watchers of the player's chair see the hand from now
+  // on, or no longer. False when this link has no watchers (the embedded mode).
+  virtual bool SendAllowWatchers(bool /*allow*/) { return false; }
 };

@@ -390,4 +390,61 @@ TEST(NetClient, WatchesAChair) {
   }
 }
 
+// What a link delivers, only as far as its own place goes.
+struct tagSelfSink final : ILinkSink {
+  bool known = false, lookon = false, allow = false;
+  void OnLinkSelf(WORD, bool l, bool a) override { known = true, lookon = l, allow = a; }
+  void OnLinkServerAttribute(const tagServerAttribute&) override {}
+  void OnLinkUserEnter(const tagUserData&, WORD, bool) override {}
+  void OnLinkUserLeave(WORD, bool) override {}
+  void OnLinkUserScore(const tagUserData&, WORD, bool) override {}
+  void OnLinkUserStatus(const tagUserData&, WORD, bool) override {}
+  void OnLinkScene(BYTE, bool, const void*, WORD) override {}
+  void OnLinkGameMessage(WORD, const void*, WORD) override {}
+  void OnLinkClosed() override {}
+};
+
+// The player changes the "allow watchers" option at the table: the watcher of the chair is told
+// at once, both ways.
+TEST(NetClient, TheAllowWatchersOptionReachesTheWatcher) {
+  auto server = std::make_unique<CServerThread>(FastServer(), Tables(1));
+  ASSERT_TRUE(server->Started());
+  const size_t load = server->StartLoad(LightPlayers("others", 2));
+  tagNetLinkConfig config;
+  config.address.host = "127.0.0.1";
+  config.address.port = server->Port();
+  config.name = "player";
+  config.table = 0;
+  CNetLink player(config);
+  tagSelfSink playerSink, watcherSink;
+  std::unique_ptr<CNetLink> watcher;
+  std::string error;
+  ASSERT_TRUE(player.Start(error)) << error;
+  const auto pollUntil = [&](auto done) {
+    for (int i = 0; i < 1000 && !done(); ++i) {
+      player.Poll(playerSink);
+      if (watcher) watcher->Poll(watcherSink);
+      player.Wait(5);
+    }
+    return done();
+  };
+  ASSERT_TRUE(
+      pollUntil([&] { return player.State() == NetLinkState::AtTable && playerSink.known; }));
+  config.name = "watcher";
+  config.watch = true;
+  config.watchTable = 0;
+  config.watchChair = player.Place().chair;
+  watcher = std::make_unique<CNetLink>(config);
+  ASSERT_TRUE(watcher->Start(error)) << error;
+  ASSERT_TRUE(pollUntil([&] { return watcherSink.known; }));
+  EXPECT_TRUE(watcherSink.lookon);
+  EXPECT_FALSE(watcherSink.allow);
+  for (const bool allow : {true, false}) {
+    SCOPED_TRACE(allow ? "allowed" : "taken back");
+    EXPECT_TRUE(player.SendAllowWatchers(allow));
+    EXPECT_TRUE(pollUntil([&] { return watcherSink.allow == allow; }));
+  }
+  EXPECT_EQ(server->LoadStats(load).faults.size(), 0u);
+}
+
 }  // namespace
