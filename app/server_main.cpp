@@ -2,6 +2,7 @@
 //   torvaly-server --selfplay N --seed S [--bots normal,normal,easy] [--check]
 //   torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S] [--bots easy|normal]
 //                  [--turn-seconds T] [--tls-cert F --tls-key F] [--clock-speed N]
+//                  [--max-connections N] [--max-per-address N]
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -19,9 +20,12 @@ int Usage() {
                "       torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S]\n"
                "                      [--bots easy|normal] [--turn-seconds T]\n"
                "                      [--tls-cert FILE --tls-key FILE] [--clock-speed N]\n"
+               "                      [--max-connections N] [--max-per-address N]\n"
                "  bot levels: easy, normal; --port 0 takes any free port (logged)\n"
                "  --bots-after S: a waiting player's empty chairs get bots after S seconds"
                " (0 never, default 10)\n"
+               "  --max-connections N: connections in all (default 2048);"
+               " --max-per-address N: from one address (default 64)\n"
                "  --clock-speed N: the tables' clocks run N times real time (1 to 100; tests)\n";
   return 2;
 }
@@ -100,6 +104,12 @@ int main(int argc, char** argv) {
     } else if (arg == "--turn-seconds" && hasValue && ParseNumber(argv[++i], n) && n >= 1 &&
                n <= 600) {
       lobby.turnSeconds = static_cast<uint32_t>(n);
+    } else if (arg == "--max-connections" && hasValue && ParseNumber(argv[++i], n) && n >= 1 &&
+               n <= 100000) {
+      net.maxConnections = static_cast<uint32_t>(n);
+    } else if (arg == "--max-per-address" && hasValue && ParseNumber(argv[++i], n) && n >= 1 &&
+               n <= 100000) {
+      net.maxPerAddress = static_cast<uint32_t>(n);
     } else if (arg == "--clock-speed" && hasValue && ParseNumber(argv[++i], n) && n >= 1 &&
                n <= 100) {
       net.clockSpeed = static_cast<uint32_t>(n);
