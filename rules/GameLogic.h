@@ -61,8 +61,8 @@ class CGameLogic {
                      uint8_t turnCount) const;
 
   // --- Search --------------------------------------------------------------------------------
-  // The searches take a hand of distinct cards (at most MAX_CARDS) and allocate nothing; a call
-  // on a 27-card hand takes well under a microsecond (bench/rules_search_bench.cpp).
+  // The searches refuse a hand that could not come from one deck and allocate nothing; a call on
+  // a 27-card hand takes well under a microsecond (bench/rules_search_bench.cpp).
   //
   // Builds the hint candidates that follow `turn` (turnCount 0 = leading) in their fixed order
   // and keeps them in this object; true when there is at least one. `scratch` is only cleared
