@@ -1,7 +1,8 @@
 // The rules of rules/ answer exactly as the plain reference (reference_logic.h) on many random
-// positions: hands of every size, clumped so that bombs, runs and jokers are common, now and then
-// holding a byte no deck has, or one play; turns of every type held as played and in display form, unsorted;
-// plays near an answer, plays with jokers, and bytes that are no cards or come twice.
+// positions: hands of every size, clumped so that bombs, runs and jokers are common, now and
+// then holding a byte no deck has, or one play; turns of every type held as played and in
+// display form, unsorted; plays near an answer, plays with jokers, and bytes that are no cards
+// or come twice.
 #include <gtest/gtest.h>
 
 #include <algorithm>
