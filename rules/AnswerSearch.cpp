@@ -1,15 +1,19 @@
 // The hint search: the list of plays that follow the play on the table, in a fixed order that
 // repeated hint presses walk, and the single-answer fallback used when that list is empty.
 //
-// Both searches work on a copy of the hand sorted by rank (jokers first, big before small)
-// and on its tally with the Ace row copied over row 13, so that row 13 stands for the Ace
-// above the K. A card taken from row 13 is always written back as an Ace (face value 1).
-// The play on the table is sorted too before it is classified or read by position: the
-// turn a caller hands in may come in any order.
+// Both searches read the hand through one pass over its cards: per tally row (face value - 1)
+// the colours it holds as four bits, with row 13 repeating the Aces as the Ace above the K (a
+// card taken from row 13 is written as an Ace), the logic values it holds, and its cards as
+// rank-order slots (RankOrder.h), whose bits read from the top are the hand sorted by rank. The
+// play on the table is sorted before it is classified or read by position: the turn a caller
+// hands in may come in any order. Candidates are written straight into the caller's array;
+// nothing is allocated.
+#include <array>
+#include <bit>
 #include <cstring>
-#include <vector>
 
 #include "rules/GameLogic.h"
+#include "rules/RankOrder.h"
 
 namespace {
 
@@ -17,13 +21,16 @@ namespace {
 constexpr uint8_t kListBombRows[] = {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
 // Rows of the bomb loop of the single answer: A, 2, 3 .. K, A again.
 constexpr uint8_t kFindBombRows[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+constexpr size_t kSearchRows = TALLY_ACE_HIGH_ROW + 1;
 
 // One hand, ready for the search.
 struct SearchHand {
-  uint8_t cards[MAX_CARDS];  // sorted by rank; bytes past count are 0
+  uint64_t slots;             // the cards as rank-order slots
+  uint16_t values;            // bit v: a natural card of logic value v is held
+  uint8_t rows[kSearchRows];  // bit c: the card of colour index c is held
   uint8_t count;
-  uint8_t jokers;  // 0, 1 or 2, read from the first two cards
-  tagCardTally tally;
+  uint8_t jokers;      // 0, 1 or 2
+  uint8_t firstJoker;  // the first card of the hand sorted by rank if it is a joker, else 0
 };
 
 // The play on the table, sorted by rank.
@@ -33,36 +40,31 @@ struct SearchTurn {
   uint8_t type;
 };
 
-// A hand that could not come from one deck (a byte that is no card, a card held twice)
-// would make the search propose cards the player does not hold.
-bool IsDeckHand(const uint8_t hand[], uint8_t count) {
-  uint64_t seen = 0;
-  for (uint8_t i = 0; i < count; ++i) {
-    const int index = CardDeckIndex(hand[i]);
-    if (index < 0 || (seen & (uint64_t{1} << index))) return false;
-    seen |= uint64_t{1} << index;
-  }
-  return true;
-}
-
-// False (and nothing prepared) when the counts or the hand's bytes cannot be searched.
-bool Prepare(const CGameLogic& logic, const uint8_t hand[], uint8_t handCount,
-             const uint8_t turn[], uint8_t turnCount, SearchHand& h, SearchTurn& t) {
+// False (and nothing prepared) when the counts or the hand's bytes cannot be searched. A hand
+// that could not come from one deck (a byte that is no card, a card held twice) would make the
+// search propose cards the player does not hold.
+bool Prepare(const CGameLogic& logic, const uint8_t hand[], uint8_t handCount, const uint8_t turn[],
+             uint8_t turnCount, SearchHand& h, SearchTurn& t) {
   // A count above 27 would overrun every card list.
   if (handCount > MAX_CARDS || turnCount > MAX_CARDS) return false;
   if (handCount > 0 && hand == nullptr) return false;
   if (turnCount > 0 && turn == nullptr) return false;
-  if (!IsDeckHand(hand, handCount)) return false;
 
-  std::memset(h.cards, 0, sizeof(h.cards));
-  if (handCount > 0) std::memcpy(h.cards, hand, handCount);
+  h = SearchHand{};
+  for (uint8_t i = 0; i < handCount; ++i) {
+    const uint8_t card = hand[i];
+    const uint8_t slot = CardSlot(card);
+    if (slot == NO_SLOT || (h.slots & SlotBit(slot)) != 0) return false;
+    h.slots |= SlotBit(slot);
+    if (IsJokerCard(card)) continue;
+    h.rows[(card & CARD_FACE_MASK) - 1] |= static_cast<uint8_t>(1u << (card >> 4));
+    h.values |= static_cast<uint16_t>(1u << CardRank(card));
+  }
+  h.rows[TALLY_ACE_HIGH_ROW] = h.rows[TALLY_ACE_ROW];
   h.count = handCount;
-  logic.SortCards(h.cards, h.count, SORT_BY_RANK);
-  h.jokers = static_cast<uint8_t>((IsJokerCard(h.cards[0]) ? 1 : 0) +
-                                  (handCount > 1 && IsJokerCard(h.cards[1]) ? 1 : 0));
-  logic.TallyCards(h.cards, h.count, h.tally);
-  std::memcpy(h.tally.rows[TALLY_ACE_HIGH_ROW], h.tally.rows[TALLY_ACE_ROW],
-              sizeof(h.tally.rows[0]));
+  h.jokers =
+      static_cast<uint8_t>((h.slots >> SLOT_SMALL_JOKER & 1) + (h.slots >> SLOT_BIG_JOKER & 1));
+  if (h.jokers > 0) h.firstJoker = SlotCard(TopSlot(h.slots));
 
   std::memset(t.cards, 0, sizeof(t.cards));
   if (turnCount > 0) std::memcpy(t.cards, turn, turnCount);
@@ -72,12 +74,44 @@ bool Prepare(const CGameLogic& logic, const uint8_t hand[], uint8_t handCount,
   return true;
 }
 
-uint8_t RowTotal(const SearchHand& h, uint8_t row) { return h.tally.rows[row][TALLY_TOTAL]; }
+uint8_t RowTotal(const SearchHand& h, uint8_t row) {
+  constexpr uint8_t kColours[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+  return kColours[h.rows[row]];
+}
 
 // Row of a turn card: face value - 1 (13 and 14 for the jokers).
 uint8_t RowOf(uint8_t card) {
   const uint8_t face = card & CARD_FACE_MASK;
   return face == 0 ? 0 : static_cast<uint8_t>(face - 1);
+}
+
+// Row of a natural logic value 3 .. 15.
+uint8_t RowOfRank(uint8_t rank) {
+  if (rank == RANK_ACE) return TALLY_ACE_ROW;
+  return rank == RANK_TWO ? TALLY_TWO_ROW : static_cast<uint8_t>(rank - 1);
+}
+
+uint8_t RowCard(uint8_t row, uint8_t colour) {
+  const uint8_t valueIndex = row == TALLY_ACE_HIGH_ROW ? TALLY_ACE_ROW : row;
+  return CGameLogic::ComposeCard(valueIndex, colour);
+}
+
+// The cards of a row in colour order, one per byte from the lowest: the cards TakeFromRow takes.
+uint32_t RowCards(const SearchHand& h, uint8_t row) {
+  // Per colour mask, the colours held (colour index * 16) from the lowest byte up.
+  constexpr auto kColourBytes = [] {
+    std::array<uint32_t, 16> bytes{};
+    for (unsigned mask = 0; mask < 16; ++mask) {
+      int at = 0;
+      for (uint32_t colour = 0; colour < 4; ++colour) {
+        if (mask >> colour & 1) bytes[mask] |= colour << 4 << 8 * at++;
+      }
+    }
+    return bytes;
+  }();
+  // Bytes past the colours held read as the face alone; the caller takes no more than are held.
+  const uint32_t face = row == TALLY_ACE_HIGH_ROW ? 1u : row + 1u;
+  return kColourBytes[h.rows[row]] + face * 0x01010101u;
 }
 
 void Clear(tagPlayCandidate& c) { std::memset(&c, 0, sizeof(c)); }
@@ -90,76 +124,97 @@ void Push(tagPlayCandidate& c, uint8_t card) {
 // Takes up to k cards of a row, one per colour it holds, colours 0x00, 0x10, 0x20, 0x30 in
 // this order. Row 13 is written as Aces. Returns the number taken.
 uint8_t TakeFromRow(const SearchHand& h, uint8_t row, uint8_t k, tagPlayCandidate& c) {
-  const uint8_t valueIndex = row == TALLY_ACE_HIGH_ROW ? TALLY_ACE_ROW : row;
   uint8_t taken = 0;
-  for (uint8_t colour = 0; colour < 4 && taken < k && c.count < MAX_CARDS; ++colour) {
-    if (h.tally.rows[row][colour] == 0) continue;
-    Push(c, CGameLogic::ComposeCard(valueIndex, colour));
+  for (unsigned colours = h.rows[row]; colours != 0 && taken < k && c.count < MAX_CARDS;
+       colours &= colours - 1) {
+    Push(c, RowCard(row, static_cast<uint8_t>(std::countr_zero(colours))));
     ++taken;
   }
   return taken;
 }
 
-// The list takes a candidate only when it has exactly the card count its step names.
-void Offer(std::vector<tagPlayCandidate>& list, const tagPlayCandidate& c, uint8_t wanted) {
-  if (c.count == wanted) list.push_back(c);
-}
+// The list being written: a candidate is built in the next free record and kept only when it
+// has exactly the card count its step names.
+class AnswerList {
+ public:
+  AnswerList(const SearchHand& hand, tagPlayCandidate answers[]) : m_hand(hand), m_items(answers) {}
+  size_t Count() const { return m_count; }
+
+  // A fresh record for the next candidate. MAX_ANSWERS bounds every list; were it reached, the
+  // rest would be built aside and dropped.
+  tagPlayCandidate& Next() {
+    tagPlayCandidate& c = m_count < MAX_ANSWERS ? m_items[m_count] : m_spare;
+    Clear(c);
+    return c;
+  }
+  void Keep(uint8_t wanted) {
+    if (m_count < MAX_ANSWERS && m_items[m_count].count == wanted) ++m_count;
+  }
+  // "k cards of a row, then the given jokers", kept with k + jokers cards (at most four: a bomb).
+  void RowWithJokers(uint8_t row, uint8_t k, uint8_t joker1 = 0, uint8_t joker2 = 0) {
+    if (RowTotal(m_hand, row) < k) return;  // it would come up short
+    uint64_t cards = RowCards(m_hand, row) & ((uint64_t{1} << 8 * k) - 1);
+    uint8_t count = k;
+    if (joker1 != 0) cards |= uint64_t{joker1} << 8 * count++;
+    if (joker2 != 0) cards |= uint64_t{joker2} << 8 * count++;
+    tagPlayCandidate& c = Next();
+    c.count = count;
+    for (int i = 0; i < 4; ++i) c.cards[i] = static_cast<uint8_t>(cards >> 8 * i);  // 0 past count
+    Keep(count);
+  }
+  // Each card of a row as a single, highest colour first.
+  void Singles(uint8_t row) {
+    for (int colour = 3; colour >= 0; --colour) {
+      if ((m_hand.rows[row] >> colour & 1) == 0) continue;
+      Push(Next(), RowCard(row, static_cast<uint8_t>(colour)));
+      Keep(1);
+    }
+  }
+
+ private:
+  const SearchHand& m_hand;
+  tagPlayCandidate* m_items;
+  size_t m_count = 0;
+  tagPlayCandidate m_spare;
+};
 
 // Everything the steps of the list read and write.
 struct ListContext {
   const SearchHand& hand;
   const SearchTurn& turn;
-  tagPlayCandidate& work;
-  std::vector<tagPlayCandidate>& list;
-
-  // Builds "k cards of a row, then the given jokers" and offers it with k + jokers cards.
-  void RowWithJokers(uint8_t row, uint8_t k, uint8_t joker1 = 0, uint8_t joker2 = 0) {
-    Clear(work);
-    TakeFromRow(hand, row, k, work);
-    uint8_t wanted = k;
-    if (joker1 != 0) {
-      Push(work, joker1);
-      ++wanted;
-    }
-    if (joker2 != 0) {
-      Push(work, joker2);
-      ++wanted;
-    }
-    Offer(list, work, wanted);
-  }
+  AnswerList& list;
 };
 
-// Leading: the whole hand when it is a play, else its lowest card.
-void FillLead(const CGameLogic& logic, const SearchHand& h, tagPlayCandidate& c) {
-  Clear(c);
-  if (logic.ClassifyPlay(h.cards, h.count) != PT_INVALID) {
-    for (uint8_t i = h.count; i > 0; --i) Push(c, h.cards[i - 1]);  // lowest first
-  } else {
-    Push(c, h.cards[h.count - 1]);
+// The hand sorted by rank, from its slots.
+void SortedHand(const SearchHand& h, uint8_t cards[]) {
+  uint8_t i = 0;
+  for (uint64_t slots = h.slots; slots != 0; slots ^= SlotBit(TopSlot(slots))) {
+    cards[i++] = SlotCard(TopSlot(slots));
   }
 }
 
-// Following a single: every natural card one step higher (highest first), then every 2.
-void ListSingles(ListContext& x) {
-  const uint8_t beat = CGameLogic::GetCardRank(x.turn.cards[0]);
-  for (uint8_t i = 0; i < x.hand.count; ++i) {
-    const uint8_t card = x.hand.cards[i];
-    if (!IsJokerCard(card) && CGameLogic::GetCardRank(card) == beat + 1) {
-      Clear(x.work);
-      Push(x.work, card);
-      Offer(x.list, x.work, 1);
+// Leading: the whole hand when it is a play, else its lowest card. A hand longer than any play
+// is none.
+void FillLead(const CGameLogic& logic, const SearchHand& h, tagPlayCandidate& c) {
+  Clear(c);
+  if (h.count <= MAX_PLAY_CARDS) {
+    uint8_t sorted[MAX_CARDS] = {};
+    SortedHand(h, sorted);
+    if (logic.ClassifyPlay(sorted, h.count) != PT_INVALID) {
+      for (uint8_t i = h.count; i > 0; --i) Push(c, sorted[i - 1]);  // lowest first
+      return;
     }
   }
+  Push(c, SlotCard(static_cast<uint8_t>(std::countr_zero(h.slots))));
+}
+
+// Following a single: every natural card one step higher (highest colour first), then every 2.
+void ListSingles(ListContext& x) {
+  const uint8_t beat = CardRank(x.turn.cards[0]);
+  if (beat + 1 <= RANK_TWO) x.list.Singles(RowOfRank(static_cast<uint8_t>(beat + 1)));
   // A 2 beats any lower single; it never beats a 2 or a joker played as a single.
   if (beat >= RANK_TWO) return;
-  for (uint8_t i = 0; i < x.hand.count; ++i) {
-    const uint8_t card = x.hand.cards[i];
-    if (!IsJokerCard(card) && CGameLogic::GetCardRank(card) == RANK_TWO) {
-      Clear(x.work);
-      Push(x.work, card);
-      Offer(x.list, x.work, 1);
-    }
-  }
+  x.list.Singles(TALLY_TWO_ROW);
 }
 
 // Following a pair. The pair's value is read from its second card: the natural card of a
@@ -170,34 +225,30 @@ void ListPairs(ListContext& x) {
   if (tr >= TALLY_ACE_HIGH_ROW) return;
   const uint8_t next = tr + 1;
   const SearchHand& h = x.hand;
+  AnswerList& list = x.list;
 
   // a. The next pair up.
-  if (RowTotal(h, next) >= 2 && tr != TALLY_ACE_ROW) x.RowWithJokers(next, 2);
+  if (tr != TALLY_ACE_ROW) list.RowWithJokers(next, 2);
   // b. A pair of 2s.
-  if (RowTotal(h, TALLY_TWO_ROW) >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2);
+  list.RowWithJokers(TALLY_TWO_ROW, 2);
   // c. Against a joker pair, the natural pair of the same value, then the 2s again.
   if (IsJokerCard(x.turn.cards[0]) || IsJokerCard(x.turn.cards[1])) {
-    if (tr != TALLY_ACE_ROW && RowTotal(h, tr) >= 2) x.RowWithJokers(tr, 2);
-    if (RowTotal(h, TALLY_TWO_ROW) >= 2) x.RowWithJokers(TALLY_TWO_ROW, 2);
+    if (tr != TALLY_ACE_ROW) list.RowWithJokers(tr, 2);
+    list.RowWithJokers(TALLY_TWO_ROW, 2);
   }
   // d. Both jokers: a lone card of the next value with either joker, then a 2 with either.
   if (h.jokers == 2) {
-    if (tr != TALLY_ACE_ROW && RowTotal(h, next) == 1 && tr != TALLY_ACE_HIGH_ROW) {
-      x.RowWithJokers(next, 1, CARD_BIG_JOKER);
-      x.RowWithJokers(next, 1, CARD_SMALL_JOKER);
+    if (tr != TALLY_ACE_ROW && RowTotal(h, next) == 1) {
+      list.RowWithJokers(next, 1, CARD_BIG_JOKER);
+      list.RowWithJokers(next, 1, CARD_SMALL_JOKER);
     }
-    if (RowTotal(h, TALLY_TWO_ROW) >= 1) {
-      x.RowWithJokers(TALLY_TWO_ROW, 1, CARD_BIG_JOKER);
-      x.RowWithJokers(TALLY_TWO_ROW, 1, CARD_SMALL_JOKER);
-    }
+    list.RowWithJokers(TALLY_TWO_ROW, 1, CARD_BIG_JOKER);
+    list.RowWithJokers(TALLY_TWO_ROW, 1, CARD_SMALL_JOKER);
   }
   // e. One joker: the next value with it, then a 2 with it.
   if (h.jokers == 1) {
-    const uint8_t joker = h.cards[0];
-    if (tr != TALLY_ACE_ROW && RowTotal(h, next) >= 1 && tr != TALLY_ACE_HIGH_ROW) {
-      x.RowWithJokers(next, 1, joker);
-    }
-    if (RowTotal(h, TALLY_TWO_ROW) >= 1) x.RowWithJokers(TALLY_TWO_ROW, 1, joker);
+    if (tr != TALLY_ACE_ROW) list.RowWithJokers(next, 1, h.firstJoker);
+    list.RowWithJokers(TALLY_TWO_ROW, 1, h.firstJoker);
   }
 }
 
@@ -255,29 +306,31 @@ void ListRuns(ListContext& x) {
   const SearchHand& h = x.hand;
 
   if (RunComplete(h, r)) {
-    TakeRun(h, r, x.work);
-    Offer(x.list, x.work, x.turn.count);
+    TakeRun(h, r, x.list.Next());
+    x.list.Keep(x.turn.count);
   }
   if (h.jokers == 0) return;
 
   const uint8_t n = static_cast<uint8_t>(r.length * r.per);
   if (h.jokers == 1) {
-    if (TakeRunUpTo(h, r, n - 1, x.work) == n - 1) {
-      Push(x.work, h.cards[0]);
-      Offer(x.list, x.work, n);
+    tagPlayCandidate& c = x.list.Next();
+    if (TakeRunUpTo(h, r, n - 1, c) == n - 1) {
+      Push(c, h.firstJoker);
+      x.list.Keep(n);
     }
     return;
   }
   // Both jokers: one of them fills a single gap; failing that, both fill two.
-  if (TakeRunUpTo(h, r, n - 1, x.work) == n - 1) {
-    Push(x.work, r.per == 1 ? CARD_SMALL_JOKER : CARD_BIG_JOKER);
-    Offer(x.list, x.work, n);
+  tagPlayCandidate& c = x.list.Next();
+  if (TakeRunUpTo(h, r, n - 1, c) == n - 1) {
+    Push(c, r.per == 1 ? CARD_SMALL_JOKER : CARD_BIG_JOKER);
+    x.list.Keep(n);
     return;
   }
-  if (TakeRunUpTo(h, r, n - 2, x.work) == n - 2) {
-    Push(x.work, CARD_BIG_JOKER);
-    Push(x.work, CARD_SMALL_JOKER);
-    Offer(x.list, x.work, n);
+  if (TakeRunUpTo(h, r, n - 2, c) == n - 2) {
+    Push(c, CARD_BIG_JOKER);
+    Push(c, CARD_SMALL_JOKER);
+    x.list.Keep(n);
   }
 }
 
@@ -307,29 +360,27 @@ FamilyGate GateOf(const SearchTurn& t, uint8_t code, uint8_t turnCard) {
 void ListJokerBombs(ListContext& x, const FamilyGate& g, uint8_t size, uint8_t minRowCards) {
   const SearchHand& h = x.hand;
   if (!g.family || h.jokers == 0) return;
+  AnswerList& list = x.list;
   const uint8_t withOne = static_cast<uint8_t>(size - 1);
   const uint8_t withBoth = static_cast<uint8_t>(size - 2);
   if (g.loop) {
     for (uint8_t r : kListBombRows) {
       if (static_cast<int>(r) <= g.above || RowTotal(h, r) < minRowCards) continue;
       if (h.jokers == 1) {
-        x.RowWithJokers(r, withOne, h.cards[0]);
+        list.RowWithJokers(r, withOne, h.firstJoker);
       } else {
-        x.RowWithJokers(r, withOne, CARD_BIG_JOKER);
-        x.RowWithJokers(r, withOne, CARD_SMALL_JOKER);
-        x.RowWithJokers(r, withBoth, CARD_BIG_JOKER, CARD_SMALL_JOKER);
+        list.RowWithJokers(r, withOne, CARD_BIG_JOKER);
+        list.RowWithJokers(r, withOne, CARD_SMALL_JOKER);
+        list.RowWithJokers(r, withBoth, CARD_BIG_JOKER, CARD_SMALL_JOKER);
       }
     }
   }
-  const uint8_t twos = RowTotal(h, TALLY_TWO_ROW);
   if (h.jokers == 1) {
-    if (twos >= withOne) x.RowWithJokers(TALLY_TWO_ROW, withOne, h.cards[0]);
+    list.RowWithJokers(TALLY_TWO_ROW, withOne, h.firstJoker);
   } else {
-    if (twos >= withOne) x.RowWithJokers(TALLY_TWO_ROW, withOne, CARD_BIG_JOKER);
-    if (twos >= withOne) x.RowWithJokers(TALLY_TWO_ROW, withOne, CARD_SMALL_JOKER);
-    if (twos >= withBoth) {
-      x.RowWithJokers(TALLY_TWO_ROW, withBoth, CARD_BIG_JOKER, CARD_SMALL_JOKER);
-    }
+    list.RowWithJokers(TALLY_TWO_ROW, withOne, CARD_BIG_JOKER);
+    list.RowWithJokers(TALLY_TWO_ROW, withOne, CARD_SMALL_JOKER);
+    list.RowWithJokers(TALLY_TWO_ROW, withBoth, CARD_BIG_JOKER, CARD_SMALL_JOKER);
   }
 }
 
@@ -338,10 +389,10 @@ void ListNaturalBombs(ListContext& x, const FamilyGate& g, uint8_t size) {
   if (!g.family) return;
   if (g.loop) {
     for (uint8_t r : kListBombRows) {
-      if (static_cast<int>(r) > g.above && RowTotal(x.hand, r) >= size) x.RowWithJokers(r, size);
+      if (static_cast<int>(r) > g.above) x.list.RowWithJokers(r, size);
     }
   }
-  if (RowTotal(x.hand, TALLY_TWO_ROW) >= size) x.RowWithJokers(TALLY_TWO_ROW, size);
+  x.list.RowWithJokers(TALLY_TWO_ROW, size);
 }
 
 void ListBombs(ListContext& x) {
@@ -358,10 +409,10 @@ void ListBombs(ListContext& x) {
 
   // e. The rocket.
   if (h.jokers == 2 && t.type != PT_ROCKET) {
-    Clear(x.work);
-    Push(x.work, CARD_BIG_JOKER);
-    Push(x.work, CARD_SMALL_JOKER);
-    Offer(x.list, x.work, 2);
+    tagPlayCandidate& c = x.list.Next();
+    Push(c, CARD_BIG_JOKER);
+    Push(c, CARD_SMALL_JOKER);
+    x.list.Keep(2);
   }
 }
 
@@ -384,26 +435,21 @@ bool BuildRow(const SearchHand& h, uint8_t row, uint8_t k, uint8_t joker, tagPla
   return true;
 }
 
+// The first card of the hand sorted by rank among a row's: its highest colour.
+bool FirstOfRow(const SearchHand& h, uint8_t row, tagPlayCandidate& out) {
+  if (h.rows[row] == 0) return false;
+  Clear(out);
+  Push(out, RowCard(row, static_cast<uint8_t>(31 - std::countl_zero(unsigned{h.rows[row]}))));
+  return true;
+}
+
 bool FindSingle(const SearchHand& h, const SearchTurn& t, tagPlayCandidate& out) {
-  const uint8_t beat = CGameLogic::GetCardRank(t.cards[0]);
-  for (uint8_t i = 0; i < h.count; ++i) {
-    const uint8_t card = h.cards[i];
-    if (!IsJokerCard(card) && CGameLogic::GetCardRank(card) == beat + 1) {
-      Clear(out);
-      Push(out, card);
-      return true;
-    }
+  const uint8_t beat = CardRank(t.cards[0]);
+  if (beat + 1 <= RANK_TWO && FirstOfRow(h, RowOfRank(static_cast<uint8_t>(beat + 1)), out)) {
+    return true;
   }
   if (beat >= RANK_TWO) return false;
-  for (uint8_t i = 0; i < h.count; ++i) {
-    const uint8_t card = h.cards[i];
-    if (!IsJokerCard(card) && CGameLogic::GetCardRank(card) == RANK_TWO) {
-      Clear(out);
-      Push(out, card);
-      return true;
-    }
-  }
-  return false;
+  return FirstOfRow(h, TALLY_TWO_ROW, out);
 }
 
 bool FindPair(const CGameLogic& logic, const SearchHand& h, const SearchTurn& t,
@@ -417,13 +463,12 @@ bool FindPair(const CGameLogic& logic, const SearchHand& h, const SearchTurn& t,
   }
   if (RowTotal(h, next) >= 2 && BuildRow(h, next, 2, 0, out)) return true;
   if (RowTotal(h, TALLY_TWO_ROW) >= 2 && BuildRow(h, TALLY_TWO_ROW, 2, 0, out)) return true;
-  if (IsJokerCard(h.cards[0])) {
-    const uint8_t joker = h.cards[0];
-    if (RowTotal(h, next) == 1 && tr != TALLY_ACE_HIGH_ROW && BuildRow(h, next, 1, joker, out) &&
-        Beats(logic, t, out)) {
+  if (h.firstJoker != 0) {
+    const uint8_t joker = h.firstJoker;
+    if (RowTotal(h, next) == 1 && BuildRow(h, next, 1, joker, out) && Beats(logic, t, out)) {
       return true;
     }
-    const bool bigJoker = h.cards[0] == CARD_BIG_JOKER;
+    const bool bigJoker = joker == CARD_BIG_JOKER;
     if (RowTotal(h, TALLY_TWO_ROW) == 1 && bigJoker && BuildRow(h, TALLY_TWO_ROW, 1, joker, out) &&
         Beats(logic, t, out)) {
       return true;
@@ -433,28 +478,26 @@ bool FindPair(const CGameLogic& logic, const SearchHand& h, const SearchTurn& t,
   return false;
 }
 
-// Following a straight: tops from low to high, the first complete run above the turn.
+// Following a straight: the first run above the turn, its top tried from low to high. Its top
+// card is the lowest colour of the top value (the first such card met walking the sorted hand
+// upwards), each card below it the highest colour of its value. A top that is a 2 or a joker
+// ends the search.
 bool FindStraight(const SearchHand& h, const SearchTurn& t, tagPlayCandidate& out) {
-  if (h.count < t.count) return false;
-  const uint8_t beat = CGameLogic::GetCardRank(t.cards[0]);
-  for (int p = h.count - t.count; p >= 0; --p) {
-    const uint8_t top = CGameLogic::GetCardRank(h.cards[p]);
-    if (top >= RANK_TWO) break;
-    if (top <= beat) continue;
-    Clear(out);
-    uint8_t want = top;
-    for (int i = p; i < h.count && out.count < t.count; ++i) {
-      const uint8_t rank = CGameLogic::GetCardRank(h.cards[i]);
-      if (rank == want) {
-        Push(out, h.cards[i]);
-        --want;
-      } else if (rank < want) {
-        break;
-      }
-    }
-    if (out.count == t.count) return true;
-  }
   Clear(out);
+  if (h.count < t.count) return false;
+  const int length = t.count;
+  const uint16_t run = static_cast<uint16_t>((1u << length) - 1);
+  for (int top = CardRank(t.cards[0]) + 1; top <= RANK_ACE; ++top) {
+    const int low = top - length + 1;
+    if (low < RANK_THREE || (h.values >> low & run) != run) continue;
+    const uint8_t topRow = RowOfRank(static_cast<uint8_t>(top));
+    Push(out, RowCard(topRow, static_cast<uint8_t>(std::countr_zero(unsigned{h.rows[topRow]}))));
+    for (int value = top - 1; value >= low; --value) {
+      const uint8_t row = RowOfRank(static_cast<uint8_t>(value));
+      Push(out, RowCard(row, static_cast<uint8_t>(31 - std::countl_zero(unsigned{h.rows[row]}))));
+    }
+    return true;
+  }
   return false;
 }
 
@@ -484,11 +527,11 @@ bool FindBomb(const CGameLogic& logic, const SearchHand& h, const SearchTurn& t,
     return false;
   };
 
-  if (t.type < PT_BOMB3 && h.jokers >= 1 && tryRows(2, 2, h.cards[0], PT_BOMB3_JOKER)) {
+  if (t.type < PT_BOMB3 && h.jokers >= 1 && tryRows(2, 2, h.firstJoker, PT_BOMB3_JOKER)) {
     return true;
   }
   if (t.type < PT_BOMB4_JOKER && tryRows(3, 3, 0, PT_BOMB3_JOKER)) return true;
-  if (t.type < PT_BOMB4 && h.jokers == 1 && tryRows(3, 3, h.cards[0], PT_BOMB4_JOKER)) {
+  if (t.type < PT_BOMB4 && h.jokers == 1 && tryRows(3, 3, h.firstJoker, PT_BOMB4_JOKER)) {
     return true;
   }
   if (t.type < PT_ROCKET && tryRows(4, 4, 0, PT_BOMB4_JOKER)) return true;
@@ -504,26 +547,23 @@ bool FindBomb(const CGameLogic& logic, const SearchHand& h, const SearchTurn& t,
 
 }  // namespace
 
-bool CGameLogic::ListAnswers(const uint8_t hand[], uint8_t handCount, const uint8_t turn[],
-                             uint8_t turnCount, tagPlayCandidate& scratch) {
-  m_answers.clear();
-  Clear(scratch);
-
+size_t CGameLogic::ListAnswersTo(const uint8_t hand[], uint8_t handCount, const uint8_t turn[],
+                                 uint8_t turnCount, tagPlayCandidate answers[]) const {
   SearchHand h;
   SearchTurn t;
-  if (!Prepare(*this, hand, handCount, turn, turnCount, h, t)) return false;
+  if (!Prepare(*this, hand, handCount, turn, turnCount, h, t)) return 0;
 
   const uint8_t tt = t.type;
-  if ((tt >= PT_PAIR && h.count < 2) || tt == PT_ROCKET) return false;
+  if ((tt >= PT_PAIR && h.count < 2) || tt == PT_ROCKET) return 0;
 
   if (t.count == 0 || tt == PT_INVALID) {
-    if (h.count == 0) return false;
-    FillLead(*this, h, scratch);
-    m_answers.push_back(scratch);
-    return true;
+    if (h.count == 0) return 0;
+    FillLead(*this, h, answers[0]);
+    return 1;
   }
 
-  ListContext x{h, t, scratch, m_answers};
+  AnswerList list(h, answers);
+  ListContext x{h, t, list};
   switch (tt) {
     case PT_SINGLE:
       ListSingles(x);
@@ -539,7 +579,14 @@ bool CGameLogic::ListAnswers(const uint8_t hand[], uint8_t handCount, const uint
       break;
   }
   ListBombs(x);
-  return !m_answers.empty();
+  return list.Count();
+}
+
+bool CGameLogic::ListAnswers(const uint8_t hand[], uint8_t handCount, const uint8_t turn[],
+                             uint8_t turnCount, tagPlayCandidate& scratch) {
+  Clear(scratch);
+  m_answerCount = ListAnswersTo(hand, handCount, turn, turnCount, m_answers);
+  return m_answerCount > 0;
 }
 
 bool CGameLogic::FindAnswer(const uint8_t hand[], uint8_t handCount, const uint8_t turn[],

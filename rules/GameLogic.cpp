@@ -1,19 +1,19 @@
 // Card analysis, play types, comparison and joker substitution.
 #include "rules/GameLogic.h"
 
+#include <bit>
 #include <cstring>
-#include <utility>
+
+#include "rules/RankOrder.h"
 
 namespace {
 
-// Jokers are tried as these face values, in this order: A, K, Q, ..., 3, 2, A again.
-constexpr uint8_t kSubstitutes[] = {1, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
+// Jokers are tried as these face values, in this order: A, K, Q, ..., 3, 2 (and A again, which
+// can only repeat what the first A gave).
+constexpr uint8_t kSubstitutes[] = {1, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2};
 
 // A search may ask for the answer list before any search ran.
 const tagPlayCandidate kNoCandidate{};
-
-// Room for the result list of a 27-card hand, so searches do not allocate as they append.
-constexpr size_t kAnswerReserve = 256;
 
 bool AllCards(const uint8_t cards[], uint8_t count) {
   for (uint8_t i = 0; i < count; ++i) {
@@ -22,9 +22,74 @@ bool AllCards(const uint8_t cards[], uint8_t count) {
   return true;
 }
 
+// Rank order of any bytes: descending logic value, equal values by the larger byte first.
+void InsertionSortByRank(uint8_t cards[], uint8_t count) {
+  auto key = [](uint8_t card) { return CardRank(card) << 8 | card; };
+  for (uint8_t i = 1; i < count; ++i) {
+    const uint8_t card = cards[i];
+    const int k = key(card);
+    uint8_t j = i;
+    for (; j > 0 && key(cards[j - 1]) < k; --j) cards[j] = cards[j - 1];
+    cards[j] = card;
+  }
+}
+
+// Distinct cards are read back from their rank-order slots, highest first; a list holding a
+// byte twice or a byte that is no card is sorted by insertion in the same order.
+void SortByRank(uint8_t cards[], uint8_t count) {
+  uint64_t slots = 0;
+  for (uint8_t i = 0; i < count; ++i) {
+    const uint8_t slot = CardSlot(cards[i]);
+    if (slot == NO_SLOT || (slots & SlotBit(slot)) != 0) {
+      InsertionSortByRank(cards, count);
+      return;
+    }
+    slots |= SlotBit(slot);
+  }
+  for (uint8_t i = 0; slots != 0; ++i) {
+    const uint8_t slot = TopSlot(slots);
+    cards[i] = SlotCard(slot);
+    slots ^= SlotBit(slot);
+  }
+}
+
+// The natural cards of a play as the logic values they hold at least once, twice, three times.
+struct tagValues {
+  uint16_t once = 0;
+  uint16_t twice = 0;
+  uint16_t thrice = 0;
+  uint8_t count = 0;
+
+  void Add(uint8_t rank) {
+    const uint16_t bit = static_cast<uint16_t>(1u << rank);
+    thrice |= twice & bit;
+    twice |= once & bit;
+    once |= bit;
+    ++count;
+  }
+  uint8_t Low() const { return static_cast<uint8_t>(std::countr_zero(once)); }
+  uint8_t Top() const { return static_cast<uint8_t>(15 - std::countl_zero(once)); }
+  // Values between the lowest and the highest that are not held.
+  int Gaps() const { return Top() - Low() + 1 - BitCount(once); }
+};
+
+// The type ClassifyPlay gives a play of natural cards (no joker, no byte that is no card).
+uint8_t NaturalType(const tagValues& v) {
+  if (v.count == 1) return PT_SINGLE;
+  if ((v.once & (v.once - 1)) == 0) {  // one value
+    if (v.count == 2) return PT_PAIR;
+    if (v.count == 3) return PT_BOMB3;
+    return v.count == 4 ? PT_BOMB4 : PT_INVALID;
+  }
+  // Two values or more: a straight or consecutive pairs, one value after the other up to the A.
+  if (v.count == 2 || v.Gaps() != 0 || v.Top() >= RANK_TWO) return PT_INVALID;
+  if (v.twice == 0) return PT_SHUNZI;
+  return v.twice == v.once && v.thrice == 0 ? PT_LIANDUI : PT_INVALID;
+}
+
 }  // namespace
 
-CGameLogic::CGameLogic() { m_answers.reserve(kAnswerReserve); }
+CGameLogic::CGameLogic() = default;
 
 CGameLogic::~CGameLogic() = default;
 
@@ -36,33 +101,14 @@ uint8_t CGameLogic::ComposeCard(uint8_t valueIndex, uint8_t colourIndex) {
 
 void CGameLogic::SortCards(uint8_t cards[], uint8_t count, uint8_t mode) const {
   if (count == 0 || count > MAX_CARDS) return;
-
-  uint8_t rank[MAX_CARDS];
-  for (uint8_t i = 0; i < count; ++i) rank[i] = GetCardRank(cards[i]);
-
-  // Bubble sort, descending by logic value, then by byte.
-  bool exchanged = true;
-  for (uint8_t last = count - 1; exchanged && last > 0; --last) {
-    exchanged = false;
-    for (uint8_t i = 0; i < last; ++i) {
-      const bool before = rank[i] < rank[i + 1] ||
-                          (rank[i] == rank[i + 1] && cards[i] < cards[i + 1]);
-      if (before) {
-        std::swap(cards[i], cards[i + 1]);
-        std::swap(rank[i], rank[i + 1]);
-        exchanged = true;
-      }
-    }
-  }
-
+  SortByRank(cards, count);
   if (mode != SORT_BY_BLOCKS) return;
 
   tagCardBlocks blocks;
   SplitIntoBlocks(cards, count, blocks);
   const uint8_t groupCounts[4] = {static_cast<uint8_t>(blocks.fourCount * 4),
                                   static_cast<uint8_t>(blocks.threeCount * 3),
-                                  static_cast<uint8_t>(blocks.doubleCount * 2),
-                                  blocks.singleCount};
+                                  static_cast<uint8_t>(blocks.doubleCount * 2), blocks.singleCount};
   const uint8_t* groups[4] = {blocks.fourCards, blocks.threeCards, blocks.doubleCards,
                               blocks.singleCards};
   // A run longer than four (only possible with repeated bytes) is in no group; rewriting
@@ -177,24 +223,17 @@ uint8_t CGameLogic::ClassifyPlay(const uint8_t cards[], uint8_t count) const {
       break;
   }
 
-  tagCardBlocks blocks;
-  SplitIntoBlocks(cards, count, blocks);
-  if (blocks.doubleCount < 2) {
-    if (blocks.singleCount != count || count < 3) return PT_INVALID;
-    const uint8_t top = GetCardRank(blocks.singleCards[0]);
-    if (top >= RANK_TWO) return PT_INVALID;
-    for (uint8_t k = 1; k < blocks.singleCount; ++k) {
-      if (GetCardRank(blocks.singleCards[k]) != top - k) return PT_INVALID;
-    }
-    return PT_SHUNZI;
-  }
-  if (blocks.doubleCount * 2 != count) return PT_INVALID;
-  const uint8_t top = GetCardRank(blocks.doubleCards[0]);
+  // Three cards or more: a straight (runs of one card of a value) or consecutive pairs (runs of
+  // two), in the list's order each run one value below the one before, topped below the 2.
+  if (count > MAX_PLAY_CARDS) return PT_INVALID;
+  const uint8_t top = rank(0);
   if (top >= RANK_TWO) return PT_INVALID;
-  for (uint8_t k = 1; k < blocks.doubleCount; ++k) {
-    if (GetCardRank(blocks.doubleCards[k * 2]) != top - k) return PT_INVALID;
+  const uint8_t run = rank(1) == top ? 2 : 1;
+  if (count % run != 0) return PT_INVALID;
+  for (uint8_t i = 0; i < count; ++i) {
+    if (rank(i) != top - i / run) return PT_INVALID;
   }
-  return PT_LIANDUI;
+  return run == 1 ? PT_SHUNZI : PT_LIANDUI;
 }
 
 bool CGameLogic::CanBeat(const uint8_t first[], const uint8_t next[], uint8_t firstCount,
@@ -262,109 +301,119 @@ bool CGameLogic::ResolveJokers(const uint8_t cards[], uint8_t count, uint8_t out
   uint8_t naturals[MAX_CARDS];
   uint8_t naturalCount = 0;
   uint8_t jokers = 0;
+  bool allCards = true;  // a byte that is no card makes every substitution no play
+  tagValues values;
   for (uint8_t i = 0; i < count; ++i) {
-    if (IsJokerCard(cards[i])) {
+    const uint8_t card = cards[i];
+    if (IsJokerCard(card)) {
       ++jokers;
+      continue;
+    }
+    naturals[naturalCount++] = card;
+    if (IsValidCard(card)) {
+      values.Add(CardRank(card));
     } else {
-      naturals[naturalCount++] = cards[i];
+      allCards = false;
     }
   }
   // The deck has two jokers; more can only come from a list with repeated bytes.
   if (jokers == 0 || jokers > 2 || naturalCount == 0) return unchanged();
 
-  uint8_t candidate[MAX_CARDS];
-  auto build = [&](uint8_t a, uint8_t b, uint8_t subs) {
-    candidate[0] = a;
-    if (subs == 2) candidate[1] = b;
-    std::memcpy(candidate + subs, naturals, naturalCount);
-    SortCards(candidate, count, SORT_BY_RANK);
-  };
-  auto accept = [&]() {
-    std::memcpy(out, candidate, count);
+  // The jokers are tried as each face value in turn (kSubstitutes, the first joker outermost).
+  // With them replaced the play holds natural cards only, so its type follows from the values it
+  // holds, without building and sorting it. `out` gets the play that was chosen, sorted.
+  auto accept = [&](uint8_t a, uint8_t b) {
+    uint8_t at = 0;
+    out[at++] = a;
+    if (jokers == 2) out[at++] = b;
+    std::memcpy(out + at, naturals, naturalCount);
+    SortCards(out, count, SORT_BY_RANK);
     return true;
+  };
+  auto plus = [](tagValues v, uint8_t face) {
+    v.Add(CardRank(face));
+    return v;
   };
   // Two jokers never turn a natural pair into consecutive pairs, nor one card into a
   // straight of three: they make it a bomb.
   auto pairAsLiandui = [&](uint8_t type) {
-    return count == 4 && type == PT_LIANDUI &&
-           GetCardFace(naturals[0]) == GetCardFace(naturals[1]);
+    return count == 4 && type == PT_LIANDUI && GetCardFace(naturals[0]) == GetCardFace(naturals[1]);
   };
-  auto skipDouble = [&](uint8_t type) {
-    return (count == 3 && type == PT_SHUNZI) || pairAsLiandui(type);
+  auto anyPlay = [](uint8_t type, const tagValues&) { return type != PT_INVALID; };
+  auto anyPlayOfTwo = [&](uint8_t type, const tagValues&) {
+    return type != PT_INVALID && !((count == 3 && type == PT_SHUNZI) || pairAsLiandui(type));
   };
-  // The first pair (a, b), in substitute order, whose play is valid.
-  auto doubleLoop = [&]() {
-    for (uint8_t a : kSubstitutes) {
-      for (uint8_t b : kSubstitutes) {
-        build(a, b, 2);
-        const uint8_t type = ClassifyPlay(candidate, count);
-        if (type != PT_INVALID && !skipDouble(type)) return true;
+  // The first faces (a, b) for two jokers whose play `fits`. A play longer than any play, or
+  // values with gaps that two cards (then one) cannot fill, fit nothing.
+  uint8_t a = 0, b = 0;
+  auto firstPair = [&](auto fits) {
+    if (!allCards || count > MAX_PLAY_CARDS || values.Gaps() > 2) return false;
+    for (uint8_t fa : kSubstitutes) {
+      const tagValues withA = plus(values, fa);
+      if (withA.Gaps() > 1) continue;
+      for (uint8_t fb : kSubstitutes) {
+        const tagValues v = plus(withA, fb);
+        if (fits(NaturalType(v), v)) {
+          a = fa;
+          b = fb;
+          return true;
+        }
+      }
+    }
+    return false;
+  };
+  auto firstSingle = [&](auto fits) {
+    if (!allCards || count > MAX_PLAY_CARDS) return false;
+    for (uint8_t fa : kSubstitutes) {
+      const tagValues v = plus(values, fa);
+      if (fits(NaturalType(v), v)) {
+        a = fa;
+        return true;
       }
     }
     return false;
   };
 
   if (turnCount == 0) {
-    if (jokers == 1) {
-      for (uint8_t s : kSubstitutes) {
-        build(s, 0, 1);
-        if (ClassifyPlay(candidate, count) != PT_INVALID) return accept();
-      }
-      return unchanged();
-    }
-    return doubleLoop() ? accept() : unchanged();
+    const bool found = jokers == 1 ? firstSingle(anyPlay) : firstPair(anyPlayOfTwo);
+    return found ? accept(a, b) : unchanged();
   }
 
   const uint8_t top = GetCardRank(table[0]);
   if (top == RANK_ACE) return unchanged();  // nothing continues above an Ace
 
   if (tableType == PT_SHUNZI) {
-    tagCardTally tally;
-    TallyCards(naturals, naturalCount, tally);
-    std::memcpy(tally.rows[TALLY_ACE_HIGH_ROW], tally.rows[TALLY_ACE_ROW],
-                sizeof(tally.rows[0]));
     // The target is the straight one step higher: values top+1 down to top+2-turnCount.
     // A turn that classifies as a straight starts at 3 or above, so no value drops below 2.
     uint8_t missing[MAX_CARDS];
     uint8_t missingCount = 0;
     for (int value = top + 1; value >= top + 2 - turnCount; --value) {
-      const int row = value == RANK_ACE ? TALLY_ACE_HIGH_ROW : value - 1;
-      if (tally.rows[row][TALLY_TOTAL] == 0) {
+      if ((values.once >> value & 1) == 0) {
         missing[missingCount++] = value == RANK_ACE ? 1 : value;  // the Ace's face value is 1
       }
     }
     if (missingCount != jokers) return unchanged();
-    const uint8_t sorted = count < turnCount ? count : turnCount;
-    if (jokers == 2 && doubleLoop()) {
-      std::memcpy(out, candidate, count);
-      SortCards(out, sorted, SORT_BY_RANK);
-      return true;
-    }
+    if (jokers == 2 && firstPair(anyPlayOfTwo)) return accept(a, b);
     std::memcpy(out, naturals, naturalCount);
     std::memcpy(out + naturalCount, missing, missingCount);
-    SortCards(out, sorted, SORT_BY_RANK);
+    SortCards(out, count < turnCount ? count : turnCount, SORT_BY_RANK);
     return true;
   }
 
-  // Consecutive pairs: the first substitution that beats the table.
-  if (jokers == 1) {
-    for (uint8_t s : kSubstitutes) {
-      build(s, 0, 1);
-      if (CanBeat(table, candidate, turnCount, count)) return accept();
-    }
-    return unchanged();
-  }
-  for (uint8_t a : kSubstitutes) {
-    for (uint8_t b : kSubstitutes) {
-      build(a, b, 2);
-      if (!CanBeat(table, candidate, turnCount, count)) continue;
-      if (pairAsLiandui(ClassifyPlay(candidate, count))) continue;
-      return accept();
-    }
-  }
-  return unchanged();
+  // Consecutive pairs: the first substitution that beats the table, a bomb or the pairs of its
+  // length one value higher.
+  const uint8_t tableLow = GetCardRank(table[turnCount - 1]);
+  auto beats = [&](uint8_t type, const tagValues& v) {
+    if (type == PT_BOMB3 || type == PT_BOMB4) return true;
+    return type == PT_LIANDUI && count == turnCount && v.Low() == tableLow + 1;
+  };
+  auto beatsWithTwo = [&](uint8_t type, const tagValues& v) {
+    return beats(type, v) && !pairAsLiandui(type);
+  };
+  const bool found = jokers == 1 ? firstSingle(beats) : firstPair(beatsWithTwo);
+  return found ? accept(a, b) : unchanged();
 }
 
 const tagPlayCandidate& CGameLogic::GetAnswer(size_t index) const {
-  return index < m_answers.size() ? m_answers[index] : kNoCandidate;
+  return index < m_answerCount ? m_answers[index] : kNoCandidate;
 }

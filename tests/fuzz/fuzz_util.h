@@ -206,4 +206,14 @@ enum LobbyOp : uint8_t {
   kLobbyOps = 12,
 };
 
+// ---- rules_fuzz: [flags], then three lists: the hand, the turn (as played, then its display
+// form unless kRulesShownAsPlayed) and the play, each a count byte (% (kRulesRoom + 1)) and its
+// bytes. A list whose flag is set takes its bytes as cards of the deck (CARD_DECK[byte % 54]).
+inline constexpr uint8_t kRulesJokerRule = 0x01;  // the single-joker rule is on
+inline constexpr uint8_t kRulesHandCards = 0x02;
+inline constexpr uint8_t kRulesTurnCards = 0x04;
+inline constexpr uint8_t kRulesPlayCards = 0x08;
+inline constexpr uint8_t kRulesShownAsPlayed = 0x10;
+inline constexpr size_t kRulesRoom = 40;
+
 }  // namespace fuzz
