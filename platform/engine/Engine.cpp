@@ -343,11 +343,6 @@ class CEngine final : public HGE {
       } else if (SDL_IntersectRect(&drawn, &screen, &drawn)) {
         SDL_RenderCopy(m_renderer, m_screen, &drawn, &drawn);
       }
-      {
-        static int n = 0;
-        if (++n % 30 == 0)
-          fprintf(stderr, "DBG part=%d %d,%d %dx%d\n", part, drawn.x, drawn.y, drawn.w, drawn.h);
-      }
       SDL_RenderPresent(m_renderer);
       m_showWhole = false;
     }
