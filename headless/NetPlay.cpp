@@ -30,7 +30,9 @@ class CNetPlay::CTap final : public ITableLink, private ILinkSink {
     return true;
   }
   bool SendUserReady(const void* data, WORD size) override {
-    return m_play.m_link.SendUserReady(data, size);
+    if (!m_play.m_link.SendUserReady(data, size)) return false;
+    m_play.m_readied = true;
+    return true;
   }
   bool SendChangeTable(WORD table) override { return m_play.m_link.SendChangeTable(table); }
   void Poll(ILinkSink& sink) override {
@@ -173,6 +175,7 @@ void CNetPlay::OnScene(uint8_t status, const uint8_t* data, size_t size) {
   if (!m_view.ApplyScene(status, data, size)) return m_checker.Fail("a scene its chair refuses");
   m_checker.OnScene(m_view.Turn().count > 0);
   m_moveInFlight = false;
+  m_readied = false;
   m_pauseUntil = 0;
   m_sinceScene = 0;
   m_actAt = 0;
@@ -206,8 +209,14 @@ void CNetPlay::OnMessage(uint16_t id, const uint8_t* data, size_t size) {
   if (id == SRV_PASS_NOTICE) mine = m.passNotice.passChair == m_me;
   if (mine && !m_moveInFlight && !m_watching) ++m_tally.serverMoves;
   if (mine || id == SRV_RESULT || id == SRV_DEAL) m_moveInFlight = false;
+  if (id == SRV_DEAL) m_readied = false;
+  // Once the client is ready for the next game its table is cleared (the start button empties
+  // the hand), while the chair's view still holds the last game: a message before the deal
+  // (another client's auto-play reset, sent late when it handled the result) has nothing of a
+  // game to be held against.
+  const bool between = m_readied && m_view.Phase() != ViewPhase::Playing;
 
-  if (m_check) {
+  if (m_check && !between) {
     m_checker.Check(TruthNow(id, id == SRV_RESULT ? &m.result : nullptr), m_moveInFlight);
     CheckWatcherFaces();
   }

@@ -75,6 +75,7 @@ class CNetPlay {
   bool m_allow = false;
   bool m_sceneToCheck = false;
   bool m_moveInFlight = false;
+  bool m_readied = false;  // the client said it is ready since the last deal or scene
   bool m_returned = false;
   uint32_t m_sinceScene = 0;
   uint64_t m_pauseUntil = 0;

@@ -185,9 +185,10 @@ struct tagRun {
   NetLinkState state = NetLinkState::Connecting;
   std::vector<std::string> notices;  // the link's, in order
   bool watching = false;
+  bool lateReset = false;  // a late auto-play reset reached the client after it pressed start
 };
 
-enum class Event { None, CutMidGame, CutBetweenGames, ServerGoneMidGame, ChangeTable };
+enum class Event { None, CutMidGame, CutBetweenGames, ServerGoneMidGame, ChangeTable, LateReset };
 
 // One headless client at the server: it logs in as `name` and sits (or watches), then plays
 // `games` games with the check on.
@@ -224,6 +225,22 @@ tagRun PlayClient(std::unique_ptr<CServerThread>& server, tagNetLinkConfig confi
             client.Button("changetable")->isVisible()) {
           done = client.Click("changetable");
         }
+        return;
+      }
+      if (event == Event::LateReset) {
+        // After a game the client lost: an auto-play reset goes to the table just before the
+        // start button is pressed, so its echo reaches the client once the start has cleared
+        // its hand while its chair still holds cards of the last game (as a slow client's
+        // reset, sent when it handles the result, reaches the others).
+        gcn::MyCButtonEx* start = client.Button("start");
+        if (play.Tally().games == 0 || play.View().HandCount() == 0 || start == nullptr ||
+            !start->isVisible())
+          return;
+        const tagCliAutoPlay reset{play.View().Me(), 0, 1};
+        uint8_t record[sizeof(tagCliAutoPlay)];
+        const size_t n = EncodeCliAutoPlay(reset, record, sizeof(record));
+        done = run.lateReset =
+            link.SendGameData(CLI_AUTO_PLAY, record, static_cast<WORD>(n)) && client.Click("start");
         return;
       }
       if (event == Event::CutBetweenGames) {
@@ -293,12 +310,12 @@ class NetClientGames : public testing::TestWithParam<tagGamesCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
     NetClient, NetClientGames,
-    testing::Values(tagGamesCase{"plain", false, Event::None, 1},
-                    tagGamesCase{"TLS", true, Event::None, 1},
-                    tagGamesCase{"cut mid-game, back with the token", false, Event::CutMidGame, 1},
-                    tagGamesCase{"cut between games, seated afresh", false, Event::CutBetweenGames,
-                                 2},
-                    tagGamesCase{"to another table after a game", false, Event::ChangeTable, 2}));
+    testing::Values(
+        tagGamesCase{"plain", false, Event::None, 1}, tagGamesCase{"TLS", true, Event::None, 1},
+        tagGamesCase{"cut mid-game, back with the token", false, Event::CutMidGame, 1},
+        tagGamesCase{"cut between games, seated afresh", false, Event::CutBetweenGames, 2},
+        tagGamesCase{"to another table after a game", false, Event::ChangeTable, 2},
+        tagGamesCase{"a late auto-play reset after the start", false, Event::LateReset, 3}));
 
 TEST_P(NetClientGames, PlaysWholeGamesChecked) {
   const tagGamesCase& c = GetParam();
@@ -333,6 +350,7 @@ TEST_P(NetClientGames, PlaysWholeGamesChecked) {
   EXPECT_GT(t.clientMoves, 0u);
   EXPECT_EQ(run.state, NetLinkState::AtTable);
   EXPECT_EQ(run.table, change ? 1 : 0);
+  EXPECT_EQ(run.lateReset, c.event == Event::LateReset) << "the client won every game";
   const bool cut = c.event == Event::CutMidGame;
   EXPECT_EQ(run.drops, cut || c.event == Event::CutBetweenGames ? 1u : 0u);
   EXPECT_EQ(run.returns, cut ? 1u : 0u);
