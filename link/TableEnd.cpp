@@ -291,11 +291,14 @@ void CTableEnd::Flush() {
     return;
   }
   const CTable& table = m_host.Table();
+  // A chair freed at the end of a game goes after the game's last records (its result): the
+  // client shows the result of every user it still knows.
+  bool left[SEAT_COUNT] = {};
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
     tagKnown& known = m_known[c];
     const bool seated = table.Seated(c);
     if (!seated) {
-      if (known.present) Emit(UserLeavePacket(c, false), m_out);
+      left[c] = known.present;
       known = tagKnown{false, LINK_STATUS_NULL, 0};
       continue;
     }
@@ -310,4 +313,7 @@ void CTableEnd::Flush() {
   }
   std::vector<uint8_t> packet;
   while (m_held.Pop(packet)) m_out.SendPacket(packet.data(), packet.size());
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
+    if (left[c]) Emit(UserLeavePacket(c, false), m_out);
+  }
 }

@@ -75,6 +75,13 @@ class CServerThread {
       return m_loads.size() - 1;
     });
   }
+  // Closes one run's connections, as players who go away.
+  void StopLoad(size_t run) {
+    Run([this, run] {
+      m_loads[run]->Stop();
+      return 0;
+    });
+  }
   tagLoadStats LoadStats(size_t run) {
     return Run([this, run] { return m_loads[run]->Stats(); });
   }

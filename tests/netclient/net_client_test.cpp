@@ -188,7 +188,15 @@ struct tagRun {
   bool lateReset = false;  // a late auto-play reset reached the client after it pressed start
 };
 
-enum class Event { None, CutMidGame, CutBetweenGames, ServerGoneMidGame, ChangeTable, LateReset };
+enum class Event {
+  None,
+  CutMidGame,
+  CutBetweenGames,
+  ServerGoneMidGame,
+  ChangeTable,
+  LateReset,
+  OtherGoesMidGame,  // the second light player (a run of its own) goes for good
+};
 
 // One headless client at the server: it logs in as `name` and sits (or watches), then plays
 // `games` games with the check on.
@@ -255,6 +263,8 @@ tagRun PlayClient(std::unique_ptr<CServerThread>& server, tagNetLinkConfig confi
       done = true;
       if (event == Event::CutMidGame) {
         link.Cut();
+      } else if (event == Event::OtherGoesMidGame) {
+        server->StopLoad(1);
       } else {
         server.reset();
       }
@@ -315,7 +325,9 @@ INSTANTIATE_TEST_SUITE_P(
         tagGamesCase{"cut mid-game, back with the token", false, Event::CutMidGame, 1},
         tagGamesCase{"cut between games, seated afresh", false, Event::CutBetweenGames, 2},
         tagGamesCase{"to another table after a game", false, Event::ChangeTable, 2},
-        tagGamesCase{"a late auto-play reset after the start", false, Event::LateReset, 3}));
+        tagGamesCase{"a late auto-play reset after the start", false, Event::LateReset, 3},
+        tagGamesCase{"another player gone mid-game, in the result", false, Event::OtherGoesMidGame,
+                     1}));
 
 TEST_P(NetClientGames, PlaysWholeGamesChecked) {
   const tagGamesCase& c = GetParam();
@@ -337,11 +349,13 @@ TEST_P(NetClientGames, PlaysWholeGamesChecked) {
   if (change) tables.botsAfterMs = 1;  // bots keep the player company at the next table
   auto server = std::make_unique<CServerThread>(net, tables);
   ASSERT_TRUE(server->Started());
-  tagLoadConfig players = LightPlayers(c.tls ? "tls" : "plain", 2);
+  const bool otherGoes = c.event == Event::OtherGoesMidGame;
+  tagLoadConfig players = LightPlayers(c.tls ? "tls" : "plain", otherGoes ? 1 : 2);
   players.tls = c.tls;
   players.caFile = config.caFile;
   players.host = c.tls ? "localhost" : "127.0.0.1";
   const size_t load = server->StartLoad(players);
+  if (otherGoes) server->StartLoad(LightPlayers("gone", 1));
   const tagRun run = PlayClient(server, config, c.games, c.event);
   const headless::tagSelfPlayTally& t = run.tally;
   EXPECT_EQ(Failures(t), "");
