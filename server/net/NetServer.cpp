@@ -126,7 +126,10 @@ class CNetServer::CConnection final : public ILobbyPeer,
 
   bool TakeToken(uint64_t realNow) {
     const uint64_t cap = uint64_t{m_server.m_config.packetBurst} * kTokenScale;
-    const uint64_t earned = (realNow - m_refilledAt) * m_server.m_config.packetsPerSecond;
+    // The rate is one of the tables' time: where their clocks run faster (tests), the games and
+    // their players go faster too.
+    const uint64_t earned = (realNow - m_refilledAt) * m_server.m_config.packetsPerSecond *
+                            m_server.m_config.clockSpeed;
     m_refilledAt = realNow;
     m_tokens = std::min(cap, m_tokens + earned);
     if (m_tokens < kTokenScale) return false;

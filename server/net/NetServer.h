@@ -27,7 +27,7 @@ struct tagNetConfig {
   uint32_t maxPerAddress = 64;
   uint64_t stallMs = 15000;          // see above
   size_t maxSendBytes = 256 * 1024;  // bytes queued for one peer
-  uint32_t packetsPerSecond = 60;    // a peer's sustained rate
+  uint32_t packetsPerSecond = 60;    // a peer's sustained rate (of the tables' seconds)
   uint32_t packetBurst = 120;        // and the packets it may send at once
   std::string tlsCert;               // both set: TLS only
   std::string tlsKey;

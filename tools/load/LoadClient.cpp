@@ -17,6 +17,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A person's client reports its deal watched at the end of the deal animation, one step of
+// 120 ms per card of its hand, and can start the next game once its start button shows, 2.5 s
+// after a result. A light client that did both at once would play games that nobody can hold
+// up (no play left unanswered, so no pause) back to back at the machine's speed: some fifty
+// packets a game from each chair, a few games within a second, past the server's bound of a
+// person's pace (a burst of 120 packets, then 60 a second).
+constexpr uint64_t kDealStepMs = 120;
+constexpr uint64_t kStartShowsMs = 2500;
+
 uint64_t MicrosSince(Clock::time_point since) {
   return static_cast<uint64_t>(
       std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - since).count());
@@ -31,6 +40,7 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
         m_index(index),
         m_where(where),
         m_timer(run.m_io),
+        m_paceTimer(run.m_io),
         m_bot(MakeBot(run.m_config.botLevel)) {
     m_name = run.m_config.namePrefix + "-" + std::to_string(getpid() % 100000) + "-" +
              std::to_string(index);
@@ -61,6 +71,7 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
   void Stop() {
     m_stopped = true;
     m_timer.cancel();
+    m_paceTimer.cancel();
     if (m_stream) m_stream->Close();
   }
 
@@ -73,6 +84,7 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
 
   void Send(const uint8_t* packet, size_t size) {
     if (m_stopped || size == 0) return;
+    ++m_sent;
     m_pending.insert(m_pending.end(), packet, packet + size);
     if (!m_writing) Flush();
   }
@@ -129,7 +141,9 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
     m_stream->ReadSome(m_in + m_used, sizeof(m_in) - m_used,
                        [self](const std::error_code& ec, size_t n) {
                          if (self->m_stopped) return;
-                         if (ec) return self->Fault("the server closed the connection");
+                         if (ec)
+                           return self->Fault("the server closed the connection after " +
+                                              std::to_string(self->m_sent) + " packets");
                          self->m_used += n;
                          size_t at = 0;
                          while (self->m_used - at >= PACKET_HEADER_SIZE && !self->m_stopped) {
@@ -189,6 +203,7 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
         m_selfSeen = false;
         m_tracking = false;
         m_awaiting = false;
+        m_paceTimer.cancel();
         ++m_run.m_stats.entries;
         return;
       }
@@ -229,7 +244,8 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
       case SRV_DEAL: {
         m_tracking = true;
         m_played = 0;
-        SendPacket(GamePacket(CLI_DEAL_DONE, nullptr, 0));
+        Later(kDealStepMs * m_view.HandCount(),
+              [](CLoadClient& c) { c.SendPacket(GamePacket(CLI_DEAL_DONE, nullptr, 0)); });
         break;
       }
       case SRV_PLAY:
@@ -246,7 +262,7 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
         ++m_run.m_stats.games;
         m_awaiting = false;
         m_tracking = false;
-        Ready();
+        Later(kStartShowsMs, [](CLoadClient& c) { c.Ready(); });
         break;
       default:
         break;
@@ -264,6 +280,16 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
   }
 
   void Ready() { SendPacket(FramePacket(SUB_USER_READY)); }
+
+  // What a person's client does after an animation or a wait: `ms` of the table's time later
+  // (a newer wait, or a change of tables, cancels it).
+  void Later(uint64_t ms, void (*what)(CLoadClient&)) {
+    auto self = shared_from_this();
+    m_paceTimer.expires_after(std::chrono::milliseconds(ms / m_run.m_config.serverClockSpeed));
+    m_paceTimer.async_wait([self, what](const std::error_code& ec) {
+      if (!ec && !self->m_stopped) what(*self);
+    });
+  }
 
   // What the chair sees must add up: its hand is its count, and while the game is followed
   // from its deal the hands, the pile and the cards played make the deck.
@@ -320,6 +346,7 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
   uint32_t m_index;
   asio::ip::tcp::resolver::results_type m_where;
   asio::steady_timer m_timer;
+  asio::steady_timer m_paceTimer;  // the deal's report, the next ready
   std::unique_ptr<CBot> m_bot;
   std::unique_ptr<CNetStream> m_stream;
   std::string m_name;
@@ -327,6 +354,7 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
   size_t m_used = 0;
   std::vector<uint8_t> m_pending;
   std::vector<uint8_t> m_sending;
+  uint64_t m_sent = 0;  // packets
   bool m_writing = false;
   bool m_stopped = false;
   uint16_t m_chair = LOBBY_ANY;

@@ -1,7 +1,8 @@
 // Light clients of a table server, many in one process on one asio loop: each connects (plain
 // or TLS), logs in, sits at any free chair, readies, reports its deal watched and plays its
 // turns with a server bot deciding from the chair's own view (server/ChairView.h), the way a
-// person's client would. Every packet it receives is checked: it decodes, it is about its own
+// person's client would and at its pace between games: the deal reported when its animation
+// would end, the next ready when the start button would show. Its moves go at once. Every packet it receives is checked: it decodes, it is about its own
 // chair, the cards of the table add up (hands, pile and played cards make the deck). Anything
 // else is a fault, kept with the client's name.
 //
