@@ -358,7 +358,12 @@ int Fail(std::ostream& err, const std::string& error) {
 }  // namespace
 
 const char* UsageText() {
-  return "usage: torvaly [options]\n"
+  return "Usage: torvaly [options]\n"
+         "The three-seat climbing card game: a window with the table, you against two bots\n"
+         "of a table in this program, or at a network table server (--connect). F2 opens\n"
+         "the options, F3 switches the sound, F11 full screen. The profile is kept in\n"
+         "$XDG_CONFIG_HOME/torvaly/ (default ~/.config/torvaly/).\n"
+         "\n"
          "  --name NAME      your name at the table (default: your login name)\n"
          "  --gender 1|2     1 male, 2 female (default 1)\n"
          "  --face N         your portrait, 0 to 5 (default 0)\n"

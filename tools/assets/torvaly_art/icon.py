@@ -60,15 +60,15 @@ def render_png(svg, size):
 
 
 def write_icons(out, log=print):
-    """out receives scalable/torvaly.svg and <N>x<N>/torvaly.png for every size (the hicolor
-    theme's layout below apps/)."""
+    """out receives scalable/apps/torvaly.svg and <N>x<N>/apps/torvaly.png for every size: the
+    hicolor theme's own layout, installed as it is."""
     svg = svg_text()
-    path = os.path.join(out, "scalable", NAME + ".svg")
+    path = os.path.join(out, "scalable", "apps", NAME + ".svg")
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w", encoding="utf-8") as f:
         f.write(svg)
     log("icon " + path)
     for size in SIZES:
-        path = os.path.join(out, "%dx%d" % (size, size), NAME + ".png")
+        path = os.path.join(out, "%dx%d" % (size, size), "apps", NAME + ".png")
         C.save_png(render_png(svg, size), path)
         log("icon " + path)
