@@ -32,12 +32,12 @@ std::string DataFaultLine(const std::string& path, DataFault fault) {
   const char* why = fault == DataFault::Missing ? "missing"
                     : readable                  ? "damaged (it cannot be decoded)"
                                                 : "unreadable (no permission to read it)";
-  return "torvaly: cannot use " + (path.empty() ? std::string("(no file name)") : path) + ": " +
-         why;
+  return "torvaly: cannot use " + path + ": " + why;
 }
 
 void NoteDataFault(const std::string& path, DataFault fault) {
-  if (AlreadyNoted(path)) return;
+  // No name at all is the fault of the file that should have given one (--check-data names it).
+  if (path.empty() || AlreadyNoted(path)) return;
   if (g_count < MAX_NOTED_DATA_FAULTS) g_noted[g_count++] = path;
   const std::string line = DataFaultLine(path, fault);
   if (g_sink != nullptr) {
