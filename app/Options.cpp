@@ -174,6 +174,11 @@ bool ApplyCheck(std::string_view, tagAppOptions& o, std::string&) {
   return true;
 }
 
+bool ApplyCheckData(std::string_view, tagAppOptions& o, std::string&) {
+  o.checkData = true;
+  return true;
+}
+
 bool ApplyScript(std::string_view v, tagAppOptions& o, std::string& error) {
   if (v.empty()) {
     error = "--script: a file name";
@@ -295,6 +300,11 @@ bool CheckNetwork(const tagAppOptions& o, bool botsGiven, std::string& error) {
 
 // What the options say together; false with `error` set when they do not fit.
 bool CheckModes(const tagAppOptions& o, std::string& error) {
+  if (o.checkData && (o.headless || o.framesGiven || o.selfplay != 0 || !o.script.empty() ||
+                      !o.connect.empty() || o.check)) {
+    error = "--check-data runs on its own (with --data DIR at most)";
+    return false;
+  }
   if (!o.connect.empty()) {
     if (o.check && !o.headless) {
       error = "--check goes with --selfplay or --headless --connect";
@@ -340,6 +350,7 @@ constexpr tagOption kOptions[] = {
     {"--headless", false, ApplyHeadless},
     {"--selfplay", true, ApplySelfplay},
     {"--check", false, ApplyCheck},
+    {"--check-data", false, ApplyCheckData},
     {"--script", true, ApplyScript},
     {"--connect", true, ApplyConnect},
     {"--ca", true, ApplyCa},
@@ -358,13 +369,21 @@ int Fail(std::ostream& err, const std::string& error) {
 }  // namespace
 
 const char* UsageText() {
-  return "usage: torvaly [options]\n"
+  return "Usage: torvaly [options]\n"
+         "The three-seat climbing card game: a window with the table, you against two bots\n"
+         "of a table in this program, or at a network table server (--connect). F2 opens\n"
+         "the options, F3 switches the sound, F11 full screen. The profile is kept in\n"
+         "$XDG_CONFIG_HOME/torvaly/ (default ~/.config/torvaly/).\n"
+         "\n"
          "  --name NAME      your name at the table (default: your login name)\n"
          "  --gender 1|2     1 male, 2 female (default 1)\n"
          "  --face N         your portrait, 0 to 5 (default 0)\n"
          "  --bots LEVEL     the two bots: easy or normal (default normal)\n"
          "  --seed S         replay the same deals (default: new deals each run)\n"
-         "  --data DIR       the folder that holds Torvaly/\n"
+         "  --data DIR       the folder that holds Torvaly/ (default: beside the program,\n"
+         "                   else ../share/torvaly/ from its folder)\n"
+         "  --check-data     try every file of the resource folder; list those that\n"
+         "                   cannot be used (exit status 1 when there are any)\n"
          "  --size WxH       the window's size (default 1284x748)\n"
          "  --fullscreen     start in full screen; F11 switches\n"
          "  --frames N       stop after N frames; --snapshot FILE saves the last one\n"

@@ -6,6 +6,7 @@
 //   --bots LEVEL     the two bots' level: easy or normal (default normal)
 //   --seed S         a seed replays the same deals (default: a new one each run)
 //   --data DIR       the folder that holds Torvaly/
+//   --check-data     try every file of the resource folder, list those it cannot use
 //   --size WxH       the window's size (default: the table's own, 1284x748)
 //   --fullscreen     start in full screen (F11 switches)
 //   --frames N       stop after N frames (tests); --snapshot FILE: save the last frame as PNG
@@ -54,7 +55,8 @@ struct tagAppOptions {
   bool framesGiven = false;
   uint32_t selfplay = 0;  // games; 0: not the self-play mode
   bool check = false;
-  std::string script;  // empty: not the script mode
+  bool checkData = false;  // alone (with --data at most): app/DataCheck.h
+  std::string script;      // empty: not the script mode
   // Network play.
   std::string connect;  // empty: the embedded table
   tagNetAddress address;

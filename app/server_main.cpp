@@ -15,18 +15,32 @@
 
 namespace {
 
+const char* const kUsage =
+    "Usage: torvaly-server --port P [options]\n"
+    "  or:  torvaly-server --selfplay N [--seed S] [--bots L0,L1,L2] [--check]\n"
+    "Serves a lobby of card tables over TCP (or TLS) to torvaly --connect, or plays\n"
+    "games between bots at one table in virtual time. Logs to standard error.\n"
+    "\n"
+    "  --port P              serve on port P (0: any free port, logged)\n"
+    "  --bind ADDR           listen on this address only (default: every address)\n"
+    "  --tables N            tables in the lobby (default 8)\n"
+    "  --bots-after S        a waiting player's empty chairs get bots after S seconds\n"
+    "                        (0 never, default 10)\n"
+    "  --bots LEVEL          the bots' level: easy or normal\n"
+    "  --turn-seconds T      the clock of a turn (1 to 600, default 15)\n"
+    "  --tls-cert FILE       with --tls-key FILE: serve TLS with this certificate\n"
+    "  --max-connections N   connections in all (default 2048)\n"
+    "  --max-per-address N   connections from one address (default 64)\n"
+    "  --clock-speed N       the tables' clocks run N times real time (1 to 100; tests)\n"
+    "  --selfplay N          play N games between bots in virtual time and print the results\n"
+    "  --seed S              the first deal's seed (self-play and the lobby's tables)\n"
+    "  --bots L0,L1,L2       with --selfplay: the level of chairs 0, 1 and 2\n"
+    "  --check               with --selfplay: verify the table after every message\n"
+    "  --help                this text\n"
+    "  --version             the program's version\n";
+
 int Usage() {
-  std::cerr << "usage: torvaly-server --selfplay N [--seed S] [--bots L0,L1,L2] [--check]\n"
-               "       torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S]\n"
-               "                      [--bots easy|normal] [--turn-seconds T]\n"
-               "                      [--tls-cert FILE --tls-key FILE] [--clock-speed N]\n"
-               "                      [--max-connections N] [--max-per-address N]\n"
-               "  bot levels: easy, normal; --port 0 takes any free port (logged)\n"
-               "  --bots-after S: a waiting player's empty chairs get bots after S seconds"
-               " (0 never, default 10)\n"
-               "  --max-connections N: connections in all (default 2048);"
-               " --max-per-address N: from one address (default 64)\n"
-               "  --clock-speed N: the tables' clocks run N times real time (1 to 100; tests)\n";
+  std::cerr << kUsage;
   return 2;
 }
 
@@ -77,6 +91,14 @@ int main(int argc, char** argv) {
   tagLobbyConfig lobby;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
+    if (arg == "--version") {
+      std::cout << "torvaly-server " TORVALY_VERSION "\n";
+      return 0;
+    }
     const bool hasValue = i + 1 < argc;
     uint64_t n = 0;
     if (arg == "--selfplay" && hasValue && ParseNumber(argv[++i], n) && n <= UINT32_MAX) {

@@ -12,6 +12,7 @@ TORVALY_PACKAGES=(
   zlib1g-dev
   libasio-dev libssl-dev openssl
   xvfb xauth xdotool
+  help2man desktop-file-utils appstream man-db
   fonts-wqy-microhei fonts-dejavu-core
 )
 

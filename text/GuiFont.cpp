@@ -3,6 +3,7 @@
 #include <stack>
 #include <string_view>
 
+#include "platform/win/DataFault.h"
 #include "platform/win/ResourceFolder.h"
 #include "platform/win/WinText.h"
 
@@ -106,6 +107,8 @@ HGEImageFont::HGEImageFont(const std::string& faceName, int size, int bold, int 
     CTTFont* font = mManager.GetFont(path.c_str());
     font->SetMonochrome(antialias == 0);
     setTTFont(font);
+  } else {
+    NoteDataFault(path, DataFaultOf(path));  // the text is not drawn
   }
 }
 

@@ -11,6 +11,7 @@
 #include "motion/MoveSpriteManager_Varnel.h"
 #include "motion/MoveType_Path_Varnel.h"
 #include "platform/engine/hgeSprite.h"
+#include "platform/win/DataFault.h"
 #include "text/FontManager.h"
 #include "text/TTFont.h"
 #include "view/GameClientView.h"
@@ -90,7 +91,10 @@ int CGameClientView::LoadResources() {
   // Without its font the table cannot show a name: window creation fails.
   m_pFontManager = std::make_unique<CFontManager>();
   const std::string fontPath = Config().GetFontPath();
-  if (!m_pFontManager->Init() || !m_pFontManager->LoadFont(fontPath.c_str())) return -1;
+  if (!m_pFontManager->Init() || !m_pFontManager->LoadFont(fontPath.c_str())) {
+    NoteDataFault(fontPath, DataFaultOf(fontPath));
+    return -1;
+  }
   m_pFont = m_pFontManager->GetFont(fontPath.c_str());
   if (m_pFont == nullptr) return -1;
 

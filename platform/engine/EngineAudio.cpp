@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/engine/WaveFile.h"
+#include "platform/win/DataFault.h"
 #include "platform/win/ResourceFolder.h"
 
 namespace {
@@ -114,11 +115,15 @@ int StreamClose(SDL_RWops* rw) {
   return 0;
 }
 
-// The checked wave of a file as a stream, or null when the file is missing or no wave the engine
-// accepts. The stream owns the open file; SDL_RWclose closes both.
+// The checked wave of a file as a stream, or null (the file noted as a data fault) when the
+// file is missing or no wave the engine accepts. The stream owns the open file; SDL_RWclose
+// closes both.
 SDL_RWops* OpenWaveStream(const std::string& path, tagWaveLayout* layoutOut = nullptr) {
   SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-  if (file == nullptr) return nullptr;
+  if (file == nullptr) {
+    NoteDataFault(path, DataFaultOf(path));
+    return nullptr;
+  }
   auto stream = std::make_unique<tagWaveStream>();
   stream->file = file;
   const Sint64 size = SDL_RWsize(file);
@@ -127,6 +132,7 @@ SDL_RWops* OpenWaveStream(const std::string& path, tagWaveLayout* layoutOut = nu
     rw = SDL_AllocRW();
   if (rw == nullptr) {
     SDL_RWclose(file);
+    NoteDataFault(path, DataFault::Unusable);
     return nullptr;
   }
   if (layoutOut != nullptr) *layoutOut = stream->layout;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win/DataFault.h"
 #include "platform/win/ResourceFolder.h"
 
 namespace {
@@ -172,7 +173,10 @@ bool ImageHeaderAccepted(const tagImageHeader& header) {
 
 SDL_Surface* LoadImageSurface(const char* filename) {
   if (filename == nullptr) return nullptr;
-  return Decode(SDL_RWFromFile(ResolvePath(filename).c_str(), "rb"));
+  const std::string path = ResolvePath(filename);
+  SDL_Surface* surface = Decode(SDL_RWFromFile(path.c_str(), "rb"));
+  if (surface == nullptr) NoteDataFault(path, DataFaultOf(path));
+  return surface;
 }
 
 SDL_Surface* LoadImageSurface(const void* data, size_t size) {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <list>
 #include <string>
 #include <string_view>
@@ -245,4 +246,92 @@ std::string CProfile::GetProfileString(LPCSTR section, LPCSTR entry, LPCSTR defa
 
 BOOL CProfile::WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value) {
   return WriteIniValue(m_path, section, entry, value);
+}
+
+bool ProfileTextReadable(const std::string& bytes) {
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
+      if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') return false;
+      ++i;
+      continue;
+    }
+    // A UTF-8 sequence: lead byte, length 2..4, continuation bytes, no overlong forms.
+    int length = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+    }
+    if (length == 0 || i + static_cast<size_t>(length) > bytes.size()) return false;
+    for (int k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+    }
+    const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
+    if ((c == 0xE0 && second < 0xA0) || (c == 0xF0 && second < 0x90) ||
+        (c == 0xF4 && second > 0x8F) || (c == 0xED && second > 0x9F))
+      return false;
+    i += static_cast<size_t>(length);
+  }
+  CSimpleIniA ini{true, true, false};
+  return ini.LoadData(bytes.data(), bytes.size()) == SI_OK;
+}
+
+std::string OlderProfilePath(const std::string& path) {
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') return {};
+  const std::string older = std::string(home) + "/.config/torvaly/profile.ini";
+  return older == path ? std::string() : older;
+}
+
+namespace {
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
+}
+
+bool CopyInto(const std::string& from, const std::string& to) {
+  std::string bytes;
+  if (!ReadWholeFile(from, bytes) || !MakeParentFolders(to)) return false;
+  std::string temp = to + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) return false;
+  const bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  close(fd);
+  if (!written || std::rename(temp.c_str(), to.c_str()) != 0) {
+    std::remove(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool PrepareProfile(const std::string& path, long long now, tagProfileRepair& repair) {
+  repair = {};
+  if (path.empty()) return true;
+  if (!FileExists(path)) {
+    const std::string older = OlderProfilePath(path);
+    if (older.empty() || !FileExists(older)) return true;
+    if (!CopyInto(older, path)) return false;
+    repair.migratedFrom = older;
+  }
+  std::string bytes;
+  if (ReadWholeFile(path, bytes) && ProfileTextReadable(bytes)) return true;
+  const time_t when = static_cast<time_t>(now);
+  tm local{};
+  localtime_r(&when, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof(stamp), "%Y%m%d-%H%M%S", &local);
+  std::string aside = path + ".unreadable-" + stamp;
+  for (int n = 2; FileExists(aside) && n < 100; ++n) {
+    aside = path + ".unreadable-" + stamp + "-" + std::to_string(n);
+  }
+  if (FileExists(aside) || std::rename(path.c_str(), aside.c_str()) != 0) return false;
+  repair.movedAside = aside;
+  return true;
 }

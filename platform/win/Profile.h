@@ -32,6 +32,26 @@ UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, int defaultValue, LPC
 // value null deletes the key, key null deletes the section.
 BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LPCSTR fileName);
 
+// What PrepareProfile did before the profile's first read.
+struct tagProfileRepair {
+  std::string migratedFrom;  // non-empty: the older profile copied into place (left as it was)
+  std::string movedAside;    // non-empty: where an unreadable profile was moved
+};
+
+// Run once before the window mode reads `path` (CProfile::DefaultPath()):
+// - when there is no profile at `path` but there is one at the older place (~/.config/torvaly/
+//   while $XDG_CONFIG_HOME now names another folder), its bytes are copied to `path`; the older
+//   file stays where it is, so nothing is lost either way;
+// - a profile that cannot be read (not text: NUL or control bytes, invalid UTF-8, or a read
+//   error) is renamed beside itself to "profile.ini.unreadable-YYYYMMDD-HHMMSS" (local time of
+//   `now`), never deleted, and the game starts with the defaults.
+// False only when something had to be done and could not be (the profile is then left alone).
+bool PrepareProfile(const std::string& path, long long now, tagProfileRepair& repair);
+// The older place of the profile when it differs from `path`, else "".
+std::string OlderProfilePath(const std::string& path);
+// True when the bytes are a profile the program can read: UTF-8 text an ini reader takes.
+bool ProfileTextReadable(const std::string& bytes);
+
 class CProfile {
  public:
   // An empty path means DefaultPath(), looked up at construction.

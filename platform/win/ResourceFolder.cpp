@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
-#ifndef TORVALY_DATA_DIR
-#define TORVALY_DATA_DIR "/usr/local/share/torvaly"
+// The installed data folder relative to the folder of the executable ("../share/torvaly" for
+// bin/ and share/ under one prefix), so that an installed tree can be moved as a whole.
+#ifndef TORVALY_DATA_FROM_BIN
+#define TORVALY_DATA_FROM_BIN "../share/torvaly"
 #endif
 
 namespace {
@@ -91,7 +93,7 @@ const std::string& GetResourceFolder() {
       g_folder = g_explicitFolder;
     } else {
       const std::string beside = GetExecutableFolder();
-      const std::string installed = StripTrailingSlash(TORVALY_DATA_DIR);
+      const std::string installed = beside + "/" + StripTrailingSlash(TORVALY_DATA_FROM_BIN);
       if (IsDirectory(beside + "/Torvaly")) {
         g_folder = beside;
       } else if (IsDirectory(installed + "/Torvaly")) {

@@ -2,7 +2,8 @@
 // sounds and the font. It is, in this order of preference:
 //   1. the folder given with --data DIR (SetResourceFolder),
 //   2. the folder of the executable, when a Torvaly/ folder lies beside it,
-//   3. the installed data folder (TORVALY_DATA_DIR at build time), when it holds Torvaly/,
+//   3. the installed data folder, found from the executable's folder (bin/../share/torvaly/),
+//      when it holds Torvaly/,
 //   4. otherwise the folder of the executable (every file then simply is missing).
 //
 // The program writes file names the Windows way ("Torvaly\sound\Back_1.wav"). ResolvePath

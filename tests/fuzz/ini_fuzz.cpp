@@ -52,8 +52,7 @@ std::vector<std::string> CheckList(LPCSTR section, const std::string& path) {
     if (size == 1) {
       FUZZ_CHECK(r.result == 0 && got[0] == '\0', "size 1");
     } else if (size >= full + 2) {  // the list fits with room to spare
-      FUZZ_CHECK(r.result == full, "answered %u for a list of %u at size %u", r.result, full,
-                 size);
+      FUZZ_CHECK(r.result == full, "answered %u for a list of %u at size %u", r.result, full, size);
       FUZZ_CHECK(std::memcmp(got, list, full + 1) == 0 && (full > 0 || got[1] == '\0'),
                  "the list differs at size %u", size);
     } else {  // cut: the names up to the buffer's end, then two zeros
@@ -76,9 +75,9 @@ std::string CheckValue(LPCSTR section, LPCSTR key, const std::string& path) {
     const DWORD expected = value.size() < size - 1 ? static_cast<DWORD>(value.size()) : size - 1;
     FUZZ_CHECK(r.result == expected, "answered %u at size %u for a value of %zu", r.result, size,
                value.size());
-    FUZZ_CHECK(std::memcmp(r.bytes.data(), value.data(), expected) == 0 &&
-                   r.bytes[expected] == '\0',
-               "the value differs at size %u", size);
+    FUZZ_CHECK(
+        std::memcmp(r.bytes.data(), value.data(), expected) == 0 && r.bytes[expected] == '\0',
+        "the value differs at size %u", size);
   }
   GetPrivateProfileIntA(section, key, 7, path.c_str());
   return value;
@@ -106,6 +105,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(missing.result == 4 && std::strcmp(missing.bytes.data(), "dflt") == 0,
              "the default of a missing section");
 
+  // A profile the repair would keep is one the ini reader takes.
+  FUZZ_CHECK(!ProfileTextReadable(std::string(reinterpret_cast<const char*>(data), size)) ||
+                 CheckList(nullptr, path).size() == sections.size(),
+             "a profile judged readable does not read");
   CProfile profile(path);
   if (!key.empty() && value.size() < 1024) {
     FUZZ_CHECK(profile.GetProfileString(section.c_str(), key.c_str(), "") == value,

@@ -14,9 +14,15 @@
 
 namespace {
 
+const char* const kUsage =
+    "Usage: torvaly-load --connect [tls://]HOST:PORT --clients N [--seconds S]\n"
+    "                    [--ca FILE] [--bots easy|normal]\n"
+    "Plays many light clients against a table server (torvaly-server --port) for S\n"
+    "seconds (default 10), each checking every record it receives; prints moves per\n"
+    "second, the latency of a move and every fault (exit status 1 on any fault).\n";
+
 int Usage() {
-  std::cerr << "usage: torvaly-load --connect [tls://]HOST:PORT --clients N [--seconds S]\n"
-               "                    [--ca FILE] [--bots easy|normal]\n";
+  std::cerr << kUsage;
   return 2;
 }
 
@@ -54,6 +60,10 @@ int main(int argc, char** argv) {
   bool target = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "--version") {
+      std::cout << (arg == "--help" ? kUsage : "torvaly-load " TORVALY_VERSION "\n");
+      return 0;
+    }
     const bool hasValue = i + 1 < argc;
     uint64_t n = 0;
     if (arg == "--connect" && hasValue && ParseTarget(argv[++i], config)) {
@@ -89,10 +99,11 @@ int main(int argc, char** argv) {
   const tagLoadStats& stats = run.Stats();
   double median = 0, p99 = 0;
   LatencyFigures(stats.latencyUs, median, p99);
-  std::printf(
-      "clients %u, seconds %llu: logins %llu, tables entered %llu, results received %llu\n", config.clients,
-      static_cast<unsigned long long>(seconds), static_cast<unsigned long long>(stats.logins),
-      static_cast<unsigned long long>(stats.entries), static_cast<unsigned long long>(stats.games));
+  std::printf("clients %u, seconds %llu: logins %llu, tables entered %llu, results received %llu\n",
+              config.clients, static_cast<unsigned long long>(seconds),
+              static_cast<unsigned long long>(stats.logins),
+              static_cast<unsigned long long>(stats.entries),
+              static_cast<unsigned long long>(stats.games));
   std::printf(
       "moves %llu (%.1f a second), packets %llu; move latency median %.2f ms, p99 %.2f ms\n",
       static_cast<unsigned long long>(stats.moves),
