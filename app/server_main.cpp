@@ -1,6 +1,6 @@
 // torvaly-server: the table server.
 //   torvaly-server --selfplay N --seed S [--bots normal,normal,easy] [--check]
-//   torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S] [--bots easy|normal]
+//   torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S] [--bots LEVEL]
 //                  [--turn-seconds T] [--tls-cert F --tls-key F]
 #include <csignal>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "server/SelfPlay.h"
+#include "server/bots/Bot.h"
 #include "server/net/NetServer.h"
 
 namespace {
@@ -17,9 +18,10 @@ namespace {
 int Usage() {
   std::cerr << "usage: torvaly-server --selfplay N [--seed S] [--bots L0,L1,L2] [--check]\n"
                "       torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S]\n"
-               "                      [--bots easy|normal] [--turn-seconds T]\n"
+               "                      [--bots LEVEL] [--turn-seconds T]\n"
                "                      [--tls-cert FILE --tls-key FILE]\n"
-               "  bot levels: easy, normal; --port 0 takes any free port (logged)\n"
+               "  bot levels: easy, normal, strong; --port 0 takes any free port (logged)\n"
+               "  --bots LEVEL: the self-play's three chairs, or the network server's bots\n"
                "  --bots-after S: a waiting player's empty chairs get bots after S seconds"
                " (0 never, default 10)\n";
   return 2;
@@ -81,8 +83,10 @@ int main(int argc, char** argv) {
       options.seed = n;
       lobby.seed = n;
     } else if (arg == "--bots" && hasValue && std::strchr(argv[i + 1], ',') == nullptr) {
-      lobby.botLevel = argv[++i];  // the network server's bots
-      if (lobby.botLevel != "easy" && lobby.botLevel != "normal") return Usage();
+      // One level: the network server's bots, and all three chairs of self-play.
+      lobby.botLevel = argv[++i];
+      if (!MakeBot(lobby.botLevel)) return Usage();
+      for (std::string& bot : options.bots) bot = lobby.botLevel;
     } else if (arg == "--bots" && hasValue && ParseBots(argv[++i], options.bots)) {
     } else if (arg == "--check") {
       options.check = true;
