@@ -3,11 +3,12 @@
 // measured bot's win rate and mean gold per game with 95 % confidence intervals, and the time
 // its moves took (mean, 99th percentile, slowest) on this one core.
 //
-//   bot_strength [--games N] [--seed S] [--rollouts R] [--match NAME]...
+//   bot_strength [--games N] [--seed S] [--moves M] [--rollouts R] [--candidates C]
+//                [--match NAME]...
 //
 // Matches: strong-normal (strong against two normal), strong-strong, normal-strong (normal
-// against two strong), normal-normal; all four by default. --rollouts sets the strong level's
-// budget of games played out per move (its default otherwise).
+// against two strong), normal-normal; all four by default. --moves and --rollouts set the strong
+// level's budget per move (moves and games played out), --candidates the plays it weighs.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -26,6 +27,7 @@ namespace {
 struct tagMoveTimes {
   std::vector<double> ms;  // every move of the measured bot
   uint64_t rollouts = 0;
+  uint64_t moves = 0;
   uint64_t weighed = 0;  // moves that played candidates out
   uint64_t capped = 0;   // moves the time cap stopped
 };
@@ -44,6 +46,7 @@ class CTimedBot final : public CBot {
     if (m_strong) {
       const tagStrongStats& s = m_strong->LastDecision();
       m_times.rollouts += s.rollouts;
+      m_times.moves += s.moves;
       m_times.weighed += s.candidates > 0 ? 1 : 0;
       m_times.capped += s.capped ? 1 : 0;
     }
@@ -131,10 +134,12 @@ bool RunMatch(const tagMatch& match, uint32_t games, uint64_t seed, const tagStr
   std::printf("  moves %zu: mean %.2f ms, 99th percentile %.2f ms, slowest %.2f ms\n", ms.size(),
               msMean, p99, slowest);
   if (std::strcmp(match.subject, "strong") == 0) {
-    std::printf("  moves weighed %llu, games played out per weighed move %.0f, capped %llu\n",
-                static_cast<unsigned long long>(times.weighed),
-                times.weighed ? static_cast<double>(times.rollouts) / times.weighed : 0.0,
-                static_cast<unsigned long long>(times.capped));
+    const double weighed = times.weighed ? static_cast<double>(times.weighed) : 1.0;
+    std::printf(
+        "  moves weighed %llu; per weighed move %.0f games and %.0f moves played out; capped "
+        "%llu\n",
+        static_cast<unsigned long long>(times.weighed), times.rollouts / weighed,
+        times.moves / weighed, static_cast<unsigned long long>(times.capped));
   }
   std::printf("  %.1f s\n", summary.seconds);
   std::fflush(stdout);
@@ -166,8 +171,12 @@ int main(int argc, char** argv) {
       games = static_cast<uint32_t>(n);
     } else if (arg == "--seed" && number) {
       seed = n;
-    } else if (arg == "--rollouts" && number && n >= 1 && n <= 1000000) {
+    } else if (arg == "--rollouts" && number && n >= 1 && n <= 10000000) {
       config.rollouts = static_cast<uint32_t>(n);
+    } else if (arg == "--moves" && number && n >= 1 && n <= 100000000) {
+      config.moves = static_cast<uint32_t>(n);
+    } else if (arg == "--candidates" && number && n >= 1 && n <= 16) {
+      config.candidates = static_cast<uint8_t>(n);
     } else if (arg == "--match") {
       const tagMatch* found = nullptr;
       for (const tagMatch& m : kMatches) {
@@ -182,8 +191,10 @@ int main(int argc, char** argv) {
   if (chosen.empty()) {
     for (const tagMatch& m : kMatches) chosen.push_back(&m);
   }
-  std::printf("strong level: %u games played out per move, at most %u candidates besides passing\n",
-              config.rollouts, config.candidates);
+  std::printf(
+      "strong level: per move at most %u moves or %u games played out, %u candidates besides "
+      "passing\n",
+      config.moves, config.rollouts, config.candidates);
   for (const tagMatch* m : chosen) {
     if (!RunMatch(*m, games, seed, config)) return 1;
   }

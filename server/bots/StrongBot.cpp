@@ -72,30 +72,75 @@ class CStrongBotOf final : public CStrongBot {
     if (!CollectHidden(view)) return m_policy->Choose(table);
     m_stats.candidates = m_candidateCount;
     CRandom random(m_config.seed ^ HashView(view));
-    std::memset(m_total, 0, sizeof(m_total));
-    const auto start = std::chrono::steady_clock::now();
-    const uint32_t deals = (m_config.rollouts + m_candidateCount - 1) / m_candidateCount;
-    for (uint32_t d = 0; d < deals; ++d) {
-      if ((d & 3) == 3 && ElapsedMs(start) >= m_config.timeCapMs) {
-        m_stats.capped = true;
-        break;
-      }
-      Deal(view, random, m_dealt);
-      for (uint8_t i = 0; i < m_candidateCount; ++i) {
-        m_world = m_dealt;
-        m_total[i] += PlayOut(m_world, me, m_moves[i]);
-        ++m_stats.rollouts;
-      }
-    }
-    // Ties go to the earlier candidate: the normal level's preference, passing last.
-    uint8_t best = 0;
-    for (uint8_t i = 1; i < m_candidateCount; ++i) {
-      if (m_total[i] > m_total[best]) best = i;
+    Search(view, random);
+    // The best mean gold; ties go to the earlier candidate (the normal level's preference,
+    // passing last).
+    uint8_t best = m_alive[0];
+    for (uint8_t k = 1; k < m_aliveCount; ++k) {
+      if (Better(m_alive[k], best)) best = m_alive[k];
     }
     return m_moves[best];
   }
 
  private:
+  // Rounds of deals: every candidate still in plays the same deals out, and after each round
+  // but the last the worse half drops out, so that the budget goes where the choice is close.
+  // Each round has an equal share of the budget of moves played out and of games.
+  void Search(const CChairView& view, CRandom& random) {
+    m_aliveCount = m_candidateCount;
+    for (uint8_t i = 0; i < m_candidateCount; ++i) {
+      m_alive[i] = i;
+      m_total[i] = 0;
+      m_plays[i] = 0;
+    }
+    int rounds = 1;
+    while ((1 << rounds) < m_candidateCount) ++rounds;
+    const uint64_t roundMoves = m_config.moves / rounds;
+    const uint32_t roundGames = m_config.rollouts / rounds;
+    const auto start = std::chrono::steady_clock::now();
+    for (int r = 0; r < rounds; ++r) {
+      uint64_t moves = 0;
+      uint32_t games = 0;
+      while (moves < roundMoves && games < roundGames) {
+        if (ElapsedMs(start) >= m_config.timeCapMs) {
+          m_stats.capped = true;
+          return;
+        }
+        Deal(view, random, m_dealt);
+        for (uint8_t k = 0; k < m_aliveCount; ++k) {
+          const uint8_t i = m_alive[k];
+          m_world = m_dealt;
+          m_simMoves = 0;
+          m_total[i] += PlayOut(m_world, view.Me(), m_moves[i]);
+          ++m_plays[i];
+          moves += m_simMoves;
+          ++games;
+        }
+      }
+      m_stats.rollouts += games;
+      m_stats.moves += moves;
+      if (r + 1 == rounds) break;
+      // Best mean first (an insertion sort of at most 17), then keep the better half.
+      for (uint8_t k = 1; k < m_aliveCount; ++k) {
+        const uint8_t i = m_alive[k];
+        uint8_t at = k;
+        while (at > 0 && Better(i, m_alive[at - 1])) {
+          m_alive[at] = m_alive[at - 1];
+          --at;
+        }
+        m_alive[at] = i;
+      }
+      m_aliveCount = static_cast<uint8_t>((m_aliveCount + 1) / 2);
+    }
+  }
+
+  // Candidate a has the better mean gold than b; an equal mean goes to the earlier one.
+  bool Better(uint8_t a, uint8_t b) const {
+    const int64_t x = m_total[a] * m_plays[b];
+    const int64_t y = m_total[b] * m_plays[a];
+    return x > y || (x == y && a < b);
+  }
+
   static uint8_t FewestOpponent(const CChairView& view, uint16_t me) {
     uint8_t fewest = 99;
     for (uint16_t step = 1; step < SEAT_COUNT; ++step) {
@@ -208,6 +253,7 @@ class CStrongBotOf final : public CStrongBot {
         if (w.count[o] < t.fewestOpponent) t.fewestOpponent = w.count[o];
       }
       Apply(w, m_policy->Choose(t));
+      ++m_simMoves;
     }
     if (w.winner == NO_CHAIR) return 0;
     const auto pays = [&w](uint16_t c) {
@@ -300,7 +346,11 @@ class CStrongBotOf final : public CStrongBot {
   tagStrongStats m_stats{};
   tagRankedPlay m_ranked[kMaxCandidates];
   tagTableMove m_moves[kMaxCandidates + 1];
-  int64_t m_total[kMaxCandidates + 1];
+  int64_t m_total[kMaxCandidates + 1];  // gold over the deals played
+  int64_t m_plays[kMaxCandidates + 1];  // deals played
+  uint8_t m_alive[kMaxCandidates + 1];  // candidates still in, best first after a round
+  uint8_t m_aliveCount = 0;
+  uint32_t m_simMoves = 0;  // moves of the game being played out
   uint8_t m_candidateCount = 0;
   uint8_t m_hidden[DECK_SIZE];
   uint8_t m_hiddenCount = 0;

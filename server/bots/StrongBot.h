@@ -16,16 +16,21 @@
 
 #include "server/bots/Bot.h"
 
+// The budget of a decision is a count: it stops dealing once it has played out `moves` moves
+// or `rollouts` games, whichever comes first (long games early on, many short ones near the
+// end), over all its candidates.
 struct tagStrongConfig {
-  uint32_t rollouts = 480;    // games played out per decision, over all candidates
+  uint32_t moves = 16000;     // moves played out per decision
+  uint32_t rollouts = 3000;   // games played out per decision
   uint32_t timeCapMs = 400;   // a decision stops dealing once it has thought this long
-  uint8_t candidates = 6;     // plays weighed besides passing (the normal level's best)
+  uint8_t candidates = 8;     // plays weighed besides passing (the normal level's best)
   uint64_t seed = 0x5713B07;  // mixed with what the chair sees for each decision's deals
 };
 
 // What the last decision did, for figures.
 struct tagStrongStats {
   uint32_t rollouts;   // games played out
+  uint32_t moves;      // moves played out
   uint8_t candidates;  // moves weighed (0: the move was forced or went out)
   bool capped;         // the time cap stopped it
 };
