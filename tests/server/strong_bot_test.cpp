@@ -19,7 +19,7 @@ namespace {
 // A small budget: the tests look at what it does, not how well.
 tagStrongConfig SmallBudget() {
   tagStrongConfig config;
-  config.moves = 600;
+  config.moves = 300;
   return config;
 }
 
@@ -34,9 +34,9 @@ TEST(StrongBot, TheTableRefusesNoneOfItsMovesOverWholeGames) {
     uint32_t games;
     uint64_t seed;
   } cases[] = {
-      {{"strong", "normal", "normal"}, 40, 11},
-      {{"normal", "strong", "easy"}, 30, 12},
-      {{"strong", "strong", "strong"}, 20, 13},
+      {{"strong", "normal", "normal"}, 30, 11},
+      {{"normal", "strong", "easy"}, 20, 12},
+      {{"strong", "strong", "strong"}, 10, 13},
   };
   for (const auto& c : cases) {
     tagSelfPlayOptions options;
@@ -58,7 +58,7 @@ TEST(StrongBot, TheTableRefusesNoneOfItsMovesOverWholeGames) {
 TEST(StrongBot, ASeedReplaysTheSameGames) {
   const auto play = [](uint64_t botSeed) {
     tagSelfPlayOptions options;
-    options.games = 12;
+    options.games = 8;
     options.seed = 5;
     options.makeBot = [botSeed](uint16_t chair) -> std::unique_ptr<CBot> {
       if (chair == 1) return MakeBot("normal");
@@ -232,7 +232,7 @@ TEST(TableHost, HandsABotsChairToTheLevelAskedForFromTheNextGame) {
   const struct {
     std::string level;     // what the source answers
     const char* expected;  // chair 0's level once the next game runs
-  } cases[] = {{"", "easy"}, {"strong", "strong"}, {"grandmaster", "strong"}, {"normal", "normal"}};
+  } cases[] = {{"", "easy"}, {"normal", "normal"}, {"grandmaster", "normal"}, {"strong", "strong"}};
   std::string asked;
   host.SetBotLevelSource([&asked](uint16_t chair) { return chair == 0 ? asked : std::string(); });
   uint32_t games = 0;
