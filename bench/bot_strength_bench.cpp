@@ -1,7 +1,8 @@
 // The bot levels against each other on the server's self-play: one bot under measurement at
 // chair 0 against two others, seeded games in virtual time. Prints, for each match, the
 // measured bot's win rate and mean gold per game with 95 % confidence intervals, and the time
-// its moves took (mean, 99th percentile, slowest) on this one core.
+// its moves took (mean, 99th percentile, slowest): the thread's CPU time, which is what one core
+// spends whatever else the machine runs, and the wall-clock time beside it.
 //
 //   bot_strength [--games N] [--seed S] [--moves M] [--rollouts R] [--candidates C]
 //                [--match NAME]...
@@ -9,6 +10,8 @@
 // Matches: strong-normal (strong against two normal), strong-strong, normal-strong (normal
 // against two strong), normal-normal; all four by default. --moves and --rollouts set the strong
 // level's budget per move (moves and games played out), --candidates the plays it weighs.
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -24,8 +27,15 @@
 
 namespace {
 
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 struct tagMoveTimes {
-  std::vector<double> ms;  // every move of the measured bot
+  std::vector<double> cpu;  // every move of the measured bot, CPU time
+  std::vector<double> ms;   // and wall-clock time
   uint64_t rollouts = 0;
   uint64_t moves = 0;
   uint64_t weighed = 0;  // moves that played candidates out
@@ -39,9 +49,11 @@ class CTimedBot final : public CBot {
       : m_bot(std::move(bot)), m_strong(strong), m_times(times) {}
 
   tagBotAction Decide(const CChairView& view) override {
+    const double cpu = ThreadCpuMs();
     const auto start = std::chrono::steady_clock::now();
     const tagBotAction action = m_bot->Decide(view);
     const auto end = std::chrono::steady_clock::now();
+    m_times.cpu.push_back(ThreadCpuMs() - cpu);
     m_times.ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     if (m_strong) {
       const tagStrongStats& s = m_strong->LastDecision();
@@ -116,13 +128,22 @@ bool RunMatch(const tagMatch& match, uint32_t games, uint64_t seed, const tagStr
   const double winHalf = 1.96 * std::sqrt(p * (1 - p) / n);
   const double goldHalf = 1.96 * std::sqrt(var / n);
 
-  std::vector<double>& ms = times.ms;
-  std::sort(ms.begin(), ms.end());
-  double msMean = 0;
-  for (double t : ms) msMean += t;
-  msMean /= ms.empty() ? 1 : static_cast<double>(ms.size());
-  const double p99 = ms.empty() ? 0 : ms[static_cast<size_t>(0.99 * (ms.size() - 1))];
-  const double slowest = ms.empty() ? 0 : ms.back();
+  // Mean, 99th percentile and slowest of a list of times (sorted in place).
+  struct tagSpread {
+    double mean, p99, slowest;
+  };
+  const auto spread = [](std::vector<double>& t) {
+    std::sort(t.begin(), t.end());
+    tagSpread s{0, 0, 0};
+    if (t.empty()) return s;
+    for (double x : t) s.mean += x;
+    s.mean /= static_cast<double>(t.size());
+    s.p99 = t[static_cast<size_t>(0.99 * static_cast<double>(t.size() - 1))];
+    s.slowest = t.back();
+    return s;
+  };
+  const tagSpread cpu = spread(times.cpu);
+  const tagSpread wall = spread(times.ms);
 
   std::printf("%s: %u games, seed %llu, %s at chair 0 against two %s\n", match.name,
               static_cast<unsigned>(gold.size()), static_cast<unsigned long long>(seed),
@@ -131,8 +152,10 @@ bool RunMatch(const tagMatch& match, uint32_t games, uint64_t seed, const tagStr
               100 * (p + winHalf));
   std::printf("  gold per game %+.2f (95 %% CI %+.2f .. %+.2f)\n", mean, mean - goldHalf,
               mean + goldHalf);
-  std::printf("  moves %zu: mean %.2f ms, 99th percentile %.2f ms, slowest %.2f ms\n", ms.size(),
-              msMean, p99, slowest);
+  std::printf(
+      "  moves %zu, CPU time: mean %.2f ms, 99th percentile %.2f ms, slowest %.2f ms (wall clock "
+      "%.2f, %.2f, %.2f)\n",
+      times.cpu.size(), cpu.mean, cpu.p99, cpu.slowest, wall.mean, wall.p99, wall.slowest);
   if (std::strcmp(match.subject, "strong") == 0) {
     const double weighed = times.weighed ? static_cast<double>(times.weighed) : 1.0;
     std::printf(
