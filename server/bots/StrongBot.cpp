@@ -3,7 +3,8 @@
 // the move with the best mean gold chosen.
 #include "server/bots/StrongBot.h"
 
-#include <chrono>
+#include <time.h>
+
 #include <cstring>
 
 #include "server/Random.h"
@@ -97,12 +98,12 @@ class CStrongBotOf final : public CStrongBot {
     while ((1 << rounds) < m_candidateCount) ++rounds;
     const uint64_t roundMoves = m_config.moves / rounds;
     const uint32_t roundGames = m_config.rollouts / rounds;
-    const auto start = std::chrono::steady_clock::now();
+    const uint64_t start = ThreadCpuUs();
     for (int r = 0; r < rounds; ++r) {
       uint64_t moves = 0;
       uint32_t games = 0;
       while (moves < roundMoves && games < roundGames) {
-        if (ElapsedMs(start) >= m_config.timeCapMs) {
+        if (ThreadCpuUs() - start >= uint64_t{m_config.timeCapMs} * 1000) {
           m_stats.capped = true;
           return;
         }
@@ -150,10 +151,12 @@ class CStrongBotOf final : public CStrongBot {
     return fewest;
   }
 
-  static uint32_t ElapsedMs(std::chrono::steady_clock::time_point start) {
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now() - start)
-                                     .count());
+  // The thread's CPU time: what the decision cost this core, however busy the machine is (a
+  // wall clock would stop a decision early, and change its move, whenever others run).
+  static uint64_t ThreadCpuUs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<uint64_t>(t.tv_sec) * 1000000 + static_cast<uint64_t>(t.tv_nsec) / 1000;
   }
 
   // What the chair sees, folded into a number: the seed of the decision's deals.

@@ -5,10 +5,11 @@
 // over the same deals, every chair playing the normal level's policy, and picks the move with
 // the best mean gold for its chair (what it wins or pays, not only whether it wins).
 //
-// Its budget is a count of games played out per move, so a seed and a view give the same move
-// on any machine; the time cap is a safety net for a slow machine, far above what the count
-// takes. The generator is seeded afresh for each decision from the seed and what the chair
-// sees, so the move depends on nothing else (not the hidden cards, not earlier decisions).
+// Its budget is a count of moves and games played out per decision, so a seed and a view give
+// the same move on any machine; the time cap (CPU time of its thread, so that a busy machine
+// does not reach it) is a safety net for a slow machine, far above what the count takes. The
+// generator is seeded afresh for each decision from the seed and what the chair sees, so the move
+// depends on nothing else (not the hidden cards, not earlier decisions).
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,7 @@
 struct tagStrongConfig {
   uint32_t moves = 16000;     // moves played out per decision
   uint32_t rollouts = 3000;   // games played out per decision
-  uint32_t timeCapMs = 400;   // a decision stops dealing once it has thought this long
+  uint32_t timeCapMs = 400;   // a decision stops dealing after this much of its thread's CPU time
   uint8_t candidates = 8;     // plays weighed besides passing (the normal level's best)
   uint64_t seed = 0x5713B07;  // mixed with what the chair sees for each decision's deals
 };
