@@ -47,7 +47,7 @@ std::unique_ptr<CInProcessLink> MakeEmbeddedLink(const tagAppOptions& options) {
   config.botDelayMaxMs = BOT_DELAY_MAX_MS;
   auto host = std::make_unique<CTableHost>(config);
   for (const tagBotSeat& bot : kBots) {
-    if (!host->SeatBot(bot.chair, options.bots)) return nullptr;
+    if (!host->SeatBot(bot.chair, options.bots[&bot == kBots ? 0 : 1])) return nullptr;
   }
   tagLobbyUser users[SEAT_COUNT];
   MakeLobbyUsers(options, users);

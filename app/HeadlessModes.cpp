@@ -49,8 +49,9 @@ int RunSelfPlay(const tagAppOptions& options, CGameClientApp& app, std::ostream&
 
   char line[256];
   std::snprintf(line, sizeof(line),
-                "self-play: %u of %u games, seed %" PRIu64 ", the client against two %s bots%s\n",
-                t.games, options.selfplay, table.seed, options.bots.c_str(),
+                "self-play: %u of %u games, seed %" PRIu64 ", the client against bots %s,%s%s\n",
+                t.games, options.selfplay, table.seed, options.bots[0].c_str(),
+                options.bots[1].c_str(),
                 options.check ? ", checked against the table after every message" : "");
   out << line;
   for (WORD chair = 0; chair < SEAT_COUNT; ++chair) {

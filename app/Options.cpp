@@ -82,12 +82,19 @@ bool ApplyFace(std::string_view v, tagAppOptions& o, std::string& error) {
   return true;
 }
 
+// One level for both bots, or two apart: "strong" or "easy,normal".
 bool ApplyBots(std::string_view v, tagAppOptions& o, std::string& error) {
-  if (!MakeBot(v)) {
-    error = "--bots: easy or normal, not '" + std::string(v) + "'";
+  const size_t comma = v.find(',');
+  const std::string_view first = v.substr(0, comma);
+  const std::string_view second = comma == std::string_view::npos ? v : v.substr(comma + 1);
+  if (!MakeBot(first) || !MakeBot(second)) {
+    error = "--bots: easy, normal or strong, or two of them as LEVEL,LEVEL, not '" +
+            std::string(v) + "'";
     return false;
   }
-  o.bots = std::string(v);
+  o.bots[0] = std::string(first);
+  o.bots[1] = std::string(second);
+  o.botsGiven = true;
   return true;
 }
 
@@ -378,7 +385,8 @@ const char* UsageText() {
          "  --name NAME      your name at the table (default: your login name)\n"
          "  --gender 1|2     1 male, 2 female (default 1)\n"
          "  --face N         your portrait, 0 to 5 (default 0)\n"
-         "  --bots LEVEL     the two bots: easy or normal (default normal)\n"
+         "  --bots LEVEL     the two bots: easy, normal or strong; LEVEL,LEVEL for the right\n"
+         "                   and the left one (default: the options window's, else normal)\n"
          "  --seed S         replay the same deals (default: new deals each run)\n"
          "  --data DIR       the folder that holds Torvaly/ (default: beside the program,\n"
          "                   else ../share/torvaly/ from its folder)\n"

@@ -3,7 +3,8 @@
 //   --name NAME      the player's name (default: the login name), at most 31 bytes of UTF-8
 //   --gender 1|2     1 male, 2 female (default 1)
 //   --face N         portrait 0..5 (default 0)
-//   --bots LEVEL     the two bots' level: easy or normal (default normal)
+//   --bots LEVEL     the two bots' level: easy, normal or strong; LEVEL,LEVEL names the right
+//                    and the left bot apart (default: the options window's, else normal)
 //   --seed S         a seed replays the same deals (default: a new one each run)
 //   --data DIR       the folder that holds Torvaly/
 //   --check-data     try every file of the resource folder, list those it cannot use
@@ -42,7 +43,8 @@ struct tagAppOptions {
   std::string name;  // valid UTF-8, 1..31 bytes
   uint8_t gender = 1;
   uint16_t face = 0;
-  std::string bots = "normal";
+  std::string bots[2] = {"normal", "normal"};  // chairs 0 (right) and 2 (left)
+  bool botsGiven = false;
   bool seedGiven = false;
   uint64_t seed = 0;
   std::string dataDir;  // empty: the frame looks beside the executable, then the data folder

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 
+#include "app/BotLevels.h"
 #include "app/DataCheck.h"
 #include "app/EmbeddedLink.h"
 #include "app/HeadlessModes.h"
@@ -134,11 +135,17 @@ int main(int argc, char** argv) {
                        : (net->State() == NetLinkState::Ended && !net->WasSeated() ? 1 : 0);
   }
 
+  // Without --bots, the level last chosen in the options window.
+  if (!options.botsGiven) {
+    for (std::string& level : options.bots) level = ProfileBotLevel(level);
+  }
   std::unique_ptr<CInProcessLink> link = MakeEmbeddedLink(options);
   if (!link) {
-    std::cerr << "torvaly: no bots of level '" << options.bots << "'\n";
+    std::cerr << "torvaly: no bots of level '" << options.bots[0] << "," << options.bots[1]
+              << "'\n";
     return 2;
   }
+  FollowProfileBotLevel(link->Host());
   app.SetTableLink(std::move(link));
   app.SetStartWindow(options.width, options.height, options.fullscreen);
   return RunTable(app, options, argc, argv, notice);

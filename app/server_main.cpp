@@ -1,6 +1,6 @@
 // torvaly-server: the table server.
 //   torvaly-server --selfplay N --seed S [--bots normal,normal,easy] [--check]
-//   torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S] [--bots easy|normal]
+//   torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S] [--bots LEVEL]
 //                  [--turn-seconds T] [--tls-cert F --tls-key F] [--clock-speed N]
 //                  [--max-connections N] [--max-per-address N]
 #include <csignal>
@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "server/SelfPlay.h"
+#include "server/bots/Bot.h"
 #include "server/net/NetServer.h"
 
 namespace {
@@ -26,7 +27,8 @@ const char* const kUsage =
     "  --tables N            tables in the lobby (default 8)\n"
     "  --bots-after S        a waiting player's empty chairs get bots after S seconds\n"
     "                        (0 never, default 10)\n"
-    "  --bots LEVEL          the bots' level: easy or normal\n"
+    "  --bots LEVEL          the bots' level: easy, normal or strong (self-play: all three\n"
+    "                        chairs; the lobby: the bots of empty chairs)\n"
     "  --turn-seconds T      the clock of a turn (1 to 600, default 15)\n"
     "  --tls-cert FILE       with --tls-key FILE: serve TLS with this certificate\n"
     "  --max-connections N   connections in all (default 2048)\n"
@@ -108,8 +110,10 @@ int main(int argc, char** argv) {
       options.seed = n;
       lobby.seed = n;
     } else if (arg == "--bots" && hasValue && std::strchr(argv[i + 1], ',') == nullptr) {
-      lobby.botLevel = argv[++i];  // the network server's bots
-      if (lobby.botLevel != "easy" && lobby.botLevel != "normal") return Usage();
+      // One level: the network server's bots, and all three chairs of self-play.
+      lobby.botLevel = argv[++i];
+      if (!MakeBot(lobby.botLevel)) return Usage();
+      for (std::string& bot : options.bots) bot = lobby.botLevel;
     } else if (arg == "--bots" && hasValue && ParseBots(argv[++i], options.bots)) {
     } else if (arg == "--check") {
       options.check = true;

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr LPCSTR kOptionSection = "GameOption";
+constexpr LPCSTR kOptionSection = PROFILE_OPTION_SECTION;
 constexpr UINT kIconResource = 128;
 constexpr int kWindowWidth = 1284;
 constexpr int kWindowHeight = 748;
@@ -96,6 +96,9 @@ void CGameClientDlg::ReadOptions() {
   m_options.gameMusic = flag("GameMusic", 1);
   m_cbEnableSound = flag("EnableSound", 1);
   m_options.gameAnimation = flag("GameAnimation", 1);
+  const int level =
+      static_cast<int>(app->GetProfileInt(kOptionSection, PROFILE_BOT_LEVEL, BOT_LEVEL_NORMAL));
+  m_options.botLevel = level >= 0 && level < BOT_LEVEL_COUNT ? level : BOT_LEVEL_NORMAL;
 }
 
 void CGameClientDlg::WriteOption(LPCSTR key, int value) {
@@ -111,6 +114,7 @@ void CGameClientDlg::CopyOptionsToSetting() {
   setting->SetAnimation(m_options.gameAnimation);
   setting->SetSeatOrder(m_options.deasilOrder);
   setting->SetCardSpacing(m_options.cardSpace);
+  setting->SetBotLevel(m_options.botLevel);
   setting->RefreshControls();
 }
 
@@ -163,6 +167,9 @@ LRESULT CGameClientDlg::OnOptionMessage(UINT message, LPARAM value) {
     case MSG_OPTION_ALLOW_LOOKON:
       m_options.allowLookon = on;
       break;
+    case MSG_OPTION_BOT_LEVEL:
+      if (value >= 0 && value < BOT_LEVEL_COUNT) m_options.botLevel = static_cast<int>(value);
+      break;
     case MSG_OPTION_CONFIRM:
       if (view.m_pGameSetting) view.m_pGameSetting->setVisible(false);
       WriteOption("CardSpace", m_options.cardSpace);
@@ -172,6 +179,7 @@ LRESULT CGameClientDlg::OnOptionMessage(UINT message, LPARAM value) {
       WriteOption("GameSound", m_options.gameSound);
       WriteOption("GameAnimation", m_options.gameAnimation);
       WriteOption("GameMusic", m_options.gameMusic);
+      WriteOption(PROFILE_BOT_LEVEL, m_options.botLevel);
       break;
     case MSG_OPTION_CLOSE:
       if (view.m_pGameSetting) view.m_pGameSetting->setVisible(false);
@@ -325,6 +333,7 @@ LRESULT CGameClientDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case MSG_OPTION_ANIMATION:
     case MSG_OPTION_SEAT_ORDER:
     case MSG_OPTION_ALLOW_LOOKON:
+    case MSG_OPTION_BOT_LEVEL:
     case MSG_OPTION_CONFIRM:
     case MSG_OPTION_CLOSE:
       return OnOptionMessage(message, lParam);

@@ -62,6 +62,10 @@ inline constexpr BYTE PLAY_MEMORY_NONE = 255;  // a chair with no play remembere
 inline constexpr RECT CLOCK_AREA_NONE{};       // a frame clock's area: the view draws the clocks
 inline constexpr WORD LOCAL_SEAT = 1;          // the view seat of the local player
 inline constexpr int MUSIC_TRACKS = 2;
+// The profile's section of the options window, and its key of the bots' level (the options
+// window's item: BOT_LEVEL_EASY .. BOT_LEVEL_STRONG), which the embedded table follows.
+inline constexpr LPCSTR PROFILE_OPTION_SECTION = "GameOption";
+inline constexpr LPCSTR PROFILE_BOT_LEVEL = "BotLevel";
 
 // What the dialog remembers of a chair's plays in the current and the previous trick (for the
 // previous-trick button). A count of PLAY_MEMORY_NONE means nothing; 0 means a pass.
@@ -118,6 +122,9 @@ struct tagGameOptions {
   BYTE deasilOrder = 0;    // "DeasilOrder": the seat order
   BYTE gameMusic = 1;      // "GameMusic"
   BYTE gameAnimation = 1;  // "GameAnimation"
+  // "BotLevel": the embedded table's bots, BOT_LEVEL_EASY .. BOT_LEVEL_STRONG; the table reads
+  // it from the profile before each game.
+  int botLevel = BOT_LEVEL_NORMAL;
   bool operator==(const tagGameOptions&) const = default;
 };
 

@@ -542,7 +542,8 @@ class CScript {
     static const std::map<std::string, UINT> kMessages = {
         {"spacing", MSG_OPTION_CARD_SPACING}, {"music", MSG_OPTION_MUSIC},
         {"sound", MSG_OPTION_GAME_SOUND},     {"animation", MSG_OPTION_ANIMATION},
-        {"order", MSG_OPTION_SEAT_ORDER},     {"lookon", MSG_OPTION_ALLOW_LOOKON}};
+        {"order", MSG_OPTION_SEAT_ORDER},     {"lookon", MSG_OPTION_ALLOW_LOOKON},
+        {"bots", MSG_OPTION_BOT_LEVEL}};
     for (const std::string& word : m_line.words) {
       if (word == "confirm")
         dlg.PostMessage(MSG_OPTION_CONFIRM, MSG_OPTION_CONFIRM, 0);
@@ -634,9 +635,9 @@ class CScript {
     } else if (what == "option") {
       const tagGameOptions& o = dlg.GetOptions();
       const std::map<std::string, int64_t> values = {
-          {"spacing", o.cardSpace},        {"sound", o.gameSound}, {"lookon", o.allowLookon},
-          {"order", o.deasilOrder},        {"music", o.gameMusic}, {"animation", o.gameAnimation},
-          {"switch", dlg.GetSoundSwitch()}};
+          {"spacing", o.cardSpace},         {"sound", o.gameSound}, {"lookon", o.allowLookon},
+          {"order", o.deasilOrder},         {"music", o.gameMusic}, {"animation", o.gameAnimation},
+          {"switch", dlg.GetSoundSwitch()}, {"bots", o.botLevel}};
       for (const auto& [key, value] : m_line.args) {
         auto it = values.find(key);
         if (it == values.end()) continue;

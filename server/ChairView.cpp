@@ -31,6 +31,8 @@ bool CChairView::ApplyMessage(uint16_t id, const uint8_t* data, size_t size) {
       m_pile = 0;
       m_singleJokerRule = 0;
       m_newTurnPause = false;
+      m_played = 0;
+      std::memset(m_hasPlayed, 0, sizeof(m_hasPlayed));
       break;
     case SRV_PLAY_BEGIN:
       m_phase = ViewPhase::Playing;
@@ -39,6 +41,8 @@ bool CChairView::ApplyMessage(uint16_t id, const uint8_t* data, size_t size) {
       std::memcpy(m_cardCount, m.playBegin.cardCount, SEAT_COUNT);
       SetHand(m.playBegin.hand, m.playBegin.handCount);
       m_pile = m.playBegin.pileCount;
+      m_played = 0;
+      std::memset(m_hasPlayed, 0, sizeof(m_hasPlayed));
       ClearTurn();
       m_multiple = 1;
       m_singleJokerRule = 0;
@@ -51,6 +55,11 @@ bool CChairView::ApplyMessage(uint16_t id, const uint8_t* data, size_t size) {
       std::memcpy(m_turn.cards, p.cards, p.count);
       std::memcpy(m_turn.resolved, p.resolved, p.count);
       m_turnChair = p.outChair;
+      m_hasPlayed[p.outChair] = 1;
+      for (uint8_t i = 0; i < p.count; ++i) {
+        const int at = CardDeckIndex(p.cards[i]);
+        if (at >= 0) m_played |= uint64_t{1} << at;
+      }
       m_multiple = static_cast<uint16_t>(
           m_multiple * PlayTypeMultiple(m_logic.ClassifyPlay(p.resolved, p.count)));
       if (p.outChair == m_me) {
@@ -115,8 +124,8 @@ bool CChairView::ApplyScene(uint8_t status, const uint8_t* data, size_t size) {
   if (status == STATUS_FREE) return true;
 
   const tagScenePlaying& s = scene.playing;
-  m_phase = s.currentChair == NO_CHAIR && s.turnCount == 0 ? ViewPhase::Dealing
-                                                            : ViewPhase::Playing;
+  m_phase =
+      s.currentChair == NO_CHAIR && s.turnCount == 0 ? ViewPhase::Dealing : ViewPhase::Playing;
   m_banker = s.bankerChair;
   m_multiple = s.multiple;
   m_current = s.currentChair;
@@ -124,6 +133,7 @@ bool CChairView::ApplyScene(uint8_t status, const uint8_t* data, size_t size) {
   SetHand(s.hand, s.cardCount[me]);
   m_pile = s.pileCount;
   std::memcpy(m_trustee, s.autoPlay, SEAT_COUNT);
+  std::memset(m_hasPlayed, 1, sizeof(m_hasPlayed));
   m_turn.count = s.turnCount;
   std::memcpy(m_turn.cards, s.turnCards, s.turnCount);
   std::memcpy(m_turn.resolved, s.turnResolved, s.turnCount);

@@ -1,7 +1,7 @@
 // What one chair's client knows of the table, built only from the server messages and scenes
 // addressed to that chair, the way the client dialog applies them: its own hand, the card
-// counts, the pile, the play to beat, whose turn it is. Bots decide from it; self-play checks
-// compare it with the table's truth.
+// counts, the pile, the play to beat, whose turn it is, the cards played so far and who has
+// played. Bots decide from it; self-play checks compare it with the table's truth.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +38,12 @@ class CChairView {
   uint16_t Multiple() const { return m_multiple; }
   // True after a play nobody could answer: the current chair leads once the pause is over.
   bool NewTurnPause() const { return m_newTurnPause; }
+  // The cards played this game (bit i: CARD_DECK[i]), as announced. A view rebuilt from a scene
+  // does not know the plays before it and starts from none.
+  uint64_t PlayedMask() const { return m_played; }
+  // The chair has played a card this game (a loser that never did pays double). Unknown after a
+  // scene: every chair is taken to have played.
+  bool HasPlayed(uint16_t chair) const { return chair < SEAT_COUNT && m_hasPlayed[chair] != 0; }
   // My turn to act: playing, I am the current chair.
   bool MyTurn() const { return m_phase == ViewPhase::Playing && m_current == m_me; }
 
@@ -60,4 +66,6 @@ class CChairView {
   uint8_t m_trustee[SEAT_COUNT] = {};
   uint16_t m_multiple = 1;
   bool m_newTurnPause = false;
+  uint64_t m_played = 0;
+  uint8_t m_hasPlayed[SEAT_COUNT] = {};
 };

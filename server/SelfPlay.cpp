@@ -13,8 +13,13 @@ namespace {
 // table's audit.
 class CSelfPlayWatch final : public ITableObserver {
  public:
-  CSelfPlayWatch(const CTableHost& host, bool check, tagSelfPlaySummary& summary)
-      : m_host(host), m_check(check), m_summary(summary), m_audit(host.Table()) {}
+  CSelfPlayWatch(const CTableHost& host, const tagSelfPlayOptions& options,
+                 tagSelfPlaySummary& summary)
+      : m_host(host),
+        m_check(options.check),
+        m_onGame(options.onGame),
+        m_summary(summary),
+        m_audit(host.Table()) {}
 
   void OnDelivered(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) override {
     ++m_summary.messages;
@@ -38,10 +43,12 @@ class CSelfPlayWatch final : public ITableObserver {
     m_summary.multipleSum += s.multiple;
     m_summary.multipleMax = std::max<uint32_t>(m_summary.multipleMax, s.multiple);
     if (s.multiple > 1) ++m_summary.multipliedGames;
+    if (m_onGame) m_onGame(s);
   }
 
   const CTableHost& m_host;
   bool m_check;
+  const std::function<void(const tagGameStats&)>& m_onGame;
   tagSelfPlaySummary& m_summary;
   CTableAudit m_audit;
 };
@@ -54,9 +61,11 @@ bool RunSelfPlay(const tagSelfPlayOptions& options, tagSelfPlaySummary& summary)
   config.table.seed = options.seed;
   CTableHost host(config);
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) {
-    if (!host.SeatBot(c, options.bots[c])) return false;
+    const bool seated =
+        options.makeBot ? host.SeatBot(c, options.makeBot(c)) : host.SeatBot(c, options.bots[c]);
+    if (!seated) return false;
   }
-  CSelfPlayWatch watch(host, options.check, summary);
+  CSelfPlayWatch watch(host, options, summary);
   host.SetObserver(&watch);
 
   const auto start = std::chrono::steady_clock::now();
@@ -70,8 +79,7 @@ bool RunSelfPlay(const tagSelfPlayOptions& options, tagSelfPlaySummary& summary)
       break;
     }
   }
-  summary.seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   summary.botRefusals = host.BotRefusals();
   return ok;
 }
@@ -79,18 +87,16 @@ bool RunSelfPlay(const tagSelfPlayOptions& options, tagSelfPlaySummary& summary)
 void PrintSelfPlaySummary(const tagSelfPlayOptions& options, const tagSelfPlaySummary& s,
                           std::ostream& out) {
   const double games = s.games > 0 ? s.games : 1;
-  out << "self-play: " << s.games << " games, seed " << options.seed << ", bots "
-      << options.bots[0] << "," << options.bots[1] << "," << options.bots[2]
-      << (options.check ? ", checked" : "") << "\n";
-  out << "  tricks per game " << s.tricks / games << ", turns per game " << s.turns / games
+  out << "self-play: " << s.games << " games, seed " << options.seed << ", bots " << options.bots[0]
+      << "," << options.bots[1] << "," << options.bots[2] << (options.check ? ", checked" : "")
       << "\n";
+  out << "  tricks per game " << s.tricks / games << ", turns per game " << s.turns / games << "\n";
   for (int c = 0; c < 3; ++c) {
     out << "  chair " << c << " (" << options.bots[c] << "): wins " << s.wins[c] << " ("
         << 100.0 * s.wins[c] / games << "%), gold " << s.gold[c] << "\n";
   }
   out << "  multiple: mean " << s.multipleSum / games << ", max " << s.multipleMax
-      << ", games with a bomb or rocket " << s.multipliedGames << ", springs " << s.springs
-      << "\n";
+      << ", games with a bomb or rocket " << s.multipliedGames << ", springs " << s.springs << "\n";
   out << "  " << s.messages << " messages, " << s.games / (s.seconds > 0 ? s.seconds : 1e-9)
       << " games per second\n";
   out << "  bot moves refused: " << s.botRefusals << "\n";

@@ -3,14 +3,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
+
+#include "server/Table.h"
+#include "server/bots/Bot.h"
 
 struct tagSelfPlayOptions {
   uint32_t games = 1;
   uint64_t seed = 1;
   std::string bots[3] = {"normal", "normal", "normal"};
   bool check = false;
+  // When set, makes the bot of each chair instead of the levels above (which then only name
+  // them in the summary); a null bot makes the run unusable.
+  std::function<std::unique_ptr<CBot>(uint16_t chair)> makeBot;
+  // When set, hears the figures of every game as it ends.
+  std::function<void(const tagGameStats& game)> onGame;
 };
 
 struct tagSelfPlaySummary {

@@ -26,6 +26,16 @@ void CTableAudit::OnMessage(uint16_t chair, uint16_t id, const uint8_t* data, si
   if (!view.ApplyMessage(id, data, size)) Violation("the view refused a record");
   CheckCards();
   CheckView(view, "view of chair " + std::to_string(chair));
+  if (id == SRV_DEAL) m_restored[chair] = false;
+  // A view that came back through a scene never saw the plays before it.
+  if (!m_restored[chair]) {
+    uint64_t played = 0;
+    for (uint8_t i = 0; i < m_table->PlayedCount(); ++i) {
+      played |= uint64_t{1} << CardDeckIndex(m_table->Played()[i]);
+    }
+    if (view.PlayedMask() != played)
+      Violation("view of chair " + std::to_string(chair) + ": played cards differ");
+  }
   CheckScene(chair, view);
 }
 
@@ -37,6 +47,7 @@ void CTableAudit::OnScene(uint16_t chair, uint8_t status, const uint8_t* data, s
     return;
   }
   m_views[chair] = restored;
+  m_restored[chair] = true;
   if (restored.Phase() == ViewPhase::Playing) {
     CheckView(restored, "returning chair " + std::to_string(chair));
   }

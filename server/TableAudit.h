@@ -1,9 +1,9 @@
 // Checks a table against its own messages, after every message it sends: the record decodes
 // for its receiver, the 54 cards are all there exactly once (hands, pile, played cards), each
-// chair's view built only from its own messages equals the table, and a scene built at that
-// moment rebuilds the same view. Self-play hands it what the host delivers; a bare table can
-// send to it directly (it is a sink: CTableAudit audit; CTable table(audit, config);
-// audit.Watch(table);).
+// chair's view built only from its own messages equals the table (the played cards included),
+// and a scene built at that moment rebuilds the same view. Self-play hands it what the host
+// delivers; a bare table can send to it directly (it is a sink: CTableAudit audit; CTable
+// table(audit, config); audit.Watch(table);).
 #pragma once
 
 #include <cstddef>
@@ -43,6 +43,7 @@ class CTableAudit final : public ITableSink {
 
   const CTable* m_table = nullptr;
   CChairView m_views[SEAT_COUNT] = {CChairView(0), CChairView(1), CChairView(2)};
+  bool m_restored[SEAT_COUNT] = {};  // rebuilt from a scene since the last deal
   uint64_t m_messages = 0;
   uint64_t m_violations = 0;
   std::string m_firstViolation;

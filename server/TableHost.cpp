@@ -17,9 +17,11 @@ uint64_t CTableHost::BotDelay() {
 }
 
 bool CTableHost::SeatBot(uint16_t chair, std::string_view level) {
-  if (chair >= SEAT_COUNT) return false;
-  std::unique_ptr<CBot> bot = MakeBot(level);
-  if (!bot || !m_table.Sit(chair, false)) return false;
+  return SeatBot(chair, MakeBot(level));
+}
+
+bool CTableHost::SeatBot(uint16_t chair, std::unique_ptr<CBot> bot) {
+  if (chair >= SEAT_COUNT || !bot || !m_table.Sit(chair, false)) return false;
   Seat& seat = m_seats[chair];
   seat.bot = std::move(bot);
   seat.view = CChairView(chair);
@@ -147,6 +149,14 @@ void CTableHost::RunBot(uint16_t chair, uint64_t now) {
   if (code != TableCode::Ok) ++m_botRefusals;
 }
 
+void CTableHost::RenewBot(uint16_t chair) {
+  Seat& seat = m_seats[chair];
+  if (!m_botLevelSource || !seat.bot) return;
+  const std::string level = m_botLevelSource(chair);
+  if (level.empty() || level == seat.bot->Level()) return;
+  if (std::unique_ptr<CBot> bot = MakeBot(level)) seat.bot = std::move(bot);
+}
+
 uint64_t CTableHost::NextEvent() const {
   uint64_t next = m_table.NextDeadline();
   for (const Seat& seat : m_seats) {
@@ -167,6 +177,7 @@ bool CTableHost::Step() {
     Seat& seat = m_seats[c];
     if (seat.readyAt == t) {
       seat.readyAt = NO_DEADLINE;
+      RenewBot(c);
       m_table.SetReady(c, at);
       return true;
     }

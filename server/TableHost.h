@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "server/ChairView.h"
@@ -42,10 +44,25 @@ class CTableHost final : public ITableSink {
   explicit CTableHost(const tagHostConfig& config);
 
   bool SeatBot(uint16_t chair, std::string_view level);
+  // A bot made elsewhere (a level with its own budget, a bot under measurement).
+  bool SeatBot(uint16_t chair, std::unique_ptr<CBot> bot);
   bool SeatHuman(uint16_t chair, IChairLink* link);
   // A bot leaves its chair between games (a person takes it, or nobody is left to play with);
   // false when the chair holds no bot or a game runs.
   bool UnseatBot(uint16_t chair);
+  // Asked before each bot readies for the next game: the level that takes its chair from that
+  // game on (empty, an unknown level or the bot's own: the bot stays).
+  void SetBotLevelSource(std::function<std::string(uint16_t chair)> source) {
+    m_botLevelSource = std::move(source);
+  }
+  // The level of the chair's bot, null for none.
+  const char* BotLevel(uint16_t chair) const {
+    return IsBot(chair) ? m_seats[chair].bot->Level() : nullptr;
+  }
+  // The next game deals this deck with this banker (CTable::StackNextDeal).
+  bool StackNextDeal(const uint8_t deck[DECK_SIZE], uint16_t banker) {
+    return m_table.StackNextDeal(deck, banker);
+  }
   bool IsBot(uint16_t chair) const { return chair < SEAT_COUNT && m_seats[chair].bot != nullptr; }
   // The link of a chair whose player comes back during a game, before Return.
   bool Relink(uint16_t chair, IChairLink* link);
@@ -86,6 +103,7 @@ class CTableHost final : public ITableSink {
   };
   uint64_t BotDelay();
   void RunBot(uint16_t chair, uint64_t now);
+  void RenewBot(uint16_t chair);
 
   CTable m_table;
   tagHostConfig m_config;
@@ -94,5 +112,6 @@ class CTableHost final : public ITableSink {
   Seat m_seats[SEAT_COUNT];
   IChairLink* m_watchers[SEAT_COUNT][MAX_WATCHERS_PER_CHAIR] = {};
   ITableObserver* m_observer = nullptr;
+  std::function<std::string(uint16_t chair)> m_botLevelSource;
   uint32_t m_botRefusals = 0;
 };

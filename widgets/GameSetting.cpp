@@ -14,6 +14,11 @@ constexpr int kBoxY[CGameSetting::BOX_COUNT] = {67, 89, 111, 133, 155};
 constexpr int kBoxSize = 16;
 constexpr int kInitialSpacingItem = 2;
 const gcn::Rectangle kSpacingField(95, 212, 60, 17);
+// The bots' level: a row of its own between the boxes and the spacing, its field in the
+// spacing's column and its label at the boxes' labels' left edge, in their cream.
+const gcn::Rectangle kLevelField(95, 183, 60, 17);
+constexpr int kLevelLabelX = 30;
+const gcn::Color kLabelColor(0xF2, 0xE2, 0xB8);
 // Until a background sets it, the window is just large enough for its controls.
 constexpr int kDefaultWidth = 330;
 constexpr int kDefaultHeight = 300;
@@ -34,7 +39,32 @@ void Paint(gcn::Widget& widget) {
 constexpr int kListed[DemoListModel::kCount] = {18, 19, 20, 21, 22, 23,
                                                 24, 25, 26, 27, 28, CARD_SPACING_DEFAULT};
 
+// A drop-down in the window's colours and font, `field` high at least as the font.
+void PlaceDropDown(gcn::DropDown& dropDown, gcn::ListBox& list, gcn::ScrollArea& scroll,
+                   gcn::Font* font, const gcn::Rectangle& field) {
+  scroll.setHorizontalScrollPolicy(gcn::ScrollArea::SHOW_NEVER);
+  scroll.setVerticalScrollPolicy(gcn::ScrollArea::SHOW_ALWAYS);
+  // The open list is drawn by the list box and its scroll area, which take neither the font
+  // nor the colours from the drop-down.
+  for (gcn::Widget* part : {static_cast<gcn::Widget*>(&list), static_cast<gcn::Widget*>(&scroll)}) {
+    part->setFont(font);
+    Paint(*part);
+  }
+  dropDown.setFont(font);
+  Paint(dropDown);
+  // A font taller than the field makes the field taller about the same centre, so the text is
+  // not cut off by its border.
+  const int fieldHeight = std::max(field.height, font->getHeight() + 2);
+  dropDown.setDimension(gcn::Rectangle(field.x, field.y - (fieldHeight - field.height) / 2,
+                                       field.width, fieldHeight));
+}
+
 }  // namespace
+
+std::string BotLevelListModel::getElementAt(int i) {
+  static const char* const kNames[BOT_LEVEL_COUNT] = {"简单", "普通", "高手"};
+  return i >= 0 && i < BOT_LEVEL_COUNT ? kNames[i] : "";
+}
 
 void DemoListModel::SetHeld(int spacing) {
   m_hasHeld = true;
@@ -73,31 +103,31 @@ CGameSetting::CGameSetting(CWnd* owner) : m_pOwner(owner) {
   m_pListModel = std::make_unique<DemoListModel>();
   m_pListBox = std::make_unique<gcn::ListBox>();
   m_pScrollArea = std::make_unique<gcn::ScrollArea>();
-  m_pScrollArea->setHorizontalScrollPolicy(gcn::ScrollArea::SHOW_NEVER);
-  m_pScrollArea->setVerticalScrollPolicy(gcn::ScrollArea::SHOW_ALWAYS);
   m_pDropDown =
       std::make_unique<gcn::DropDown>(m_pListModel.get(), m_pScrollArea.get(), m_pListBox.get());
-  // The open list is drawn by the list box and its scroll area, which take neither the font
-  // nor the colours from the drop-down.
-  for (gcn::Widget* part : {static_cast<gcn::Widget*>(m_pListBox.get()),
-                            static_cast<gcn::Widget*>(m_pScrollArea.get())}) {
-    part->setFont(m_pFont.get());
-    Paint(*part);
-  }
-  m_pDropDown->setFont(m_pFont.get());
-  m_pDropDown->setBaseColor(kFrameColor);
-  m_pDropDown->setBackgroundColor(kFieldColor);
-  m_pDropDown->setForegroundColor(kMarkColor);
-  m_pDropDown->setSelectionColor(kSelectionColor);
-  // 60 x 17 at (95, 212); a font taller than the field makes the field taller about the same
-  // centre, so the digits are not cut off by its border.
-  const int fieldHeight = std::max(kSpacingField.height, m_pFont->getHeight() + 2);
-  m_pDropDown->setDimension(
-      gcn::Rectangle(kSpacingField.x, kSpacingField.y - (fieldHeight - kSpacingField.height) / 2,
-                     kSpacingField.width, fieldHeight));
+  PlaceDropDown(*m_pDropDown, *m_pListBox, *m_pScrollArea, m_pFont.get(), kSpacingField);
   m_pDropDown->setSelected(kInitialSpacingItem);
   m_pDropDown->addActionListener(this);
   add(m_pDropDown.get());
+
+  m_pLevelModel = std::make_unique<BotLevelListModel>();
+  m_pLevelListBox = std::make_unique<gcn::ListBox>();
+  m_pLevelScrollArea = std::make_unique<gcn::ScrollArea>();
+  m_pLevelDropDown = std::make_unique<gcn::DropDown>(m_pLevelModel.get(), m_pLevelScrollArea.get(),
+                                                     m_pLevelListBox.get());
+  PlaceDropDown(*m_pLevelDropDown, *m_pLevelListBox, *m_pLevelScrollArea, m_pFont.get(),
+                kLevelField);
+  m_pLevelDropDown->setSelected(m_nBotLevel);
+  m_pLevelDropDown->addActionListener(this);
+  m_pLevelLabel = std::make_unique<gcn::Label>("机器人");
+  m_pLevelLabel->setFont(m_pFont.get());
+  m_pLevelLabel->setForegroundColor(kLabelColor);
+  m_pLevelLabel->adjustSize();
+  const gcn::Rectangle& level = m_pLevelDropDown->getDimension();
+  m_pLevelLabel->setPosition(kLevelLabelX,
+                             level.y + (level.height - m_pLevelLabel->getHeight()) / 2);
+  add(m_pLevelLabel.get());
+  add(m_pLevelDropDown.get());
 
   m_pCancel = std::make_unique<gcn::MyCButtonEx>("Torvaly\\gameOption\\buttonCancle.png");
   m_pCancel->setPosition(177, 250);
@@ -158,6 +188,7 @@ void CGameSetting::RefreshControls() {
     }
   }
   m_pDropDown->setSelected(item);
+  m_pLevelDropDown->setSelected(m_nBotLevel);
 }
 
 void CGameSetting::Post(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -171,6 +202,7 @@ void CGameSetting::ApplyOptions() {
   Post(MSG_OPTION_ANIMATION, MSG_OPTION_ANIMATION, m_cbAnimation);
   Post(MSG_OPTION_SEAT_ORDER, MSG_OPTION_SEAT_ORDER, m_cbSeatOrder);
   Post(MSG_OPTION_ALLOW_LOOKON, MSG_OPTION_ALLOW_LOOKON, m_cbAllowLookon);
+  Post(MSG_OPTION_BOT_LEVEL, MSG_OPTION_BOT_LEVEL, m_nBotLevel);
   Post(MSG_OPTION_CONFIRM, MSG_OPTION_CONFIRM, 0);
 }
 
@@ -178,6 +210,10 @@ void CGameSetting::action(const gcn::ActionEvent& event) {
   gcn::Widget* source = event.getSource();
   if (source == m_pDropDown.get()) {
     m_nCardSpacing = std::atoi(m_pListModel->getElementAt(m_pDropDown->getSelected()).c_str());
+    return;
+  }
+  if (source == m_pLevelDropDown.get()) {
+    SetBotLevel(m_pLevelDropDown->getSelected());
     return;
   }
   for (int i = 0; i < BOX_COUNT; ++i) {

@@ -1,14 +1,16 @@
 // CGameSetting: the options window. Five check boxes (music, game sound, seat order, allow
-// watchers, animation), a drop-down of eleven card spacings for the own hand (18 .. 28), and OK
-// and Cancel image buttons, over a background picture that carries the labels.
+// watchers, animation), a drop-down of the bots' level (简单, 普通, 高手) with its own label, a
+// drop-down of eleven card spacings for the own hand (18 .. 28), and OK and Cancel image
+// buttons, over a background picture that carries the other labels.
 //
 // The window keeps a working copy of the options; it stores nothing itself. Its opener writes
 // the values in, calls RefreshControls and shows it; every change of a control updates the
 // copy at once. OK posts each value to the owner window (the dialog that creates the window),
 // in this order: 211 card spacing, 212 music, 213 game sound, 214 animation, 215 seat order,
-// 216 allow watchers, then 219 (confirm); each message carries its own number as the first
-// parameter and the value (0 for 219) as the second. Cancel posts only 220 (220, 0). Posted, so
-// the owner handles them after the click, in that order; without an owner nothing is posted.
+// 216 allow watchers, 217 bots' level, then 219 (confirm); each message carries its own number as
+// the first parameter and the value (0 for 219) as the second. Cancel posts only 220 (220, 0).
+// Posted, so the owner handles them after the click, in that order; without an owner nothing is
+// posted.
 //
 // Child positions are relative to the window's top-left corner (no frame, no title bar). The
 // window is created hidden and is movable: it is dragged by any point of its background and
@@ -33,11 +35,26 @@ inline constexpr UINT MSG_OPTION_GAME_SOUND = 213;
 inline constexpr UINT MSG_OPTION_ANIMATION = 214;
 inline constexpr UINT MSG_OPTION_SEAT_ORDER = 215;
 inline constexpr UINT MSG_OPTION_ALLOW_LOOKON = 216;
+inline constexpr UINT MSG_OPTION_BOT_LEVEL = 217;
 inline constexpr UINT MSG_OPTION_CONFIRM = 219;
 inline constexpr UINT MSG_OPTION_CLOSE = 220;
 
 // The card spacing a player has before choosing one.
 inline constexpr int CARD_SPACING_DEFAULT = 35;
+
+// The bots' levels, as the drop-down lists them (the embedded table's bots).
+inline constexpr int BOT_LEVEL_EASY = 0;
+inline constexpr int BOT_LEVEL_NORMAL = 1;
+inline constexpr int BOT_LEVEL_STRONG = 2;
+inline constexpr int BOT_LEVEL_COUNT = 3;
+
+// The bots' levels by name: 简单, 普通, 高手.
+class BotLevelListModel : public gcn::ListModel {
+ public:
+  ~BotLevelListModel() override = default;
+  int getNumberOfElements() override { return BOT_LEVEL_COUNT; }
+  std::string getElementAt(int i) override;
+};
 
 // The card spacings of the drop-down: "18" .. "28" and the default "35", then the spacing the
 // window holds when it is none of those (a profile edited by hand), so that the drop-down always
@@ -80,17 +97,23 @@ class CGameSetting : public gcn::CWindowEx, public gcn::ActionListener {
   void SetAllowLookon(BYTE on) { m_cbAllowLookon = on; }
   void SetAnimation(BYTE on) { m_cbAnimation = on; }
   void SetCardSpacing(int spacing) { m_nCardSpacing = spacing; }
+  // Any value outside BOT_LEVEL_EASY .. BOT_LEVEL_STRONG reads as normal.
+  void SetBotLevel(int level) {
+    m_nBotLevel = level >= 0 && level < BOT_LEVEL_COUNT ? level : BOT_LEVEL_NORMAL;
+  }
   BYTE GetMusic() const { return m_cbMusic; }
   BYTE GetGameSound() const { return m_cbGameSound; }
   BYTE GetSeatOrder() const { return m_cbSeatOrder; }
   BYTE GetAllowLookon() const { return m_cbAllowLookon; }
   BYTE GetAnimation() const { return m_cbAnimation; }
   int GetCardSpacing() const { return m_nCardSpacing; }
+  int GetBotLevel() const { return m_nBotLevel; }
 
-  // Each box is ticked exactly when its value is non-zero; the drop-down shows the first
-  // spacing equal to the card spacing, or the first item when none is (the value stays).
+  // Each box is ticked exactly when its value is non-zero; the spacing drop-down shows the
+  // first spacing equal to the card spacing, or the first item when none is (the value stays);
+  // the level drop-down shows the bots' level.
   void RefreshControls();
-  // Posts the six values and the confirm to the owner.
+  // Posts the seven values and the confirm to the owner.
   void ApplyOptions();
 
   // Loads the background picture (owned) and sizes the window to it; false when it does not
@@ -99,6 +122,7 @@ class CGameSetting : public gcn::CWindowEx, public gcn::ActionListener {
 
   gcn::CheckBox* GetCheckBox(int index) const;
   gcn::DropDown* GetSpacingDropDown() const { return m_pDropDown.get(); }
+  gcn::DropDown* GetBotLevelDropDown() const { return m_pLevelDropDown.get(); }
   gcn::MyCButtonEx* GetOkButton() const { return m_pOk.get(); }
   gcn::MyCButtonEx* GetCancelButton() const { return m_pCancel.get(); }
 
@@ -120,6 +144,7 @@ class CGameSetting : public gcn::CWindowEx, public gcn::ActionListener {
   BYTE m_cbAllowLookon = 0;
   BYTE m_cbAnimation = 1;
   int m_nCardSpacing = 10;
+  int m_nBotLevel = BOT_LEVEL_NORMAL;
 
   // Declared so that the drop-down goes before the parts it uses.
   std::unique_ptr<gcn::Image> m_pBackground;
@@ -128,6 +153,11 @@ class CGameSetting : public gcn::CWindowEx, public gcn::ActionListener {
   std::unique_ptr<gcn::ListBox> m_pListBox;
   std::unique_ptr<gcn::ScrollArea> m_pScrollArea;
   std::unique_ptr<gcn::DropDown> m_pDropDown;
+  std::unique_ptr<BotLevelListModel> m_pLevelModel;
+  std::unique_ptr<gcn::ListBox> m_pLevelListBox;
+  std::unique_ptr<gcn::ScrollArea> m_pLevelScrollArea;
+  std::unique_ptr<gcn::DropDown> m_pLevelDropDown;
+  std::unique_ptr<gcn::Label> m_pLevelLabel;
   std::unique_ptr<gcn::CheckBox> m_pBoxes[BOX_COUNT];
   std::unique_ptr<gcn::MyCButtonEx> m_pCancel;
   std::unique_ptr<gcn::MyCButtonEx> m_pOk;

@@ -27,5 +27,7 @@ class CBot {
 // legal, else the single answer, else pass.
 // "normal": keeps bombs and the rocket for when they matter, leads low and long, saves 2s,
 // goes out when it can and watches the next player's card count.
+// "strong": plays its candidate moves out over random deals of the cards it cannot see and
+// picks the best mean gold (StrongBot.h).
 // Null for an unknown level.
 std::unique_ptr<CBot> MakeBot(std::string_view level);

@@ -1,5 +1,6 @@
 #include "server/bots/Bot.h"
 #include "server/bots/NormalBot.h"
+#include "server/bots/StrongBot.h"
 
 namespace {
 
@@ -20,5 +21,6 @@ class CEasyBot final : public CBot {
 std::unique_ptr<CBot> MakeBot(std::string_view level) {
   if (level == "easy") return std::make_unique<CEasyBot>();
   if (level == "normal") return MakeNormalBot();
+  if (level == "strong") return MakeStrongBot();
   return nullptr;
 }

@@ -62,8 +62,6 @@ struct tagSituation {
   int topPair;         // highest value this hand can lead as a pair (0: none)
 };
 
-constexpr int kReject = INT_MIN;
-
 void BuildShape(const uint8_t hand[], uint8_t handCount, tagShape& shape) {
   std::memset(&shape, 0, sizeof(shape));
   for (uint8_t i = 0; i < handCount && i < MAX_CARDS; ++i) {
@@ -104,7 +102,8 @@ int TakeRuns(uint8_t w[kValues], int per, int minLength) {
       }
     }
     if (bestLength < minLength) return runs;
-    for (int v = bestStart; v < bestStart + bestLength; ++v) w[v] = static_cast<uint8_t>(w[v] - per);
+    for (int v = bestStart; v < bestStart + bestLength; ++v)
+      w[v] = static_cast<uint8_t>(w[v] - per);
     ++runs;
   }
 }
@@ -299,35 +298,48 @@ void ForEachOption(const tagShape& s, uint8_t handCount, uint8_t want, Fn&& fn) 
   }
 }
 
-class CNormalBot final : public CBot {
+// The normal level, keeping its working buffers between moves.
+class CNormalPolicyOf final : public CNormalPolicy {
  public:
-  tagBotAction Decide(const CChairView& view) override {
-    m_logic.SetSingleJokerRule(view.SingleJokerRule());
-    const tagTurn& turn = view.Turn();
-    const uint8_t* hand = view.Hand();
-    const uint8_t handCount = view.HandCount() <= MAX_CARDS ? view.HandCount() : 0;
-    BuildShape(hand, handCount, m_shape);
+  CGameLogic logic;
+  tagShape shape{};
 
-    tagSituation s{};
-    s.leading = turn.count == 0;
+  struct tagKept {
+    tagOption option;
+    int score;
+    bool checked;  // passed the legal-play check already
+  };
+  static constexpr int kKept = 8;
+  tagKept kept[kKept]{};
+  int keptCount = 0;
+
+  // Reads the table into the shape and the situation; false for a hand that cannot be.
+  void Prepare(const tagBotTable& t, tagSituation& s) {
+    logic.SetSingleJokerRule(t.singleJokerRule);
+    const uint8_t handCount = t.handCount <= MAX_CARDS ? t.handCount : 0;
+    BuildShape(t.hand, handCount, shape);
+    s = tagSituation{};
+    s.leading = t.turn->count == 0;
     s.handCount = handCount;
-    s.pile = view.Pile();
-    s.planBefore = Plan(m_shape.count, m_shape.jokers);
-    s.fewestOpponent = 99;
-    for (uint16_t step = 1; step < SEAT_COUNT; ++step) {
-      const uint8_t cards = view.CardCount(static_cast<uint16_t>((view.Me() + step) % SEAT_COUNT));
-      // A chair holding nothing is out of the game (an empty seat): no threat.
-      if (cards > 0 && cards < s.fewestOpponent) s.fewestOpponent = cards;
-    }
+    s.pile = t.pile;
+    s.planBefore = Plan(shape.count, shape.jokers);
+    s.fewestOpponent = t.fewestOpponent;
     s.topSingle = 0;
     s.topPair = 0;
     for (int v = RANK_THREE; v <= RANK_TWO; ++v) {
-      if (m_shape.count[v] > 0) s.topSingle = v;
-      if (m_shape.count[v] >= 2 || (m_shape.count[v] == 1 && m_shape.jokers > 0)) s.topPair = v;
+      if (shape.count[v] > 0) s.topSingle = v;
+      if (shape.count[v] >= 2 || (shape.count[v] == 1 && shape.jokers > 0)) s.topPair = v;
     }
-    if (m_logic.GetSingleJokerRule() == 1 && m_shape.jokers > 0) {
-      s.topSingle = CGameLogic::GetCardRank(m_shape.jokerCards[m_shape.jokers - 1]);
+    if (logic.GetSingleJokerRule() == 1 && shape.jokers > 0) {
+      s.topSingle = CGameLogic::GetCardRank(shape.jokerCards[shape.jokers - 1]);
     }
+  }
+
+  tagTableMove Choose(const tagBotTable& t) override {
+    tagSituation s;
+    Prepare(t, s);
+    const tagTurn& turn = *t.turn;
+    const uint8_t* hand = t.hand;
 
     // Every play is scored; the best few are kept. A play built without jokers has a known
     // type when leading and is checked only once it is among the best; any other play is
@@ -335,47 +347,79 @@ class CNormalBot final : public CBot {
     const uint8_t want = s.leading ? 0 : turn.count;
     for (int round = 0; round < 2; ++round) {
       const bool checkAll = round == 1;
-      m_keptCount = 0;
-      ForEachOption(m_shape, handCount, want, [&](const tagOption& o) {
+      keptCount = 0;
+      ForEachOption(shape, s.handCount, want, [&](const tagOption& o) {
         uint8_t type = s.leading && !checkAll ? o.type : PT_INVALID;
         const bool checked = type == PT_INVALID;
         if (checked && !Legal(o, turn, type)) return;
-        Keep(o, Score(o, type, s, hand), checked);
+        bool rejected = false;
+        const int score = Score(o, type, s, hand, rejected);
+        if (!rejected) Keep(o, score, checked);
       });
-      for (int i = 0; i < m_keptCount; ++i) {
-        const tagKept& k = m_kept[i];
+      for (int i = 0; i < keptCount; ++i) {
+        const tagKept& k = kept[i];
         uint8_t type = PT_INVALID;
         if (k.checked || Legal(k.option, turn, type)) {
           return PlayMove(k.option.cards, k.option.count);
         }
       }
-      if (m_keptCount == 0) break;  // nothing legal, or nothing worth playing
+      if (keptCount == 0) break;  // nothing legal, or nothing worth playing
     }
 
     // Leading must play; the table's trustee move knows the last resorts.
-    if (s.leading) return ChooseTrusteeMove(m_logic, hand, handCount, turn);
+    if (s.leading) return ChooseTrusteeMove(logic, hand, s.handCount, turn);
     return PassMove();
   }
 
-  const char* Level() const override { return "normal"; }
+  uint8_t Rank(const tagBotTable& t, tagRankedPlay out[], uint8_t capacity) override {
+    if (capacity == 0) return 0;
+    tagSituation s;
+    Prepare(t, s);
+    const tagTurn& turn = *t.turn;
+    uint8_t n = 0;
+    ForEachOption(shape, s.handCount, s.leading ? 0 : turn.count, [&](const tagOption& o) {
+      uint8_t type = PT_INVALID;
+      if (!Legal(o, turn, type)) return;
+      // The same cards may come as the whole hand and as a run, or by either joker.
+      uint8_t mine[MAX_CARDS];
+      std::memcpy(mine, o.cards, o.count);
+      logic.SortCards(mine, o.count, SORT_BY_RANK);
+      for (uint8_t i = 0; i < n; ++i) {
+        const tagTableMove& m = out[i].move;
+        if (m.count == o.count && std::memcmp(m.cards, mine, o.count) == 0) return;
+      }
+      bool rejected = false;
+      const int score = Score(o, type, s, t.hand, rejected);
+      // Insert in order: unrejected before rejected, then by score.
+      uint8_t at = n;
+      const auto worse = [&](const tagRankedPlay& r) {
+        return rejected != r.rejected ? r.rejected : r.score < score;
+      };
+      while (at > 0 && worse(out[at - 1])) --at;
+      if (at >= capacity) return;
+      const uint8_t last = n < capacity ? n : static_cast<uint8_t>(capacity - 1);
+      for (uint8_t i = last; i > at; --i) out[i] = out[i - 1];
+      out[at] = tagRankedPlay{PlayMove(mine, o.count), score, rejected};
+      if (n < capacity) ++n;
+    });
+    return n;
+  }
 
- private:
   bool Legal(const tagOption& o, const tagTurn& turn, uint8_t& type) const {
     uint8_t sorted[MAX_CARDS];
     uint8_t resolved[MAX_CARDS];
-    return CheckPlay(m_logic, o.cards, o.count, turn, sorted, resolved, type);
+    return CheckPlay(logic, o.cards, o.count, turn, sorted, resolved, type);
   }
 
-  // Inserts a scored play into the best few, best first; rejected plays are not kept.
+  // Inserts a scored play into the best few, best first.
   void Keep(const tagOption& o, int score, bool checked) {
-    if (score == kReject) return;
-    int at = m_keptCount < kKept ? m_keptCount : kKept;
-    while (at > 0 && m_kept[at - 1].score < score) --at;
+    int at = keptCount < kKept ? keptCount : kKept;
+    while (at > 0 && kept[at - 1].score < score) --at;
     if (at >= kKept) return;
-    const int last = m_keptCount < kKept ? m_keptCount : kKept - 1;
-    for (int i = last; i > at; --i) m_kept[i] = m_kept[i - 1];
-    m_kept[at] = tagKept{o, score, checked};
-    if (m_keptCount < kKept) ++m_keptCount;
+    const int last = keptCount < kKept ? keptCount : kKept - 1;
+    for (int i = last; i > at; --i) kept[i] = kept[i - 1];
+    kept[at] = tagKept{o, score, checked};
+    if (keptCount < kKept) ++keptCount;
   }
 
   // True when what the hand keeps after `o` is itself one play.
@@ -396,24 +440,26 @@ class CNormalBot final : public CBot {
     }
     if (restCount == 0) return false;
     const tagTurn lead{};
-    return IsLegalPlay(m_logic, rest, restCount, lead);
+    return IsLegalPlay(logic, rest, restCount, lead);
   }
 
-  // Higher is better; kReject when the bot would rather pass than make this answer.
-  int Score(const tagOption& o, uint8_t type, const tagSituation& s, const uint8_t hand[]) const {
+  // Higher is better; `rejected` when the bot would rather pass than make this answer.
+  int Score(const tagOption& o, uint8_t type, const tagSituation& s, const uint8_t hand[],
+            bool& rejected) const {
+    rejected = false;
     if (o.count == s.handCount) return INT_MAX;  // goes out
 
     uint8_t after[kValues];
     int low = RANK_BIG_JOKER;
     bool breaksBomb = false;
     for (int v = 0; v < kValues; ++v) {
-      after[v] = static_cast<uint8_t>(m_shape.count[v] - o.used[v]);
+      after[v] = static_cast<uint8_t>(shape.count[v] - o.used[v]);
       if (o.used[v] == 0) continue;
       if (v < low) low = v;
       // Taking part of a natural three or four spoils it as a bomb.
-      if (m_shape.count[v] >= 3 && o.used[v] < m_shape.count[v]) breaksBomb = true;
+      if (shape.count[v] >= 3 && o.used[v] < shape.count[v]) breaksBomb = true;
     }
-    const int plan = Plan(after, m_shape.jokers - o.jokers);
+    const int plan = Plan(after, shape.jokers - o.jokers);
     const int left = s.handCount - o.count;
     const int twos = o.used[RANK_TWO];
     const bool bomb = type >= PT_BOMB3_JOKER;
@@ -422,7 +468,7 @@ class CNormalBot final : public CBot {
     score -= 60 * twos + 50 * o.jokers;
     if (bomb) score -= 100 + 25 * (type - PT_BOMB3_JOKER);
     if (breaksBomb) score -= 80;
-    if (plan <= 1 && CouldBeOnePlay(after, m_shape.jokers - o.jokers, left) &&
+    if (plan <= 1 && CouldBeOnePlay(after, shape.jokers - o.jokers, left) &&
         RestIsOnePlay(o, hand, s.handCount)) {
       score += 300;
     }
@@ -448,26 +494,42 @@ class CNormalBot final : public CBot {
     if (bomb) {
       // In the race after the pile is gone, a small hand spends its bomb to take the lead.
       const bool matters = opponentClose || plan <= 1 || (s.pile == 0 && s.handCount <= 5);
-      return matters ? score : kReject;
+      rejected = !matters;
+    } else if ((twos > 0 || o.jokers > 0) && !opponentClose && !meClose) {
+      rejected = true;
+    } else if ((breaksBomb || plan > s.planBefore) && !opponentClose && plan > 1) {
+      rejected = true;
     }
-    if ((twos > 0 || o.jokers > 0) && !opponentClose && !meClose) return kReject;
-    if ((breaksBomb || plan > s.planBefore) && !opponentClose && plan > 1) return kReject;
     return score;
   }
+};
 
-  struct tagKept {
-    tagOption option;
-    int score;
-    bool checked;  // passed the legal-play check already
-  };
-  static constexpr int kKept = 8;
+class CNormalBot final : public CBot {
+ public:
+  tagBotAction Decide(const CChairView& view) override {
+    tagBotTable t{};
+    t.hand = view.Hand();
+    t.handCount = view.HandCount();
+    t.turn = &view.Turn();
+    t.singleJokerRule = view.SingleJokerRule();
+    t.pile = view.Pile();
+    t.fewestOpponent = 99;
+    for (uint16_t step = 1; step < SEAT_COUNT; ++step) {
+      const uint8_t cards = view.CardCount(static_cast<uint16_t>((view.Me() + step) % SEAT_COUNT));
+      // A chair holding nothing is out of the game (an empty seat): no threat.
+      if (cards > 0 && cards < t.fewestOpponent) t.fewestOpponent = cards;
+    }
+    return m_policy.Choose(t);
+  }
 
-  CGameLogic m_logic;
-  tagShape m_shape{};
-  tagKept m_kept[kKept]{};
-  int m_keptCount = 0;
+  const char* Level() const override { return "normal"; }
+
+ private:
+  CNormalPolicyOf m_policy;
 };
 
 }  // namespace
+
+std::unique_ptr<CNormalPolicy> MakeNormalPolicy() { return std::make_unique<CNormalPolicyOf>(); }
 
 std::unique_ptr<CBot> MakeNormalBot() { return std::make_unique<CNormalBot>(); }

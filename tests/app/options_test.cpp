@@ -44,7 +44,13 @@ TEST(Options, AcceptedValues) {
       {{"--name", std::string(31, 'x')},
        [](const tagAppOptions& o) { return o.name.size() == 31; }},
       {{"--bots", "easy", "--seed", "0"},
-       [](const tagAppOptions& o) { return o.bots == "easy" && o.seedGiven && o.seed == 0; }},
+       [](const tagAppOptions& o) {
+         return o.bots[0] == "easy" && o.bots[1] == "easy" && o.botsGiven && o.seedGiven &&
+                o.seed == 0;
+       }},
+      {{"--bots", "strong,easy"},
+       [](const tagAppOptions& o) { return o.bots[0] == "strong" && o.bots[1] == "easy"; }},
+      {{}, [](const tagAppOptions& o) { return o.bots[0] == "normal" && !o.botsGiven; }},
       {{"--seed=18446744073709551615"},
        [](const tagAppOptions& o) { return o.seed == UINT64_MAX; }},
       {{"--size", "1920x1080", "--fullscreen"},
@@ -97,7 +103,10 @@ TEST(Options, ErrorsAreOneLineThenTheUsageAndStatus2) {
       {{"--gender", "3"}, "--gender: 1 (male) or 2 (female), not '3'"},
       {{"--face", "6"}, "--face: a portrait from 0 to 5, not '6'"},
       {{"--face", "1.5"}, "not '1.5'"},
-      {{"--bots", "hard"}, "--bots: easy or normal, not 'hard'"},
+      {{"--bots", "hard"},
+       "--bots: easy, normal or strong, or two of them as LEVEL,LEVEL, not 'hard'"},
+      {{"--bots", "easy,"}, "not 'easy,'"},
+      {{"--bots", "easy,normal,strong"}, "not 'easy,normal,strong'"},
       {{"--seed", "18446744073709551616"}, "--seed: a whole number"},
       {{"--seed", "+5"}, "not '+5'"},
       {{"--size", "800"}, "--size: WIDTHxHEIGHT from 640x360 to 8192x8192, not '800'"},
@@ -188,7 +197,8 @@ TEST(EmbeddedLink, SeatsThePlayerAmongTwoBotsOfTheChosenLevel) {
   o.name = "Ana";
   o.gender = 2;
   o.face = 3;
-  o.bots = "easy";
+  o.bots[0] = "easy";
+  o.bots[1] = "strong";
   o.seedGiven = true;
   o.seed = 99;
   EXPECT_EQ(TableSeed(o), 99u);
@@ -203,7 +213,7 @@ TEST(EmbeddedLink, SeatsThePlayerAmongTwoBotsOfTheChosenLevel) {
   // Everybody starts with a purse, so every seat's gold shows from the first game on.
   for (uint16_t c = 0; c < SEAT_COUNT; ++c)
     EXPECT_EQ(player.Events()[2 + c].user.lScore, START_GOLD) << "chair " << c;
-  o.bots = "grandmaster";
+  o.bots[1] = "grandmaster";
   EXPECT_EQ(MakeEmbeddedLink(o), nullptr);
 }
 

@@ -37,10 +37,11 @@ class GameSettingTest : public ::testing::Test {
   void TearDown() override { SetResourceFolder(""); }  // the window goes first, then the frame
   // Opens the window as the dialog does; boxes: the five values as digits, in box order (music,
   // game sound, seat order, watchers, animation).
-  void Open(const char* boxes, int spacing) {
+  void Open(const char* boxes, int spacing, int level = BOT_LEVEL_NORMAL) {
     window->SetMusic(boxes[0] - '0'), window->SetGameSound(boxes[1] - '0');
     window->SetSeatOrder(boxes[2] - '0'), window->SetAllowLookon(boxes[3] - '0');
     window->SetAnimation(boxes[4] - '0'), window->SetCardSpacing(spacing);
+    window->SetBotLevel(level);
     window->RefreshControls();
     window->setVisible(true);
   }
@@ -50,8 +51,7 @@ class GameSettingTest : public ::testing::Test {
     frame->Click(x + child->getWidth() / 2, y + child->getHeight() / 2);
   }
   // Opens the drop-down and clicks the item, which must be in view.
-  void PickSpacing(int item) {
-    gcn::DropDown* drop = window->GetSpacingDropDown();
+  void Pick(gcn::DropDown* drop, int item) {
     const int closed = drop->getHeight();
     ClickChild(drop);
     int dx, dy;
@@ -77,10 +77,13 @@ class GameSettingTest : public ::testing::Test {
 // drop-down on the item of the spacing: one of the listed ones (18..28, the default 35), or an
 // item of its own after them for any other value.
 TEST_F(GameSettingTest, RefreshShowsTheValues) {
-  const struct { int spacing, item; } cases[] = {{24, 6}, {18, 0}, {28, 10}, {35, 11}, {29, 12}, {-1, 12}};
+  const struct {
+    int spacing, item;
+  } cases[] = {{24, 6}, {18, 0}, {28, 10}, {35, 11}, {29, 12}, {-1, 12}};
   for (const auto& c : cases) {
-    Open("01101", c.spacing);
+    Open("01101", c.spacing, c.item % BOT_LEVEL_COUNT);
     EXPECT_EQ(window->GetSpacingDropDown()->getSelected(), c.item) << c.spacing;
+    EXPECT_EQ(window->GetBotLevelDropDown()->getSelected(), c.item % BOT_LEVEL_COUNT);
     EXPECT_EQ(window->GetCardSpacing(), c.spacing) << "the value stays";
     EXPECT_EQ(window->GetSpacingDropDown()->getListModel()->getElementAt(c.item),
               std::to_string(c.spacing));
@@ -95,35 +98,41 @@ TEST_F(GameSettingTest, RefreshShowsTheValues) {
   EXPECT_NEAR(drop->getY() + drop->getHeight() / 2.0, 212 + 17 / 2.0, 0.5);
 }
 
-// OK posts every value to the owner in order (211..216), then the confirm; Cancel only the
-// close; a change alone posts nothing. b<box> flips a box, s<item> picks a spacing, o OK, c Cancel.
+// OK posts every value to the owner in order (211..217), then the confirm; Cancel only the
+// close; a change alone posts nothing. b<box> flips a box, s<item> picks a spacing, l<item> a
+// bots' level, o OK, c Cancel.
 TEST_F(GameSettingTest, OkPostsEveryValueThenTheConfirmAndCancelOnlyTheClose) {
   const struct {
     const char* name;
     const char* boxes;
     int spacing;
     const char* actions;
-    std::vector<LPARAM> posted;  // 211..216 in order; empty: only the close
+    std::vector<LPARAM> posted;  // 211..217 in order; empty: only the close
+    int level = BOT_LEVEL_NORMAL;
   } cases[] = {
-      {"OK untouched keeps a spacing of its own", "11001", 40, "o", {40, 1, 1, 1, 0, 0}},
-      {"music unticked", "11001", 24, "b0 o", {24, 0, 1, 1, 0, 0}},
-      {"every box flipped", "11001", 20, "b0 b1 b2 b3 b4 o", {20, 0, 0, 0, 1, 1}},
-      {"a box flipped twice", "00110", 22, "b2 b2 o", {22, 0, 0, 0, 1, 1}},
-      {"a spacing picked from the list", "11001", 24, "s7 o", {25, 1, 1, 1, 0, 0}},
-      {"cancel after changes posts only the close", "11001", 24, "b0 b3 s8 c", {}},
+      {"OK untouched keeps a spacing of its own", "11001", 40, "o", {40, 1, 1, 1, 0, 0, 1}},
+      {"music unticked", "11001", 24, "b0 o", {24, 0, 1, 1, 0, 0, 1}},
+      {"every box flipped", "11001", 20, "b0 b1 b2 b3 b4 o", {20, 0, 0, 0, 1, 1, 1}},
+      {"a box flipped twice", "00110", 22, "b2 b2 o", {22, 0, 0, 0, 1, 1, 1}},
+      {"a spacing picked from the list", "11001", 24, "s7 o", {25, 1, 1, 1, 0, 0, 1}},
+      {"the strong bots picked", "11001", 24, "l2 o", {24, 1, 1, 1, 0, 0, 2}},
+      {"the easy bots, then the spacing", "11001", 24, "l0 s7 o", {25, 1, 1, 1, 0, 0, 0}},
+      {"a level of its own reads as normal", "11001", 24, "o", {24, 1, 1, 1, 0, 0, 1}, 7},
+      {"cancel after changes posts only the close", "11001", 24, "b0 b3 s8 l0 c", {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Open(c.boxes, c.spacing);
+    Open(c.boxes, c.spacing, c.level);
     frame->Log().clear();
     std::istringstream actions(c.actions);
     for (std::string a; actions >> a;) {
       const int index = a.size() > 1 ? std::atoi(a.c_str() + 1) : 0;
       if (a[0] == 'b') ClickChild(window->GetCheckBox(index));
-      if (a[0] == 's') PickSpacing(index);
+      if (a[0] == 's') Pick(window->GetSpacingDropDown(), index);
+      if (a[0] == 'l') Pick(window->GetBotLevelDropDown(), index);
       if (a[0] == 'o') ClickChild(window->GetOkButton());
       if (a[0] == 'c') ClickChild(window->GetCancelButton());
-      if (a[0] == 'b' || a[0] == 's') {
+      if (a[0] == 'b' || a[0] == 's' || a[0] == 'l') {
         frame->Frame();
         EXPECT_TRUE(frame->Log().empty()) << "changes are only kept";
       }
