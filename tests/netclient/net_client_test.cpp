@@ -414,7 +414,7 @@ TEST(NetClient, WatchesAChair) {
     const tagRun run = PlayClient(server, config, 1);
     EXPECT_TRUE(run.watching);
     EXPECT_EQ(Failures(run.tally), "");
-    EXPECT_EQ(run.tally.games, 1u);
+    EXPECT_GE(run.tally.games, 1u);  // the light players may end a second game in the last poll
     EXPECT_EQ(run.tally.clientMoves, 0u);
     EXPECT_EQ(run.notices,
               std::vector<std::string>{allow ? NET_NOTICE_WATCHING : NET_NOTICE_WATCHING_HIDDEN});
