@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cardcontrol/CardControl.h"
+#include "headless/LinkRelay.h"
 #include "widgets/MyCButtonEx.h"
 
 namespace headless {
@@ -20,7 +21,7 @@ constexpr uint64_t kMaxRealWaitMs = 50;
 
 // The client's link during network play: everything goes on to the network link as it is, and
 // what arrives is looked at once the frame has handled it.
-class CNetPlay::CTap final : public ITableLink, private ILinkSink {
+class CNetPlay::CTap final : public ITableLink, private CLinkRelay {
  public:
   explicit CTap(CNetPlay& play) : m_play(play) {}
 
@@ -48,19 +49,6 @@ class CNetPlay::CTap final : public ITableLink, private ILinkSink {
     m_sink->OnLinkSelf(chair, lookon, allow);
     m_play.OnSelf(chair, lookon, allow);
   }
-  void OnLinkServerAttribute(const tagServerAttribute& attribute) override {
-    m_sink->OnLinkServerAttribute(attribute);
-  }
-  void OnLinkUserEnter(const tagUserData& user, WORD chair, bool lookon) override {
-    m_sink->OnLinkUserEnter(user, chair, lookon);
-  }
-  void OnLinkUserLeave(WORD chair, bool lookon) override { m_sink->OnLinkUserLeave(chair, lookon); }
-  void OnLinkUserScore(const tagUserData& user, WORD chair, bool lookon) override {
-    m_sink->OnLinkUserScore(user, chair, lookon);
-  }
-  void OnLinkUserStatus(const tagUserData& user, WORD chair, bool lookon) override {
-    m_sink->OnLinkUserStatus(user, chair, lookon);
-  }
   void OnLinkScene(BYTE status, bool lookon, const void* data, WORD size) override {
     m_sink->OnLinkScene(status, lookon, data, size);
     m_play.OnScene(status, static_cast<const uint8_t*>(data), size);
@@ -69,10 +57,8 @@ class CNetPlay::CTap final : public ITableLink, private ILinkSink {
     m_sink->OnLinkGameMessage(id, data, size);
     m_play.OnMessage(id, static_cast<const uint8_t*>(data), size);
   }
-  void OnLinkClosed() override { m_sink->OnLinkClosed(); }
 
   CNetPlay& m_play;
-  ILinkSink* m_sink = nullptr;
 };
 
 CNetPlay::CNetPlay(CHeadlessClient& client, CNetLink& link, uint64_t seed)

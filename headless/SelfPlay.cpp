@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "cardcontrol/CardControl.h"
+#include "headless/LinkRelay.h"
 #include "widgets/MyCButtonEx.h"
 #include "widgets/ScoreView.h"
 
@@ -21,7 +22,7 @@ bool IsMove(WORD id) { return id == CLI_PLAY || id == CLI_PASS; }
 
 // The client's link during self-play: everything goes on to the in-process link as it is, and
 // what arrives is looked at once the frame has handled it.
-class CSelfPlay::CTap final : public ITableLink, private ILinkSink {
+class CSelfPlay::CTap final : public ITableLink, private CLinkRelay {
  public:
   explicit CTap(CSelfPlay& game) : m_game(game), m_link(*game.m_link) {}
 
@@ -47,22 +48,6 @@ class CSelfPlay::CTap final : public ITableLink, private ILinkSink {
     if (sent) ++m_game.m_sent;
     return sent;
   }
-  void OnLinkSelf(WORD chair, bool lookon, bool allow) override {
-    m_sink->OnLinkSelf(chair, lookon, allow);
-  }
-  void OnLinkServerAttribute(const tagServerAttribute& attribute) override {
-    m_sink->OnLinkServerAttribute(attribute);
-  }
-  void OnLinkUserEnter(const tagUserData& user, WORD chair, bool lookon) override {
-    m_sink->OnLinkUserEnter(user, chair, lookon);
-  }
-  void OnLinkUserLeave(WORD chair, bool lookon) override { m_sink->OnLinkUserLeave(chair, lookon); }
-  void OnLinkUserScore(const tagUserData& user, WORD chair, bool lookon) override {
-    m_sink->OnLinkUserScore(user, chair, lookon);
-  }
-  void OnLinkUserStatus(const tagUserData& user, WORD chair, bool lookon) override {
-    m_sink->OnLinkUserStatus(user, chair, lookon);
-  }
   void OnLinkScene(BYTE status, bool lookon, const void* data, WORD size) override {
     m_sink->OnLinkScene(status, lookon, data, size);
     m_game.OnScene(status);
@@ -71,11 +56,9 @@ class CSelfPlay::CTap final : public ITableLink, private ILinkSink {
     m_sink->OnLinkGameMessage(id, data, size);
     m_game.OnMessage(id, static_cast<const uint8_t*>(data), size);
   }
-  void OnLinkClosed() override { m_sink->OnLinkClosed(); }
 
   CSelfPlay& m_game;
   CInProcessLink& m_link;
-  ILinkSink* m_sink = nullptr;
 };
 
 CSelfPlay::CSelfPlay(CHeadlessClient& client, std::unique_ptr<CInProcessLink> link, uint64_t seed)
