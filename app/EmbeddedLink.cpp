@@ -40,8 +40,10 @@ uint64_t TableSeed(const tagAppOptions& options) {
   return (uint64_t{device()} << 32) ^ device();
 }
 
-std::unique_ptr<CInProcessLink> MakeEmbeddedLink(const tagAppOptions& options) {
+std::unique_ptr<CInProcessLink> MakeEmbeddedLink(const tagAppOptions& options,
+                                                 std::shared_ptr<CThinkPool> thinkPool) {
   tagHostConfig config;
+  config.thinkPool = std::move(thinkPool);
   config.table.seed = TableSeed(options);
   config.botDelayMinMs = BOT_DELAY_MIN_MS;
   config.botDelayMaxMs = BOT_DELAY_MAX_MS;

@@ -22,5 +22,8 @@ void MakeLobbyUsers(const tagAppOptions& options, tagLobbyUser (&users)[SEAT_COU
 // The table's seed: the one asked for, else a fresh one.
 uint64_t TableSeed(const tagAppOptions& options);
 
-// Null only when the options name a bot level the server does not have.
-std::unique_ptr<CInProcessLink> MakeEmbeddedLink(const tagAppOptions& options);
+// Null only when the options name a bot level the server does not have. A window's table (a real
+// clock) passes a think pool, so that a strong bot never holds up a frame; headless tables run on
+// virtual time and decide inline.
+std::unique_ptr<CInProcessLink> MakeEmbeddedLink(const tagAppOptions& options,
+                                                 std::shared_ptr<CThinkPool> thinkPool = nullptr);

@@ -139,7 +139,8 @@ int main(int argc, char** argv) {
   if (!options.botsGiven) {
     for (std::string& level : options.bots) level = ProfileBotLevel(level);
   }
-  std::unique_ptr<CInProcessLink> link = MakeEmbeddedLink(options);
+  // One worker thread: the strong level thinks there during its delay, not in a frame.
+  std::unique_ptr<CInProcessLink> link = MakeEmbeddedLink(options, std::make_shared<CThinkPool>(1));
   if (!link) {
     std::cerr << "torvaly: no bots of level '" << options.bots[0] << "," << options.bots[1]
               << "'\n";

@@ -3,12 +3,14 @@
 //   torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S] [--bots LEVEL]
 //                  [--turn-seconds T] [--tls-cert F --tls-key F] [--clock-speed N]
 //                  [--max-connections N] [--max-per-address N]
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "server/SelfPlay.h"
 #include "server/bots/Bot.h"
@@ -30,6 +32,8 @@ const char* const kUsage =
     "  --bots LEVEL          the bots' level: easy, normal or strong (self-play: all three\n"
     "                        chairs; the lobby: the bots of empty chairs)\n"
     "  --turn-seconds T      the clock of a turn (1 to 600, default 15)\n"
+    "  --think-threads N     threads on which strong bots think (default: one per core;\n"
+    "                        0: on the event loop, which then waits for each decision)\n"
     "  --tls-cert FILE       with --tls-key FILE: serve TLS with this certificate\n"
     "  --max-connections N   connections in all (default 2048)\n"
     "  --max-per-address N   connections from one address (default 64)\n"
@@ -91,6 +95,8 @@ int main(int argc, char** argv) {
   bool network = false;
   tagNetConfig net;
   tagLobbyConfig lobby;
+  // The strong level thinks on every core while the event loop serves the connections.
+  lobby.thinkThreads = std::max(1u, std::thread::hardware_concurrency());
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -130,6 +136,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--turn-seconds" && hasValue && ParseNumber(argv[++i], n) && n >= 1 &&
                n <= 600) {
       lobby.turnSeconds = static_cast<uint32_t>(n);
+    } else if (arg == "--think-threads" && hasValue && ParseNumber(argv[++i], n) && n <= 256) {
+      lobby.thinkThreads = static_cast<uint32_t>(n);
     } else if (arg == "--max-connections" && hasValue && ParseNumber(argv[++i], n) && n >= 1 &&
                n <= 100000) {
       net.maxConnections = static_cast<uint32_t>(n);

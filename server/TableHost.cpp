@@ -8,6 +8,25 @@ CTableHost::CTableHost(const tagHostConfig& config)
   for (uint16_t c = 0; c < SEAT_COUNT; ++c) m_seats[c].view = CChairView(c);
 }
 
+CTableHost::~CTableHost() {
+  for (Seat& seat : m_seats) DropThought(seat);
+}
+
+void CTableHost::StartThinking(Seat& seat) {
+  const tagThought::State state = m_config.thinkPool->Poll(seat.thought);
+  // An earlier decision still runs on the bot: RunBot looks again once it is done.
+  if (state == tagThought::State::Queued || state == tagThought::State::Running) return;
+  seat.thought.bot = seat.bot.get();
+  seat.thought.view = seat.view;
+  seat.thought.version = seat.viewVersion;
+  m_config.thinkPool->Submit(seat.thought);
+}
+
+void CTableHost::DropThought(Seat& seat) {
+  if (m_config.thinkPool) m_config.thinkPool->Withdraw(seat.thought);
+  seat.thought.state = tagThought::State::Idle;
+}
+
 uint64_t CTableHost::BotDelay() {
   const uint32_t span = m_config.botDelayMaxMs > m_config.botDelayMinMs
                             ? m_config.botDelayMaxMs - m_config.botDelayMinMs
@@ -23,8 +42,10 @@ bool CTableHost::SeatBot(uint16_t chair, std::string_view level) {
 bool CTableHost::SeatBot(uint16_t chair, std::unique_ptr<CBot> bot) {
   if (chair >= SEAT_COUNT || !bot || !m_table.Sit(chair, false)) return false;
   Seat& seat = m_seats[chair];
+  DropThought(seat);
   seat.bot = std::move(bot);
   seat.view = CChairView(chair);
+  ++seat.viewVersion;
   seat.readyAt = m_now + BotDelay();
   return true;
 }
@@ -39,6 +60,7 @@ bool CTableHost::UnseatBot(uint16_t chair) {
   if (!IsBot(chair) || m_table.Phase() != TablePhase::Free) return false;
   m_table.Leave(chair, m_now);
   Seat& seat = m_seats[chair];
+  DropThought(seat);
   seat.bot.reset();
   seat.actAt = NO_DEADLINE;
   seat.readyAt = NO_DEADLINE;
@@ -112,6 +134,7 @@ void CTableHost::OnTableMessage(uint16_t chair, uint16_t id, const uint8_t* data
   Seat& seat = m_seats[chair];
   if (seat.bot) {
     seat.view.ApplyMessage(id, data, size);
+    ++seat.viewVersion;
     if (id == SRV_RESULT) seat.readyAt = m_now + BotDelay();
     if (!seat.view.MyTurn()) {
       seat.actAt = NO_DEADLINE;
@@ -119,6 +142,8 @@ void CTableHost::OnTableMessage(uint16_t chair, uint16_t id, const uint8_t* data
       // After a play nobody could answer, the table holds the lead for a pause.
       const uint64_t from = seat.view.NewTurnPause() ? m_now + NEW_TURN_PAUSE_MS : m_now;
       seat.actAt = from + BotDelay();
+      // It thinks while it waits to move.
+      if (ThinksAside(seat)) StartThinking(seat);
     }
   } else if (seat.link && m_table.Connected(chair)) {
     seat.link->DeliverMessage(id, data, size);
@@ -133,7 +158,22 @@ void CTableHost::RunBot(uint16_t chair, uint64_t now) {
   Seat& seat = m_seats[chair];
   seat.actAt = NO_DEADLINE;
   if (!seat.view.MyTurn()) return;
-  const tagBotAction action = seat.bot->Decide(seat.view);
+  tagBotAction action;
+  if (ThinksAside(seat)) {
+    const tagThought::State state = m_config.thinkPool->Poll(seat.thought);
+    if (state == tagThought::State::Done && seat.thought.version == seat.viewVersion) {
+      action = seat.thought.action;
+      seat.thought.state = tagThought::State::Idle;
+    } else {
+      // Still thinking, or it thought about a view that has changed since: think (again) and
+      // look again soon.
+      StartThinking(seat);
+      seat.actAt = now + THINK_POLL_MS;
+      return;
+    }
+  } else {
+    action = seat.bot->Decide(seat.view);
+  }
   TableCode code;
   if (action.pass) {
     code = m_table.OnClientMessage(chair, CLI_PASS, nullptr, 0, now);
@@ -154,7 +194,10 @@ void CTableHost::RenewBot(uint16_t chair) {
   if (!m_botLevelSource || !seat.bot) return;
   const std::string level = m_botLevelSource(chair);
   if (level.empty() || level == seat.bot->Level()) return;
-  if (std::unique_ptr<CBot> bot = MakeBot(level)) seat.bot = std::move(bot);
+  if (std::unique_ptr<CBot> bot = MakeBot(level)) {
+    DropThought(seat);
+    seat.bot = std::move(bot);
+  }
 }
 
 uint64_t CTableHost::NextEvent() const {

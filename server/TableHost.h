@@ -15,6 +15,7 @@
 #include "server/Random.h"
 #include "server/Table.h"
 #include "server/bots/Bot.h"
+#include "server/bots/ThinkPool.h"
 
 // A human client's end of the table.
 class IChairLink {
@@ -37,11 +38,20 @@ struct tagHostConfig {
   tagTableConfig table;
   uint32_t botDelayMinMs = 0;  // bots act this long after their turn comes (min..max)
   uint32_t botDelayMaxMs = 0;
+  // Where the bots that think long decide while the table runs on (shared by a server's tables);
+  // null: every bot decides on the table's thread when its move is due. Only for tables on a real
+  // clock: a bot whose move is due before its decision is done looks again THINK_POLL_MS later.
+  std::shared_ptr<CThinkPool> thinkPool;
 };
+
+inline constexpr uint32_t THINK_POLL_MS = 5;
 
 class CTableHost final : public ITableSink {
  public:
   explicit CTableHost(const tagHostConfig& config);
+  ~CTableHost() override;  // waits for a decision still running on the think pool
+  CTableHost(const CTableHost&) = delete;
+  CTableHost& operator=(const CTableHost&) = delete;
 
   bool SeatBot(uint16_t chair, std::string_view level);
   // A bot made elsewhere (a level with its own budget, a bot under measurement).
@@ -100,10 +110,17 @@ class CTableHost final : public ITableSink {
     IChairLink* link = nullptr;
     uint64_t actAt = NO_DEADLINE;    // the bot's next move
     uint64_t readyAt = NO_DEADLINE;  // the bot readies for the next game
+    uint32_t viewVersion = 0;        // counts the changes of `view`
+    tagThought thought;              // the bot's decision on the think pool
   };
   uint64_t BotDelay();
   void RunBot(uint16_t chair, uint64_t now);
   void RenewBot(uint16_t chair);
+  bool ThinksAside(const Seat& seat) const {
+    return m_config.thinkPool && seat.bot && seat.bot->ThinksLong();
+  }
+  void StartThinking(Seat& seat);
+  void DropThought(Seat& seat);
 
   CTable m_table;
   tagHostConfig m_config;

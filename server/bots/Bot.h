@@ -21,6 +21,9 @@ class CBot {
   // always plays.
   virtual tagBotAction Decide(const CChairView& view) = 0;
   virtual const char* Level() const = 0;
+  // Its decisions take long enough (milliseconds) to be made off the table's thread
+  // (ThinkPool.h). Decide then depends on nothing but the bot and the view.
+  virtual bool ThinksLong() const { return false; }
 };
 
 // "easy": the table's own trustee move (TrusteePlay.h): the first hint candidate that is

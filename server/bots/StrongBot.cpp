@@ -44,6 +44,7 @@ class CStrongBotOf final : public CStrongBot {
   }
 
   const char* Level() const override { return "strong"; }
+  bool ThinksLong() const override { return true; }
   const tagStrongStats& LastDecision() const override { return m_stats; }
 
   tagBotAction Decide(const CChairView& view) override {

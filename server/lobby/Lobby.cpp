@@ -144,12 +144,15 @@ CLobby::CLobby(const tagLobbyConfig& config, LobbyLog log)
   if (seed == 0 && !LobbyRandomBytes(reinterpret_cast<uint8_t*>(&seed), sizeof(seed))) seed = 1;
   const uint16_t count = std::min<uint16_t>(std::max<uint16_t>(config.tables, 1), LOBBY_MAX_TABLES);
   m_tables.reserve(count);
+  std::shared_ptr<CThinkPool> thinkPool;
+  if (config.thinkThreads > 0) thinkPool = std::make_shared<CThinkPool>(config.thinkThreads);
   for (uint16_t t = 0; t < count; ++t) {
     tagHostConfig host;
     host.table.seed = seed + t * 0x9E3779B97F4A7C15ull;
     host.table.turnSeconds = config.turnSeconds;
     host.botDelayMinMs = config.botDelayMinMs;
     host.botDelayMaxMs = config.botDelayMaxMs;
+    host.thinkPool = thinkPool;
     m_tables.push_back(std::make_unique<CNetTable>(*this, t, host));
   }
 }

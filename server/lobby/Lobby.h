@@ -41,6 +41,9 @@ struct tagLobbyConfig {
   std::string botLevel = "normal";
   uint32_t botDelayMinMs = 800;  // the bots' thinking time
   uint32_t botDelayMaxMs = 1400;
+  // Threads on which the bots that think long decide, shared by the tables; 0: each decides on
+  // the lobby's thread when its move is due.
+  uint32_t thinkThreads = 0;
   uint32_t turnSeconds = TURN_CLOCK_SECONDS;  // a turn's clock at every table
   uint32_t maxUsers = 4096;                   // logged in and away together
   int64_t startGold = 10000;  // a new user's purse (the table shows gold above 0 only)

@@ -1,13 +1,15 @@
 // The "strong" bot: its moves pass the table over whole seeded games (the self-play check
 // after every message), it decides from its own chair's view alone (two tables whose hidden
-// cards differ get the same moves from it), a seed replays the same games, and a table host
-// hands a chair to another level between games when asked.
+// cards differ get the same moves from it), a seed replays the same games, a table host hands a
+// chair to another level between games when asked, and thinking on the think pool changes no
+// move.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "server/SelfPlay.h"
@@ -247,6 +249,58 @@ TEST(TableHost, HandsABotsChairToTheLevelAskedForFromTheNextGame) {
     EXPECT_STREQ(host.BotLevel(0), c.expected) << c.level;
     EXPECT_STREQ(host.BotLevel(1), "easy");
     before = c.expected;
+  }
+}
+
+// ----- Thinking aside ------------------------------------------------------------------------
+
+// Every message chair 0 is told, in order.
+class CRecordLog final : public ITableObserver {
+ public:
+  void OnDelivered(uint16_t chair, uint16_t id, const uint8_t* data, size_t size) override {
+    if (chair != 0) return;
+    records += std::to_string(id) + ":";
+    records.append(reinterpret_cast<const char*>(data), size);
+  }
+  std::string records;
+};
+
+// Three strong bots with a person's delays on a real clock: deciding on the think pool (one
+// worker, or as many as the bots) or on the table's thread, the table sees the same games. The
+// clock here jumps to each event, so a bot is mostly still thinking when its move is due and
+// looks again. A host that goes while its bots think waits for them (the sanitizers watch).
+TEST(TableHost, ThinkingOnThePoolChangesNoMove) {
+  const auto play = [](unsigned threads, uint32_t games) {
+    tagHostConfig config;
+    config.table.seed = 21;
+    config.table.turnSeconds = 3600;  // the polls of a slow machine never reach the clock
+    config.botDelayMinMs = 800;
+    config.botDelayMaxMs = 1400;
+    if (threads > 0) config.thinkPool = std::make_shared<CThinkPool>(threads);
+    CRecordLog log;
+    auto host = std::make_unique<CTableHost>(config);
+    host->SetObserver(&log);
+    for (uint16_t c = 0; c < SEAT_COUNT; ++c) EXPECT_TRUE(host->SeatBot(c, MakeLevel("strong")));
+    while (host->Table().GamesPlayed() < games) {
+      if (!host->Step()) break;
+      if (threads > 0) std::this_thread::sleep_for(std::chrono::microseconds(20));
+    }
+    EXPECT_EQ(host->BotRefusals(), 0u);
+    // Into the next game, and gone while a bot may be thinking.
+    while (host->Table().Phase() != TablePhase::Playing) EXPECT_TRUE(host->Step());
+    for (int i = 0; i < 3; ++i) host->Step();
+    host.reset();
+    return log.records;
+  };
+  const std::string inline_ = play(0, 3);
+  ASSERT_FALSE(inline_.empty());
+  for (unsigned threads : {1u, 3u}) {
+    SCOPED_TRACE(threads);
+    const std::string aside = play(threads, 3);
+    // The host goes at its own moment: compare the games up to the shorter record.
+    const size_t n = std::min(aside.size(), inline_.size());
+    EXPECT_GT(n, inline_.size() / 2);
+    EXPECT_EQ(aside.substr(0, n), inline_.substr(0, n));
   }
 }
 
