@@ -1,8 +1,9 @@
 // What the application loop costs in a real window: the process's CPU time (every thread, the
 // GL driver's included) over wall time, frames drawn and loop wake-ups, for a table that is
 // still, one whose clock counts down, one where two bots and a bot-driven player play through
-// the embedded link, and one that animates (the same picture drawn 60 times a second). Prints
-// figures; asserts nothing about time. The table is the plain table of the frame's tests
+// the embedded link (normal bots; strong bots deciding in the frame or on the think pool, with
+// the longest turn of the loop, which a decision in the frame stretches), and one that animates
+// (the same picture drawn 60 times a second). Prints figures; asserts nothing about time. The table is the plain table of the frame's tests
 // (tools/frame_table); the player is the headless library's scripted player.
 //
 //   xvfb-run -a -s "-screen 0 1600x1000x24" build/release/bench/frame_loop_bench [--seconds S]
@@ -65,16 +66,19 @@ double CpuSeconds() {
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-enum class Case { Still, Clock, Bots, Animating };
+enum class Case { Still, Clock, Bots, StrongInFrame, StrongOnPool, Animating };
 
 bool Measure(Case what, const char* name, double seconds) {
   CBenchApp app;
-  if (what == Case::Bots) {
+  const bool bots = what == Case::Bots || what == Case::StrongInFrame || what == Case::StrongOnPool;
+  if (bots) {
     tagAppOptions options;
     options.name = "bench";
     options.seedGiven = true;
     options.seed = 7;
-    app.SetTableLink(MakeEmbeddedLink(options));
+    if (what != Case::Bots) options.bots[0] = options.bots[1] = "strong";
+    app.SetTableLink(MakeEmbeddedLink(
+        options, what == Case::StrongOnPool ? std::make_shared<CThinkPool>(1) : nullptr));
   }
   const char* argv[] = {"frame_loop_bench"};
   if (!app.InitInstance(1, argv)) return false;
@@ -93,18 +97,23 @@ bool Measure(Case what, const char* name, double seconds) {
   const uint64_t start = SDL_GetTicks64();
   const int64_t endMs = static_cast<int64_t>(start + seconds * 1000);
   unsigned wakeups = 0;
+  uint64_t longestTurnUs = 0;
   for (int64_t now = start; now < endMs; now = static_cast<int64_t>(SDL_GetTicks64())) {
     // RunTurn, its sleep cut at the end of the run (a still table sleeps a second at a time).
     SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min(app.MsUntilDue(), endMs - now)));
+    const uint64_t turnStart = SDL_GetPerformanceCounter();
     if (!app.Turn()) break;
+    longestTurnUs = std::max<uint64_t>(
+        longestTurnUs,
+        (SDL_GetPerformanceCounter() - turnStart) * 1000000 / SDL_GetPerformanceFrequency());
     ++wakeups;
     if (ITableLink* link = app.GetTableLink()) dlg.player.Act(*link, GetTickCount64());
   }
   const double wall = (SDL_GetTicks64() - start) / 1000.0;
   const double cpu = CpuSeconds() - cpu0;
-  std::printf("%-40s %7.1f %10.1f %12.1f", name, 100.0 * cpu / wall,
-              (app.FrameCount() - frames0) / wall, wakeups / wall);
-  if (what == Case::Bots) {
+  std::printf("%-40s %7.1f %10.1f %12.1f %9.1f", name, 100.0 * cpu / wall,
+              (app.FrameCount() - frames0) / wall, wakeups / wall, longestTurnUs / 1000.0);
+  if (bots) {
     std::printf("   (%zu link events, %u games)", dlg.player.Events().size(), dlg.player.Results());
   }
   std::printf("\n");
@@ -133,10 +142,13 @@ int main(int argc, char** argv) {
                 probe.GetEngine()->System_GetStateInt(HGE_SCREENHEIGHT), seconds);
     probe.ExitInstance();
   }
-  std::printf("%-40s %7s %10s %12s\n", "case", "cpu %", "frames/s", "wake-ups/s");
+  std::printf("%-40s %7s %10s %12s %9s\n", "case", "cpu %", "frames/s", "wake-ups/s",
+              "turn ms");
   const bool ok = Measure(Case::Still, "still table", seconds) &&
                   Measure(Case::Clock, "still table, a clock counting down", seconds) &&
                   Measure(Case::Bots, "embedded table: bots and a player", seconds) &&
+                  Measure(Case::StrongInFrame, "strong bots deciding in the frame", seconds) &&
+                  Measure(Case::StrongOnPool, "strong bots on the think pool", seconds) &&
                   Measure(Case::Animating, "animating table (60 frames a second)", seconds);
   return ok ? 0 : 1;
 }

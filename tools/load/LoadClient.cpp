@@ -129,7 +129,8 @@ class CLoadClient final : public std::enable_shared_from_this<CLoadClient> {
   }
 
   void AskChair() {
-    const uint16_t table = m_run.m_config.table;
+    const uint16_t table =
+        m_run.m_config.alone ? static_cast<uint16_t>(m_index) : m_run.m_config.table;
     uint8_t record[LOBBY_SEAT_ASK_SIZE];
     SendLobby(LOBBY_SIT, record,
               EncodeLobbySeatAsk(LOBBY_SIT, {table, LOBBY_ANY}, record, sizeof(record)));

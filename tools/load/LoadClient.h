@@ -29,6 +29,7 @@ struct tagLoadConfig {
   uint32_t serverClockSpeed = 1;  // a server whose tables run faster (tests): pauses shrink
   bool allowWatchers = false;
   uint16_t table = 0xFFFF;  // sit at this table, or (0xFFFF) wherever there is a chair
+  bool alone = false;       // client i sits at table i (the server's bots take the other chairs)
 };
 
 struct tagLoadStats {

@@ -1,6 +1,6 @@
 // torvaly-load: many light clients of a table server in one process, on one loop.
 //   torvaly-load --connect [tls://]HOST:PORT --clients N [--seconds S] [--ca FILE]
-//                [--bots easy|normal]
+//                [--bots easy|normal] [--alone]
 // Each client logs in, sits, plays as a bot and checks every record it receives. Prints the
 // moves per second, the latency of a move (median, 99th percentile) and every fault; the exit
 // status is 1 on any fault.
@@ -16,10 +16,11 @@ namespace {
 
 const char* const kUsage =
     "Usage: torvaly-load --connect [tls://]HOST:PORT --clients N [--seconds S]\n"
-    "                    [--ca FILE] [--bots easy|normal]\n"
+    "                    [--ca FILE] [--bots easy|normal] [--alone]\n"
     "Plays many light clients against a table server (torvaly-server --port) for S\n"
     "seconds (default 10), each checking every record it receives; prints moves per\n"
-    "second, the latency of a move and every fault (exit status 1 on any fault).\n";
+    "second, the latency of a move and every fault (exit status 1 on any fault).\n"
+    "  --alone   client i sits at table i, the server's bots at the other chairs\n";
 
 int Usage() {
   std::cerr << kUsage;
@@ -76,6 +77,8 @@ int main(int argc, char** argv) {
       seconds = n;
     } else if (arg == "--ca" && hasValue) {
       config.caFile = argv[++i];
+    } else if (arg == "--alone") {
+      config.alone = true;
     } else if (arg == "--bots" && hasValue) {
       config.botLevel = argv[++i];
       if (config.botLevel != "easy" && config.botLevel != "normal") return Usage();
