@@ -132,6 +132,7 @@ class CLobby::CNetTable final : public ITableUsers {
   tagLobbyUser bots[SEAT_COUNT];
   std::vector<uint64_t> connections;  // players and watchers at this table
   uint64_t botsAt = NO_DEADLINE;
+  uint64_t dueAt = NO_DEADLINE;  // its place in the lobby's queue
   TablePhase lastPhase = TablePhase::Free;
 
  private:
@@ -154,6 +155,7 @@ CLobby::CLobby(const tagLobbyConfig& config, LobbyLog log)
     host.botDelayMaxMs = config.botDelayMaxMs;
     host.thinkPool = thinkPool;
     m_tables.push_back(std::make_unique<CNetTable>(*this, t, host));
+    Reschedule(*m_tables.back());
   }
 }
 
@@ -602,6 +604,12 @@ void CLobby::ForgetUser(uint32_t id) {
 
 void CLobby::AfterTableEvent(uint16_t table, uint64_t now) {
   CNetTable& t = *m_tables[table];
+  SettleTable(t, now);
+  Reschedule(t);
+}
+
+void CLobby::SettleTable(CNetTable& t, uint64_t now) {
+  const uint16_t table = t.index;
   for (uint64_t id : t.connections) {
     auto it = m_connections.find(id);
     if (it != m_connections.end() && it->second.end) it->second.end->Flush();
@@ -653,8 +661,14 @@ void CLobby::AfterTableEvent(uint16_t table, uint64_t now) {
 }
 
 void CLobby::Advance(uint64_t now) {
-  for (auto& table : m_tables) {
-    CNetTable& t = *table;
+  // The tables due now, each run once: one that is still due after its bound of events waits
+  // for the next Advance.
+  std::vector<uint16_t> due;
+  for (auto it = m_due.begin(); it != m_due.end() && it->first <= now; ++it) {
+    due.push_back(it->second);
+  }
+  for (uint16_t index : due) {
+    CNetTable& t = *m_tables[index];
     for (int steps = 0; steps < kMaxStepsPerTable && t.host.NextEvent() <= now; ++steps) {
       if (!t.host.Step()) break;
       AfterTableEvent(t.index, now);
@@ -669,11 +683,26 @@ void CLobby::Advance(uint64_t now) {
       }
       AfterTableEvent(t.index, now);
     }
+    Reschedule(t);
   }
 }
 
-uint64_t CLobby::NextEvent() const {
-  uint64_t next = NO_DEADLINE;
-  for (const auto& t : m_tables) next = std::min({next, t->host.NextEvent(), t->botsAt});
-  return next;
+void CLobby::Reschedule(CNetTable& t) {
+  const uint64_t next = std::min(t.host.NextEvent(), t.botsAt);
+  if (next == t.dueAt) return;
+  if (t.dueAt != NO_DEADLINE) m_due.erase({t.dueAt, t.index});
+  if (next != NO_DEADLINE) m_due.insert({next, t.index});
+  t.dueAt = next;
+}
+
+bool CLobby::QueueHoldsEveryTable() const {
+  size_t queued = 0;
+  for (const auto& t : m_tables) {
+    const uint64_t next = std::min(t->host.NextEvent(), t->botsAt);
+    if (t->dueAt != next) return false;
+    if (next == NO_DEADLINE) continue;
+    if (m_due.count({next, t->index}) == 0) return false;
+    ++queued;
+  }
+  return queued == m_due.size();
 }

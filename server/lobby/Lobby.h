@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -67,8 +68,11 @@ class CLobby final {
   void Close(uint64_t connection, uint64_t now);
   // Runs the tables' bots and clocks and the bots' arrival up to `now`.
   void Advance(uint64_t now);
-  // When Advance next has something to do, or NO_DEADLINE.
-  uint64_t NextEvent() const;
+  // When Advance next has something to do, or NO_DEADLINE. Kept in a queue of the tables' next
+  // events, so that neither this nor Advance looks over every table.
+  uint64_t NextEvent() const { return m_due.empty() ? NO_DEADLINE : m_due.begin()->first; }
+  // The queue holds every table's next event (tests and fuzzing).
+  bool QueueHoldsEveryTable() const;
 
   bool LoggedIn(uint64_t connection) const {
     auto it = m_connections.find(connection);
@@ -118,12 +122,15 @@ class CLobby final {
   // A chair to sit at: the asked one, any at the asked table, or any at all.
   LobbyResult FindChair(tagLobbySeatAsk& ask) const;
   void SendTables(tagConnection& c, uint16_t first);
+  // Puts the table's next event (its host's, or its bots' arrival) in the queue.
+  void Reschedule(CNetTable& t);
   void Answer(tagConnection& c, uint16_t request, LobbyResult result);
   void SendPlace(tagConnection& c, uint16_t table, uint16_t chair, bool lookon);
   bool Refuse(tagConnection& c, uint16_t request, LobbyResult result);
   // After every input and event at a table: ends told, chairs freed by the table settled,
-  // bots coming or going, the game's start and end logged.
+  // bots coming or going, the game's start and end logged, the table's next event queued.
   void AfterTableEvent(uint16_t table, uint64_t now);
+  void SettleTable(CNetTable& t, uint64_t now);
   void ForgetUser(uint32_t user);
   void Log(const std::string& line) const;
   tagUser* UserOf(const tagConnection& c);
@@ -131,6 +138,7 @@ class CLobby final {
   tagLobbyConfig m_config;
   LobbyLog m_log;
   std::vector<std::unique_ptr<CNetTable>> m_tables;
+  std::set<std::pair<uint64_t, uint16_t>> m_due;  // each table's next event, and the table
   std::unordered_map<uint64_t, tagConnection> m_connections;
   std::unordered_map<uint32_t, tagUser> m_users;
   std::unordered_map<std::string, uint32_t> m_names;

@@ -110,6 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  "table %u lost a card", t);
     }
     FUZZ_CHECK(lobby.UserCount() <= config.maxUsers, "%zu users", lobby.UserCount());
+    FUZZ_CHECK(lobby.QueueHoldsEveryTable(), "a table's next event is not in the queue");
   };
 
   uint8_t wire[PACKET_MAX_SIZE];
