@@ -210,11 +210,15 @@ bool CEngineTextures::Pixels(SDL_Texture* texture, tagTexturePixels& out) {
   const auto handle =
       static_cast<uint32_t>(reinterpret_cast<uintptr_t>(SDL_GetTextureUserData(texture)));
   Texture* tex = m_textures.Get(handle);
-  if (tex == nullptr || tex->sdl != texture || tex->kind != Kind::Loaded) return false;
+  if (tex == nullptr || tex->sdl != texture || tex->kind != Kind::Loaded || tex->unreadable)
+    return false;
   if (tex->pixels.empty()) {
     // Copied as it is onto a target of its size, then read from there.
     SDL_Texture* copy = MakeSdl(tex->realW, tex->realH, SDL_TEXTUREACCESS_TARGET);
-    if (copy == nullptr) return false;
+    if (copy == nullptr) {
+      tex->unreadable = true;
+      return false;
+    }
     SDL_BlendMode mode = SDL_BLENDMODE_BLEND;
     Uint8 r = 255, g = 255, b = 255, a = 255;
     SDL_GetTextureBlendMode(texture, &mode);
@@ -236,7 +240,10 @@ bool CEngineTextures::Pixels(SDL_Texture* texture, tagTexturePixels& out) {
       if (!ok) std::vector<uint32_t>().swap(tex->pixels);
     }
     SDL_DestroyTexture(copy);
-    if (!ok) return false;
+    if (!ok) {
+      tex->unreadable = true;
+      return false;
+    }
   }
   out.argb = tex->pixels.data();
   out.width = tex->realW;
