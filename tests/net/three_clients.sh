@@ -6,20 +6,11 @@
 # Usage: three_clients.sh SERVER CLIENT SEED GAMES SPEED
 set -u
 server=$1 client=$2 seed=$3 games=$4 speed=$5
+. "$(dirname "$0")/server_start.sh"
 work=$(mktemp -d)
-"$server" --port 0 --bind 127.0.0.1 --tables 1 --bots-after 0 --seed "$seed" \
-  --clock-speed "$speed" 2>"$work/server.log" &
-pid=$!
-port=""
-for _ in $(seq 1 100); do
-  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/server.log")
-  [ -n "$port" ] && break
-  sleep 0.05
-done
 status=0
-if [ -z "$port" ]; then
-  echo "the server did not start:" >&2
-  cat "$work/server.log" >&2
+if ! start_server "$work/server.log" "$server" --tables 1 --bots-after 0 --seed "$seed" \
+  --clock-speed "$speed"; then
   status=1
 else
   pids=""
@@ -37,7 +28,6 @@ else
   done
   [ $status -eq 0 ] || { echo "== server"; cat "$work/server.log"; } >&2
 fi
-kill "$pid" 2>/dev/null
-wait "$pid" 2>/dev/null
+stop_server
 rm -rf "$work"
 exit $status
