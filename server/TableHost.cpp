@@ -12,14 +12,14 @@ CTableHost::~CTableHost() {
   for (Seat& seat : m_seats) DropThought(seat);
 }
 
-void CTableHost::StartThinking(Seat& seat) {
+bool CTableHost::StartThinking(Seat& seat) {
   const tagThought::State state = m_config.thinkPool->Poll(seat.thought);
   // An earlier decision still runs on the bot: RunBot looks again once it is done.
-  if (state == tagThought::State::Queued || state == tagThought::State::Running) return;
+  if (state == tagThought::State::Queued || state == tagThought::State::Running) return true;
   seat.thought.bot = seat.bot.get();
   seat.thought.view = seat.view;
   seat.thought.version = seat.viewVersion;
-  m_config.thinkPool->Submit(seat.thought);
+  return m_config.thinkPool->Submit(seat.thought);
 }
 
 void CTableHost::DropThought(Seat& seat) {
@@ -159,19 +159,17 @@ void CTableHost::RunBot(uint16_t chair, uint64_t now) {
   seat.actAt = NO_DEADLINE;
   if (!seat.view.MyTurn()) return;
   tagBotAction action;
-  if (ThinksAside(seat)) {
-    const tagThought::State state = m_config.thinkPool->Poll(seat.thought);
-    if (state == tagThought::State::Done && seat.thought.version == seat.viewVersion) {
-      action = seat.thought.action;
-      seat.thought.state = tagThought::State::Idle;
-    } else {
-      // Still thinking, or it thought about a view that has changed since: think (again) and
-      // look again soon.
-      StartThinking(seat);
-      seat.actAt = now + THINK_POLL_MS;
-      return;
-    }
+  if (ThinksAside(seat) &&
+      m_config.thinkPool->Poll(seat.thought) == tagThought::State::Done &&
+      seat.thought.version == seat.viewVersion) {
+    action = seat.thought.action;
+    seat.thought.state = tagThought::State::Idle;
+  } else if (ThinksAside(seat) && StartThinking(seat)) {
+    // Still thinking, or it thought about a view that has changed since: look again soon.
+    seat.actAt = now + THINK_POLL_MS;
+    return;
   } else {
+    // A bot that thinks fast, or a pool without a thread: here and now.
     action = seat.bot->Decide(seat.view);
   }
   TableCode code;

@@ -119,7 +119,8 @@ class CTableHost final : public ITableSink {
   bool ThinksAside(const Seat& seat) const {
     return m_config.thinkPool && seat.bot && seat.bot->ThinksLong();
   }
-  void StartThinking(Seat& seat);
+  // True while a decision of the bot's is in flight on the pool.
+  bool StartThinking(Seat& seat);
   void DropThought(Seat& seat);
 
   CTable m_table;

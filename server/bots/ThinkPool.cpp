@@ -1,11 +1,20 @@
 #include "server/bots/ThinkPool.h"
 
 #include <algorithm>
+#include <system_error>
 
 CThinkPool::CThinkPool(unsigned threads) {
   const unsigned n = std::max(threads, 1u);
   m_threads.reserve(n);
-  for (unsigned i = 0; i < n; ++i) m_threads.emplace_back([this] { Work(); });
+  // A thread the system refuses is done without: with none, Submit refuses and the table
+  // decides on its own thread.
+  for (unsigned i = 0; i < n; ++i) {
+    try {
+      m_threads.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
 }
 
 CThinkPool::~CThinkPool() {
@@ -22,7 +31,7 @@ CThinkPool::~CThinkPool() {
 bool CThinkPool::Submit(tagThought& thought) {
   {
     std::lock_guard<std::mutex> lock(m_lock);
-    if (m_stop || thought.bot == nullptr || thought.state == tagThought::State::Queued ||
+    if (m_stop || m_threads.empty() || thought.bot == nullptr || thought.state == tagThought::State::Queued ||
         thought.state == tagThought::State::Running) {
       return false;
     }

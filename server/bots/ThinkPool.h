@@ -33,7 +33,8 @@ class CThinkPool final {
   CThinkPool(const CThinkPool&) = delete;
   CThinkPool& operator=(const CThinkPool&) = delete;
 
-  // Queues the decision; false (nothing done) while it is still queued or running.
+  // Queues the decision; false (nothing done) while it is still queued or running, or when the
+  // pool has no thread.
   bool Submit(tagThought& thought);
   // Where the decision stands.
   tagThought::State Poll(const tagThought& thought);
