@@ -3,8 +3,9 @@
 // still, one whose clock counts down, one where two bots and a bot-driven player play through
 // the embedded link (normal bots; strong bots deciding in the frame or on the think pool, with
 // the longest turn of the loop, which a decision in the frame stretches), and one that animates
-// (the same picture drawn 60 times a second). Prints figures; asserts nothing about time. The table is the plain table of the frame's tests
-// (tools/frame_table); the player is the headless library's scripted player.
+// (the same picture drawn 60 times a second). Prints figures; asserts nothing about time. The table
+// is the plain table of the frame's tests (tools/frame_table); the player is the headless library's
+// scripted player.
 //
 //   xvfb-run -a -s "-screen 0 1600x1000x24" build/release/bench/frame_loop_bench [--seconds S]
 //   SDL_RENDER_DRIVER=software ... for SDL's software renderer instead of (software) OpenGL
@@ -103,9 +104,8 @@ bool Measure(Case what, const char* name, double seconds) {
     SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min(app.MsUntilDue(), endMs - now)));
     const uint64_t turnStart = SDL_GetPerformanceCounter();
     if (!app.Turn()) break;
-    longestTurnUs = std::max<uint64_t>(
-        longestTurnUs,
-        (SDL_GetPerformanceCounter() - turnStart) * 1000000 / SDL_GetPerformanceFrequency());
+    longestTurnUs = std::max<uint64_t>(longestTurnUs, (SDL_GetPerformanceCounter() - turnStart) *
+                                                          1000000 / SDL_GetPerformanceFrequency());
     ++wakeups;
     if (ITableLink* link = app.GetTableLink()) dlg.player.Act(*link, GetTickCount64());
   }
@@ -142,8 +142,7 @@ int main(int argc, char** argv) {
                 probe.GetEngine()->System_GetStateInt(HGE_SCREENHEIGHT), seconds);
     probe.ExitInstance();
   }
-  std::printf("%-40s %7s %10s %12s %9s\n", "case", "cpu %", "frames/s", "wake-ups/s",
-              "turn ms");
+  std::printf("%-40s %7s %10s %12s %9s\n", "case", "cpu %", "frames/s", "wake-ups/s", "turn ms");
   const bool ok = Measure(Case::Still, "still table", seconds) &&
                   Measure(Case::Clock, "still table, a clock counting down", seconds) &&
                   Measure(Case::Bots, "embedded table: bots and a player", seconds) &&

@@ -159,8 +159,7 @@ void CTableHost::RunBot(uint16_t chair, uint64_t now) {
   seat.actAt = NO_DEADLINE;
   if (!seat.view.MyTurn()) return;
   tagBotAction action;
-  if (ThinksAside(seat) &&
-      m_config.thinkPool->Poll(seat.thought) == tagThought::State::Done &&
+  if (ThinksAside(seat) && m_config.thinkPool->Poll(seat.thought) == tagThought::State::Done &&
       seat.thought.version == seat.viewVersion) {
     action = seat.thought.action;
     seat.thought.state = tagThought::State::Idle;

@@ -65,7 +65,8 @@ class CEngineTextures final : public ITexturePixels {
 
   // The pixels of a loaded texture, read back from the renderer when first asked and kept
   // until it is freed (for drawing it turned); false for blank and target textures, whose
-  // pixels change, and for one whose read failed once (the caller draws it another way). Switches the renderer's target for a moment, as a lock does.
+  // pixels change, and for one whose read failed once (the caller draws it another way). Switches
+  // the renderer's target for a moment, as a lock does.
   bool Pixels(SDL_Texture* texture, tagTexturePixels& out) override;
 
  private:
@@ -77,7 +78,7 @@ class CEngineTextures final : public ITexturePixels {
     int realW = 0, realH = 0;
     // target: the snapshot of a lock; blank: see ownPixels; loaded: kept once drawn turned
     std::vector<uint32_t> pixels;
-    bool ownPixels = false;  // blank on a renderer whose rows are not the width: pixels kept here
+    bool ownPixels = false;   // blank on a renderer whose rows are not the width: pixels kept here
     bool unreadable = false;  // loaded: its pixels could not be read back; not tried again
     bool locked = false;
     bool lockReadOnly = true;

@@ -31,8 +31,8 @@ CThinkPool::~CThinkPool() {
 bool CThinkPool::Submit(tagThought& thought) {
   {
     std::lock_guard<std::mutex> lock(m_lock);
-    if (m_stop || m_threads.empty() || thought.bot == nullptr || thought.state == tagThought::State::Queued ||
-        thought.state == tagThought::State::Running) {
+    if (m_stop || m_threads.empty() || thought.bot == nullptr ||
+        thought.state == tagThought::State::Queued || thought.state == tagThought::State::Running) {
       return false;
     }
     thought.state = tagThought::State::Queued;
