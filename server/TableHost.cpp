@@ -133,6 +133,8 @@ void CTableHost::OnTableMessage(uint16_t chair, uint16_t id, const uint8_t* data
   if (chair >= SEAT_COUNT) return;
   Seat& seat = m_seats[chair];
   if (seat.bot) {
+    // A level chosen after the bot readied but before the deal still takes this game.
+    if (id == SRV_DEAL) RenewBot(chair);
     seat.view.ApplyMessage(id, data, size);
     ++seat.viewVersion;
     if (id == SRV_RESULT) seat.readyAt = m_now + BotDelay();

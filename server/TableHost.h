@@ -60,8 +60,9 @@ class CTableHost final : public ITableSink {
   // A bot leaves its chair between games (a person takes it, or nobody is left to play with);
   // false when the chair holds no bot or a game runs.
   bool UnseatBot(uint16_t chair);
-  // Asked before each bot readies for the next game: the level that takes its chair from that
-  // game on (empty, an unknown level or the bot's own: the bot stays).
+  // Asked when each bot readies for the next game and again when that game is dealt: the level
+  // that takes its chair from that game on (empty, an unknown level or the bot's own: the bot
+  // stays).
   void SetBotLevelSource(std::function<std::string(uint16_t chair)> source) {
     m_botLevelSource = std::move(source);
   }

@@ -252,6 +252,29 @@ TEST(TableHost, HandsABotsChairToTheLevelAskedForFromTheNextGame) {
   }
 }
 
+// A level chosen after the bots readied, while the table waits for the person, takes the game
+// that the person's ready starts.
+TEST(TableHost, ALevelChosenBeforeTheDealTakesThatGame) {
+  struct : IChairLink {
+    void DeliverMessage(uint16_t, const uint8_t*, size_t) override {}
+    void DeliverScene(uint8_t, const uint8_t*, size_t) override {}
+  } person;
+  tagHostConfig config;
+  config.botDelayMinMs = 800;
+  config.botDelayMaxMs = 1400;
+  CTableHost host(config);
+  ASSERT_TRUE(host.SeatBot(0, "normal") && host.SeatBot(2, "normal") && host.SeatHuman(1, &person));
+  std::string asked;
+  host.SetBotLevelSource([&asked](uint16_t) { return asked; });
+  host.Advance(5000);  // both bots ready
+  ASSERT_EQ(host.Table().Phase(), TablePhase::Free);
+  asked = "strong";
+  ASSERT_EQ(host.Ready(1, 6000), TableCode::Ok);
+  EXPECT_NE(host.Table().Phase(), TablePhase::Free);
+  EXPECT_STREQ(host.BotLevel(0), "strong");
+  EXPECT_STREQ(host.BotLevel(2), "strong");
+}
+
 // ----- Thinking aside ------------------------------------------------------------------------
 
 // Every message chair 0 is told, in order.
