@@ -117,6 +117,8 @@ CGameSetting::CGameSetting(CWnd* owner) : m_pOwner(owner) {
                                                      m_pLevelListBox.get());
   PlaceDropDown(*m_pLevelDropDown, *m_pLevelListBox, *m_pLevelScrollArea, m_pFont.get(),
                 kLevelField);
+  // Its three levels always fit the open list: no scroll bar beside them.
+  m_pLevelScrollArea->setVerticalScrollPolicy(gcn::ScrollArea::SHOW_AUTO);
   m_pLevelDropDown->setSelected(m_nBotLevel);
   m_pLevelDropDown->addActionListener(this);
   m_pLevelLabel = std::make_unique<gcn::Label>("机器人");
