@@ -2,7 +2,7 @@
 //   torvaly-server --selfplay N --seed S [--bots normal,normal,easy] [--check]
 //   torvaly-server --port P [--bind ADDR] [--tables N] [--bots-after S] [--bots LEVEL]
 //                  [--turn-seconds T] [--tls-cert F --tls-key F] [--clock-speed N]
-//                  [--max-connections N] [--max-per-address N]
+//                  [--max-connections N] [--max-per-address N] [--think-threads N]
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
