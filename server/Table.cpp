@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "server/TrusteePlay.h"
+#include "server/TableRules.h"
 
 namespace {
 
@@ -246,7 +246,7 @@ TableCode CTable::Play(uint16_t chair, const tagCliPlay& play, uint64_t now) {
     EndGame(chair);
     return TableCode::Ok;
   }
-  if (m_pileCount == 0 && !CanAnyoneAnswer(chair)) {
+  if (m_pileCount == 0 && !CanAnyoneAnswer(m_logic, m_hands, m_handCount, m_turn, chair)) {
     // Nobody can answer and nobody will draw: the player leads again after a pause.
     ++m_stats.tricks;
     m_current = chair;
@@ -263,14 +263,6 @@ TableCode CTable::Play(uint16_t chair, const tagCliPlay& play, uint64_t now) {
   out.currentChair = m_current;
   SendPlay(out);
   return TableCode::Ok;
-}
-
-bool CTable::CanAnyoneAnswer(uint16_t outChair) {
-  for (uint16_t c = NextChair(outChair); c != outChair; c = NextChair(c)) {
-    const tagTableMove a = ChooseTrusteeMove(m_logic, m_hands[c], m_handCount[c], m_turn);
-    if (!a.pass) return true;
-  }
-  return false;
 }
 
 TableCode CTable::Pass(uint16_t chair, uint64_t now, bool byServer) {
@@ -320,17 +312,7 @@ void CTable::SendPassNotice(uint16_t chair) {
 void CTable::EndTrick(uint16_t passChair, uint64_t now) {
   const uint16_t leader = m_turnChair;
   ++m_stats.tricks;
-  for (int i = 0; i < SEAT_COUNT && m_pileCount > 0; ++i) {
-    const uint16_t c = static_cast<uint16_t>((leader + i) % SEAT_COUNT);
-    // 54 cards among three hands and the pile: a hand never reaches 27 before the pile is out,
-    // but a full hand would simply not draw.
-    if (m_handCount[c] >= MAX_CARDS) continue;
-    m_hands[c][m_handCount[c]++] = m_pile[0];
-    --m_pileCount;
-    std::memmove(m_pile, m_pile + 1, m_pileCount);
-    m_pile[m_pileCount] = 0;
-    m_logic.SortCards(m_hands[c], m_handCount[c], SORT_BY_RANK);
-  }
+  DrawAfterTrick(m_logic, m_hands, m_handCount, m_pile, m_pileCount, leader);
   m_singleJokerRule = m_pileCount == 0 ? 1 : 0;
   m_logic.SetSingleJokerRule(m_singleJokerRule);
   m_turn = tagTurn{};
@@ -376,8 +358,7 @@ void CTable::EndGame(uint16_t winner) {
     const bool silent = m_playsMade[c] == 0;
     everyLoserSilent = everyLoserSilent && silent;
     result.personalMultiple[c] = silent ? 2 : 1;
-    const int64_t pay =
-        m_config.baseScore * m_multiple * m_handCount[c] * result.personalMultiple[c];
+    const int64_t pay = m_config.baseScore * LoserPays(m_multiple, m_handCount[c], !silent);
     result.score[c] = -pay;
     won += pay;
   }

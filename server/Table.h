@@ -135,7 +135,6 @@ class CTable {
   void EndGame(uint16_t winner);
   void ActFor(uint16_t chair, uint64_t now);
   void SetTrustee(uint16_t chair, bool on, bool quiet);
-  bool CanAnyoneAnswer(uint16_t outChair);
   void StartClock(uint64_t now, uint64_t clockMs);
   uint64_t TurnMs() const { return uint64_t{m_config.turnSeconds} * 1000; }
   uint16_t NextChair(uint16_t chair) const {

@@ -506,21 +506,7 @@ class CNormalPolicyOf final : public CNormalPolicy {
 
 class CNormalBot final : public CBot {
  public:
-  tagBotAction Decide(const CChairView& view) override {
-    tagBotTable t{};
-    t.hand = view.Hand();
-    t.handCount = view.HandCount();
-    t.turn = &view.Turn();
-    t.singleJokerRule = view.SingleJokerRule();
-    t.pile = view.Pile();
-    t.fewestOpponent = 99;
-    for (uint16_t step = 1; step < SEAT_COUNT; ++step) {
-      const uint8_t cards = view.CardCount(static_cast<uint16_t>((view.Me() + step) % SEAT_COUNT));
-      // A chair holding nothing is out of the game (an empty seat): no threat.
-      if (cards > 0 && cards < t.fewestOpponent) t.fewestOpponent = cards;
-    }
-    return m_policy.Choose(t);
-  }
+  tagBotAction Decide(const CChairView& view) override { return m_policy.Choose(BotTableOf(view)); }
 
   const char* Level() const override { return "normal"; }
 
@@ -529,6 +515,28 @@ class CNormalBot final : public CBot {
 };
 
 }  // namespace
+
+uint8_t FewestOpponent(const uint8_t counts[SEAT_COUNT], uint16_t me) {
+  uint8_t fewest = 99;
+  for (uint16_t step = 1; step < SEAT_COUNT; ++step) {
+    const uint8_t cards = counts[(me + step) % SEAT_COUNT];
+    if (cards > 0 && cards < fewest) fewest = cards;
+  }
+  return fewest;
+}
+
+tagBotTable BotTableOf(const CChairView& view) {
+  tagBotTable t{};
+  t.hand = view.Hand();
+  t.handCount = view.HandCount() <= MAX_CARDS ? view.HandCount() : 0;
+  t.turn = &view.Turn();
+  t.singleJokerRule = view.SingleJokerRule();
+  t.pile = view.Pile();
+  uint8_t counts[SEAT_COUNT];
+  for (uint16_t c = 0; c < SEAT_COUNT; ++c) counts[c] = view.CardCount(c);
+  t.fewestOpponent = FewestOpponent(counts, view.Me());
+  return t;
+}
 
 std::unique_ptr<CNormalPolicy> MakeNormalPolicy() { return std::make_unique<CNormalPolicyOf>(); }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "server/ChairView.h"
 #include "server/bots/Bot.h"
 
 std::unique_ptr<CBot> MakeNormalBot();
@@ -18,6 +19,12 @@ struct tagBotTable {
   uint8_t pile;
   uint8_t fewestOpponent;  // fewest cards an opponent in the game holds (99: none)
 };
+
+// The fewest cards an opponent of `me` holds (a chair holding nothing is out of the game: no
+// threat); 99 when none holds any.
+uint8_t FewestOpponent(const uint8_t counts[SEAT_COUNT], uint16_t me);
+// The table as `view` sees it (a hand count above MAX_CARDS, which cannot be, reads as none).
+tagBotTable BotTableOf(const CChairView& view);
 
 // A legal play with the normal level's opinion of it.
 struct tagRankedPlay {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "server/Random.h"
+#include "server/TableRules.h"
 #include "server/bots/NormalBot.h"
 
 namespace {
@@ -23,8 +24,7 @@ uint16_t NextOf(uint16_t chair) { return static_cast<uint16_t>((chair + 1) % SEA
 struct tagWorld {
   uint8_t hand[SEAT_COUNT][MAX_CARDS];  // sorted by rank
   uint8_t count[SEAT_COUNT];
-  uint8_t pile[DECK_SIZE];  // the next card drawn is pile[pileAt]
-  uint8_t pileAt;
+  uint8_t pile[DECK_SIZE];  // the next card drawn is pile[0]
   uint8_t pileCount;
   tagTurn turn;
   uint16_t turnChair;
@@ -50,15 +50,8 @@ class CStrongBotOf final : public CStrongBot {
   tagBotAction Decide(const CChairView& view) override {
     m_stats = tagStrongStats{};
     const uint16_t me = view.Me();
-    const tagTurn& turn = view.Turn();
-    const bool leading = turn.count == 0;
-    tagBotTable table{};
-    table.hand = view.Hand();
-    table.handCount = view.HandCount() <= MAX_CARDS ? view.HandCount() : 0;
-    table.turn = &turn;
-    table.singleJokerRule = view.SingleJokerRule();
-    table.pile = view.Pile();
-    table.fewestOpponent = FewestOpponent(view, me);
+    const bool leading = view.Turn().count == 0;
+    const tagBotTable table = BotTableOf(view);
     if (me >= SEAT_COUNT) return m_policy->Choose(table);
 
     // The candidates: the normal level's best plays, and passing when following.
@@ -143,15 +136,6 @@ class CStrongBotOf final : public CStrongBot {
     return x > y || (x == y && a < b);
   }
 
-  static uint8_t FewestOpponent(const CChairView& view, uint16_t me) {
-    uint8_t fewest = 99;
-    for (uint16_t step = 1; step < SEAT_COUNT; ++step) {
-      const uint8_t cards = view.CardCount(static_cast<uint16_t>((me + step) % SEAT_COUNT));
-      if (cards > 0 && cards < fewest) fewest = cards;
-    }
-    return fewest;
-  }
-
   // The thread's CPU time: what the decision cost this core, however busy the machine is (a
   // wall clock would stop a decision early, and change its move, whenever others run).
   static uint64_t ThreadCpuUs() {
@@ -231,7 +215,6 @@ class CStrongBotOf final : public CStrongBot {
       w.hasPlayed[c] = view.HasPlayed(c) ? 1 : 0;
     }
     w.pileCount = view.Pile();
-    w.pileAt = 0;
     std::memcpy(w.pile, m_hidden + at, w.pileCount);
     w.turn = view.Turn();
     w.turnChair = view.TurnChair();
@@ -252,16 +235,13 @@ class CStrongBotOf final : public CStrongBot {
       t.turn = &w.turn;
       t.singleJokerRule = w.singleJokerRule;
       t.pile = w.pileCount;
-      t.fewestOpponent = 99;
-      for (uint16_t o = NextOf(c); o != c; o = NextOf(o)) {
-        if (w.count[o] < t.fewestOpponent) t.fewestOpponent = w.count[o];
-      }
+      t.fewestOpponent = FewestOpponent(w.count, c);
       Apply(w, m_policy->Choose(t));
       ++m_simMoves;
     }
     if (w.winner == NO_CHAIR) return 0;
     const auto pays = [&w](uint16_t c) {
-      return int64_t{w.multiple} * w.count[c] * (w.hasPlayed[c] ? 1 : 2);
+      return LoserPays(w.multiple, w.count[c], w.hasPlayed[c] != 0);
     };
     if (w.winner != me) return -pays(me);
     int64_t won = 0;
@@ -305,7 +285,7 @@ class CStrongBotOf final : public CStrongBot {
       w.winner = c;
       return true;
     }
-    if (w.pileCount == 0 && !CanAnyoneAnswer(w, c)) {
+    if (w.pileCount == 0 && !CanAnyoneAnswer(m_logic, w.hand, w.count, w.turn, c)) {
       w.turn = tagTurn{};
       w.turnChair = NO_CHAIR;
       w.current = c;  // nobody can answer: it leads again
@@ -313,13 +293,6 @@ class CStrongBotOf final : public CStrongBot {
     }
     w.current = NextOf(c);
     return true;
-  }
-
-  bool CanAnyoneAnswer(tagWorld& w, uint16_t out) {
-    for (uint16_t c = NextOf(out); c != out; c = NextOf(c)) {
-      if (!ChooseTrusteeMove(m_logic, w.hand[c], w.count[c], w.turn).pass) return true;
-    }
-    return false;
   }
 
   // A pass; the last one of a trick hands the lead back and every chair from the leader on
@@ -331,13 +304,7 @@ class CStrongBotOf final : public CStrongBot {
       return;
     }
     const uint16_t leader = w.turnChair;
-    for (uint16_t i = 0; i < SEAT_COUNT && w.pileCount > 0; ++i) {
-      const uint16_t d = static_cast<uint16_t>((leader + i) % SEAT_COUNT);
-      if (w.count[d] >= MAX_CARDS) continue;
-      w.hand[d][w.count[d]++] = w.pile[w.pileAt++];
-      --w.pileCount;
-      m_logic.SortCards(w.hand[d], w.count[d], SORT_BY_RANK);
-    }
+    DrawAfterTrick(m_logic, w.hand, w.count, w.pile, w.pileCount, leader);
     w.singleJokerRule = w.pileCount == 0 ? 1 : 0;
     w.turn = tagTurn{};
     w.turnChair = NO_CHAIR;
