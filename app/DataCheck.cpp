@@ -11,12 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "app/Options.h"
+#include "client/GameClientDlg.h"
 #include "platform/engine/ImageFile.h"
 #include "platform/engine/WaveFile.h"
 #include "platform/win/DataFault.h"
 #include "platform/win/Profile.h"
 #include "platform/win/ResourceFolder.h"
 #include "text/FontManager.h"
+#include "text/GuiFont.h"
 #include "view/GameClientView.h"
 
 namespace {
@@ -104,34 +107,18 @@ void CheckFile(const std::string& path) {
 
 // The names the table builds itself rather than reading them from the resource-path file.
 void AddBuiltNames(std::vector<std::string>& names) {
-  char name[96];
-  static const char* const kGender[VOICE_GENDERS] = {"MALE", "FEMALE"};
-  for (const char* g : kGender) {
-    for (int n = 1; n <= VOICE_SINGLES; ++n) {
-      std::snprintf(name, sizeof(name), "Torvaly\\sound\\%s_%d.wav", g, n);
-      names.push_back(name);
-    }
-    for (int n = 1; n <= VOICE_PAIRS; ++n) {
-      std::snprintf(name, sizeof(name), "Torvaly\\sound\\%s_DB_%d.wav", g, n);
-      names.push_back(name);
-    }
-    std::snprintf(name, sizeof(name), "Torvaly\\sound\\%s_LINE.wav", g);
-    names.push_back(name);
-    std::snprintf(name, sizeof(name), "Torvaly\\sound\\%s_DB_LINE.wav", g);
-    names.push_back(name);
+  for (int g = 0; g < VOICE_GENDERS; ++g) {
+    for (int n = 1; n <= VOICE_SINGLES; ++n) names.push_back(SingleVoiceFile(g, n));
+    for (int n = 1; n <= VOICE_PAIRS; ++n) names.push_back(PairVoiceFile(g, n));
+    names.push_back(LineVoiceFile(g, false));
+    names.push_back(LineVoiceFile(g, true));
   }
-  names.push_back("Torvaly\\sound\\shunzi.wav");
-  for (int track = 1; track <= 2; ++track) {
-    std::snprintf(name, sizeof(name), "Torvaly\\sound\\Back_%d.wav", track);
-    names.push_back(name);
-  }
+  names.push_back(SHUNZI_SOUND_FILE);
+  for (int track = 1; track <= MUSIC_TRACKS; ++track) names.push_back(MusicFile(track));
   for (int gender = 1; gender <= 2; ++gender) {
-    for (int face = 1; face <= 6; ++face) {
-      std::snprintf(name, sizeof(name), "Torvaly\\people\\%d%d\\10.png", gender, face);
-      names.push_back(name);
-    }
+    for (int face = 1; face <= PORTRAIT_COUNT; ++face) names.push_back(PortraitFile(gender, face));
   }
-  names.push_back("Torvaly\\fzzy.TTF");
+  names.push_back(gcn::HGEImageFont::FontFileFor(""));
 }
 
 }  // namespace

@@ -205,14 +205,16 @@ void CGameClientDlg::FreeMusicTrack(int track) {
   m_hMusic[track] = 0;
 }
 
+std::string MusicFile(int track) {
+  return "Torvaly\\sound\\Back_" + std::to_string(track) + ".wav";
+}
+
 // Loads the current track and plays it once.
 void CGameClientDlg::StartMusicTrack(bool extended) {
   HGE* hge = m_GameClientView.GetEngine();
   const int track = m_state.musicTrack % MUSIC_TRACKS;
   if (hge == nullptr) return;
-  char path[64];
-  std::snprintf(path, sizeof(path), "Torvaly\\sound\\Back_%d.wav", track + 1);
-  m_hMusic[track] = hge->Effect_Load(path);
+  m_hMusic[track] = hge->Effect_Load(MusicFile(track + 1).c_str());
   if (m_hMusic[track] == 0) return;
   if (extended) {
     hge->Effect_PlayEx(m_hMusic[track], 100, 0, 1.0f, false);

@@ -62,6 +62,8 @@ inline constexpr BYTE PLAY_MEMORY_NONE = 255;  // a chair with no play remembere
 inline constexpr RECT CLOCK_AREA_NONE{};       // a frame clock's area: the view draws the clocks
 inline constexpr WORD LOCAL_SEAT = 1;          // the view seat of the local player
 inline constexpr int MUSIC_TRACKS = 2;
+// The file of a music track, 1 .. MUSIC_TRACKS, in the resource folder's own form.
+std::string MusicFile(int track);
 // The profile's section of the options window, and its key of the bots' level (the options
 // window's item: BOT_LEVEL_EASY .. BOT_LEVEL_STRONG), which the embedded table follows.
 inline constexpr LPCSTR PROFILE_OPTION_SECTION = "GameOption";

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "motion/VarnelAnimationCallBack.h"
 #include "motion/VarnelMoveSpriteInterface.h"
@@ -81,6 +82,16 @@ inline constexpr int SPRITE_KIND_ANIMATION = 2;
 inline constexpr int VOICE_GENDERS = 2;
 inline constexpr int VOICE_SINGLES = 15;  // A..K, small joker, big joker: numbers 1..15
 inline constexpr int VOICE_PAIRS = 13;    // A..K: numbers 1..13
+
+// The files the view names itself rather than reading them from the resource-path file, in the
+// resource folder's own form: the voice of a single or a pair of number n for a gender index
+// (0 male, 1 female), the voice of a straight or a run of pairs, the straight's sound, and a
+// portrait (gender 1 or 2, face from 1).
+std::string SingleVoiceFile(int genderIndex, int n);
+std::string PairVoiceFile(int genderIndex, int n);
+std::string LineVoiceFile(int genderIndex, bool pairs);
+inline constexpr char SHUNZI_SOUND_FILE[] = "Torvaly\\sound\\shunzi.wav";
+std::string PortraitFile(int gender, int face);
 
 struct tagViewPoint {
   int x = 0;

@@ -224,29 +224,49 @@ HEFFECT CGameClientView::LoadSoundByKey(const char* key) {
   return LoadSoundFile(Config().GetResourcePath(key).c_str());
 }
 
+namespace {
+const char* const kVoiceGender[VOICE_GENDERS] = {"MALE", "FEMALE"};
+const char* VoiceGender(int genderIndex) { return kVoiceGender[genderIndex == 1 ? 1 : 0]; }
+}  // namespace
+
+std::string SingleVoiceFile(int genderIndex, int n) {
+  return std::string("Torvaly\\sound\\") + VoiceGender(genderIndex) + "_" + std::to_string(n) +
+         ".wav";
+}
+
+std::string PairVoiceFile(int genderIndex, int n) {
+  return std::string("Torvaly\\sound\\") + VoiceGender(genderIndex) + "_DB_" + std::to_string(n) +
+         ".wav";
+}
+
+std::string LineVoiceFile(int genderIndex, bool pairs) {
+  return std::string("Torvaly\\sound\\") + VoiceGender(genderIndex) +
+         (pairs ? "_DB_LINE.wav" : "_LINE.wav");
+}
+
+std::string PortraitFile(int gender, int face) {
+  return "Torvaly\\people\\" + std::to_string(gender) + std::to_string(face) + "\\10.png";
+}
+
 void CGameClientView::LoadSounds() {
   m_hSoundHit = LoadSoundByKey("m_hSoundHit");
   m_sndBtn = LoadSoundByKey("sndBtn");
   m_sndAlarm = LoadSoundByKey("sndAlarm");
-  static const char* const kGenderWord[VOICE_GENDERS] = {"MALE", "FEMALE"};
-  char path[64];
   for (int g = 0; g < VOICE_GENDERS; ++g) {
     for (int n = 1; n <= VOICE_SINGLES; ++n) {
-      std::snprintf(path, sizeof(path), "Torvaly\\sound\\%s_%d.wav", kGenderWord[g], n);
-      m_sndSingle[g][n - 1] = LoadSoundFile(path);
+      m_sndSingle[g][n - 1] = LoadSoundFile(SingleVoiceFile(g, n).c_str());
     }
   }
   for (int g = 0; g < VOICE_GENDERS; ++g) {
     for (int n = 1; n <= VOICE_PAIRS; ++n) {
-      std::snprintf(path, sizeof(path), "Torvaly\\sound\\%s_DB_%d.wav", kGenderWord[g], n);
-      m_sndPair[g][n - 1] = LoadSoundFile(path);
+      m_sndPair[g][n - 1] = LoadSoundFile(PairVoiceFile(g, n).c_str());
     }
   }
-  m_sndLine[0] = LoadSoundFile("Torvaly\\sound\\MALE_LINE.wav");
-  m_sndLine[1] = LoadSoundFile("Torvaly\\sound\\FEMALE_LINE.wav");
-  m_sndShunzi = LoadSoundFile("Torvaly\\sound\\shunzi.wav");
-  m_sndDoubleLine[0] = LoadSoundFile("Torvaly\\sound\\MALE_DB_LINE.wav");
-  m_sndDoubleLine[1] = LoadSoundFile("Torvaly\\sound\\FEMALE_DB_LINE.wav");
+  for (int g = 0; g < VOICE_GENDERS; ++g) {
+    m_sndLine[g] = LoadSoundFile(LineVoiceFile(g, false).c_str());
+    m_sndDoubleLine[g] = LoadSoundFile(LineVoiceFile(g, true).c_str());
+  }
+  m_sndShunzi = LoadSoundFile(SHUNZI_SOUND_FILE);
   m_sndLiandui = LoadSoundByKey("m_sndLiandui");
   m_sndBomb = LoadSoundByKey("m_sndBomb");
   m_sndOut35 = LoadSoundByKey("out35");
@@ -332,9 +352,7 @@ void CGameClientView::LoadPeopleImage(WORD faceId, WORD chair, BYTE gender) {
   m_pPortrait[chair].reset();
   m_pHge->Texture_Free(m_hPortraitTexture[chair]);
   m_hPortraitTexture[chair] = 0;
-  char path[64];
-  std::snprintf(path, sizeof(path), "Torvaly\\people\\%d%d\\10.png", gender, faceId + 1);
-  const HTEXTURE texture = m_pHge->Texture_Load(path, 0, false);
+  const HTEXTURE texture = m_pHge->Texture_Load(PortraitFile(gender, faceId + 1).c_str(), 0, false);
   if (texture == 0) return;
   m_hPortraitTexture[chair] = texture;
   m_pPortrait[chair] = std::make_unique<hgeSprite>(texture);
