@@ -18,6 +18,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/win/Utf8.h"
+
 inline constexpr size_t PACKET_HEADER_SIZE = 6;
 inline constexpr size_t PACKET_MAX_RECORD = 2048;
 inline constexpr size_t PACKET_MAX_SIZE = PACKET_HEADER_SIZE + PACKET_MAX_RECORD;
@@ -125,5 +127,3 @@ tagPacket ChangeTablePacket(uint16_t table);
 // Puts a name into a user record, the bytes after it zero; false (and the record untouched)
 // when it is not valid UTF-8 or longer than LINK_NAME_SIZE - 1 bytes.
 bool SetLinkUserName(tagLinkUser& user, const char* name);
-// True for bytes that are valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
-bool IsValidUtf8(const char* text, size_t size);

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "platform/win/ResourceFolder.h"
+#include "platform/win/Utf8.h"
 
 namespace {
 
@@ -249,33 +250,11 @@ BOOL CProfile::WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value) {
 }
 
 bool ProfileTextReadable(const std::string& bytes) {
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (c < 0x80) {
-      if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') return false;
-      ++i;
-      continue;
-    }
-    // A UTF-8 sequence: lead byte, length 2..4, continuation bytes, no overlong forms.
-    int length = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-    }
-    if (length == 0 || i + static_cast<size_t>(length) > bytes.size()) return false;
-    for (int k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-    }
-    const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
-    if ((c == 0xE0 && second < 0xA0) || (c == 0xF0 && second < 0x90) ||
-        (c == 0xF4 && second > 0x8F) || (c == 0xED && second > 0x9F))
-      return false;
-    i += static_cast<size_t>(length);
+  for (const char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') return false;
   }
+  if (!IsValidUtf8(bytes.data(), bytes.size())) return false;
   CSimpleIniA ini{true, true, false};
   return ini.LoadData(bytes.data(), bytes.size()) == SI_OK;
 }
