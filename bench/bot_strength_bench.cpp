@@ -10,8 +10,6 @@
 // Matches: strong-normal (strong against two normal), strong-strong, normal-strong (normal
 // against two strong), normal-normal; all four by default. --moves and --rollouts set the strong
 // level's budget per move (moves and games played out), --candidates the plays it weighs.
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -27,11 +25,7 @@
 
 namespace {
 
-double ThreadCpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
+double ThreadCpuMs() { return static_cast<double>(ThreadCpuUs()) / 1e3; }
 
 struct tagMoveTimes {
   std::vector<double> cpu;  // every move of the measured bot, CPU time

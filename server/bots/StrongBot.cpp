@@ -136,14 +136,6 @@ class CStrongBotOf final : public CStrongBot {
     return x > y || (x == y && a < b);
   }
 
-  // The thread's CPU time: what the decision cost this core, however busy the machine is (a
-  // wall clock would stop a decision early, and change its move, whenever others run).
-  static uint64_t ThreadCpuUs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<uint64_t>(t.tv_sec) * 1000000 + static_cast<uint64_t>(t.tv_nsec) / 1000;
-  }
-
   // What the chair sees, folded into a number: the seed of the decision's deals.
   static uint64_t HashView(const CChairView& view) {
     uint64_t h = 0xCBF29CE484222325ull;
@@ -330,6 +322,12 @@ class CStrongBotOf final : public CStrongBot {
 };
 
 }  // namespace
+
+uint64_t ThreadCpuUs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<uint64_t>(t.tv_sec) * 1000000 + static_cast<uint64_t>(t.tv_nsec) / 1000;
+}
 
 std::unique_ptr<CStrongBot> MakeStrongBot(const tagStrongConfig& config) {
   return std::make_unique<CStrongBotOf>(config);

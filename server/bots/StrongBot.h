@@ -42,3 +42,8 @@ class CStrongBot : public CBot {
 };
 
 std::unique_ptr<CStrongBot> MakeStrongBot(const tagStrongConfig& config = {});
+
+// The calling thread's CPU time in microseconds: what a decision costs its core, however busy the
+// machine is (a wall clock would stop a decision early, and change its move, whenever others
+// run).
+uint64_t ThreadCpuUs();
